@@ -1,0 +1,42 @@
+#pragma once
+
+#include "app/state.h"
+#include "platform/platform.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <memory>
+
+namespace vornap {
+
+class FreeDbControl;
+class frmCD;
+
+// Owns the state and reaches the platform; the working procedures take it by
+// reference.
+class Application {
+public:
+    explicit Application(platform::Platform& platform) : platform(platform) {}
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    Variables v;
+    platform::Platform& platform;
+
+    // App.Path, without a trailing separator.
+    QString appPath() const { return platform.appPath->path(); }
+    // App.HelpFile.
+    QString helpFile;
+
+    // The windows. frmCD lives for the whole run; the others exist while open
+    // or after a skin change created them hidden.
+    frmCD* cd = nullptr;
+    QPointer<QWidget> frmAbout;
+    QPointer<QWidget> frmEmail;
+    QPointer<QWidget> frmPref;
+    QPointer<QWidget> frmSelectSkinDirectory;
+    QPointer<QWidget> frmSetProxy;
+    QPointer<QWidget> frmUpdate;
+};
+
+} // namespace vornap

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPixmap>
+
+namespace vornap {
+
+// A label that shows its caption as plain text only: disc titles come from
+// the network and must never be read as markup.
+class PlainLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit PlainLabel(const QString& caption = {}, QWidget* parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+// An image control: shows a picture at its own size and reports mouse down,
+// mouse up and click (the click comes after the mouse up).
+class ImageBox : public QLabel {
+    Q_OBJECT
+public:
+    explicit ImageBox(QWidget* parent = nullptr);
+    void setPicture(const QPixmap& picture); // the control takes the picture's size
+    const QPixmap& picture() const { return m_picture; }
+
+signals:
+    void mouseDown();
+    void mouseUp();
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap m_picture;
+    bool m_pressed = false;
+};
+
+// A combo box with an editable text and the Locked property: while locked,
+// neither typing nor choosing changes it.
+class LockableComboBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit LockableComboBox(QWidget* parent = nullptr);
+    bool locked() const { return m_locked; }
+    void setLocked(bool locked);
+    // The edit text (the Text property), which need not be one of the entries.
+    QString text() const { return currentText(); }
+    void setText(const QString& text) { setEditText(text); }
+
+signals:
+    void dropDown();
+
+public:
+    void showPopup() override;
+
+private:
+    bool m_locked = false;
+};
+
+} // namespace vornap

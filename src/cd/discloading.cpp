@@ -1,0 +1,7 @@
+#include "cd/discloading.h"
+
+namespace vornap {
+
+void GetCDInfo(Application&) {}
+
+} // namespace vornap

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "app/application.h"
+
+namespace vornap {
+
+// Looks the disc up and shows the answer everywhere.
+void QueryCDDB(Application& app);
+
+} // namespace vornap

@@ -1,0 +1,19 @@
+#include "app/application.h"
+#include "app/frmcd.h"
+#include "freedb/nolookup.h"
+#include "platform/platform.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication qapp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Vornap"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    vornap::platform::Platform platform = vornap::platform::makeDesktopPlatform();
+    vornap::Application app(platform);
+    vornap::frmCD form(app, std::make_unique<vornap::NoLookupFreeDb>());
+    form.Form_Load();
+    form.show();
+    return QApplication::exec();
+}

@@ -1,0 +1,9 @@
+#include "options/options.h"
+
+namespace vornap {
+
+void CheckOptions(Application&) {}
+
+void SaveOptions(Application&) {}
+
+} // namespace vornap

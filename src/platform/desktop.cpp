@@ -1,0 +1,33 @@
+#include "platform/memoryregistry.h"
+#include "platform/nodevice.h"
+#include "platform/platform.h"
+
+namespace vornap::platform {
+
+namespace {
+class NoDownloader final : public Downloader {
+public:
+    bool downloadToFile(const QString&, const QString&) override { return false; }
+};
+} // namespace
+
+Platform makeDesktopPlatform() {
+    Platform p;
+    p.appPath = std::make_unique<DefaultAppPath>();
+    p.instanceLock = std::make_unique<FileInstanceLock>(p.appPath->path());
+    p.process = std::make_unique<RealProcessControl>();
+    p.messageBox = std::make_unique<QtMessageBox>();
+    p.mci = std::make_unique<NoDeviceMci>();
+    p.driveTypes = std::make_unique<NoDrives>();
+    p.discRoot = std::make_unique<NoDrives>();
+    p.registry = std::make_unique<MemoryRegistry>();
+    p.tray = std::make_unique<QtTray>();
+    p.windowStyle = std::make_unique<DesktopWindowStyle>();
+    p.shell = std::make_unique<DesktopShell>();
+    p.help = std::make_unique<DesktopHelpViewer>();
+    p.downloader = std::make_unique<NoDownloader>();
+    p.counter = std::make_unique<SteadyCounter>();
+    return p;
+}
+
+} // namespace vornap::platform

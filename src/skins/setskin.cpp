@@ -1,0 +1,7 @@
+#include "skins/setskin.h"
+
+namespace vornap {
+
+void SetSkin(Application&) {}
+
+} // namespace vornap

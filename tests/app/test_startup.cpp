@@ -1,0 +1,188 @@
+#include "app/fatal.h"
+#include "support/apptest.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace vornap;
+using namespace vornap::test;
+
+namespace {
+
+void writeOptions(const QString& path, const QString& drive) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("\"//CD-ROM Drives in Computer\",\"%1\",\"//CD-ROM Drive to Use\",\"%1\","
+                           "\"//Play On Startup\",\"0\",\"//Skin Directory\",\"\",\"//Use CDDB\",\"0\","
+                           "\"//Activate CDDB on Startup\",\"0\",\"//CDDB Server\",\"\","
+                           "\"//Email Address for CDDB\",\"\",\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\","
+                           "\"//System Tray Only\",\"0\",\"//IconNum\",\"102\"\r\n")
+                .arg(drive)
+                .toLatin1());
+}
+
+struct StartUp : ::testing::Test, AppFixture {
+    void SetUp() override {
+        writeOptions(path("VornapOptions.dat"), QStringLiteral("E:\\"));
+        app.v.sCDDrive = QStringLiteral("E:\\");
+    }
+};
+
+} // namespace
+
+TEST_F(StartUp, ClosesAllThenOpensTheDriveInUseAsCd1) {
+    load();
+    const auto& sent = tp.mci->commands;
+    const auto closeAll = std::find(sent.begin(), sent.end(), "close all");
+    ASSERT_NE(closeAll, sent.end());
+    ASSERT_NE(closeAll + 1, sent.end());
+    EXPECT_EQ(*(closeAll + 1), "open E:\\ type cdaudio alias cd1 wait shareable");
+}
+
+TEST_F(StartUp, LeavesTheStoppedStateWithTheDiscNotYetTakenIn) {
+    frmCD& f = load();
+    const Variables& v = app.v;
+    EXPECT_TRUE(v.bStopped);
+    EXPECT_FALSE(v.bPlaying);
+    EXPECT_FALSE(v.bPaused);
+    EXPECT_FALSE(v.bCDInDrive);
+    EXPECT_TRUE(v.bLoadCD);
+    EXPECT_FALSE(v.bRenameDrive);
+    EXPECT_FALSE(v.bDeleteMenuItems);
+    EXPECT_FALSE(v.bLoadMenuItems);
+    EXPECT_EQ(v.iCurrentTrack, 1);
+    EXPECT_EQ(v.iElapsedMin, 0);
+    EXPECT_EQ(v.iElapsedSec, 0);
+    EXPECT_EQ(f.iShowCount, 0);
+    EXPECT_EQ(f.lblTime->text(), "Loading...");
+    EXPECT_EQ(f.ProgressBar->Value(), 0);
+    EXPECT_EQ(f.ProgressBar->Min(), 0);
+    EXPECT_EQ(v.ErrorTag, "VNPLoad_08");
+    EXPECT_EQ(app.helpFile, path("vornap_help.html"));
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(StartUp, TimersAreThoseOfTheDesign) {
+    frmCD& f = form();
+    EXPECT_EQ(f.tmrTime->interval(), 1000);
+    EXPECT_EQ(f.tmrCDCheck->interval(), 500);
+    f.Form_Load();
+    EXPECT_TRUE(f.tmrCDCheck->isActive());
+    EXPECT_FALSE(f.tmrTime->isActive());
+    f.tmrCDCheck->stop();
+}
+
+TEST_F(StartUp, ASecondInstanceEndsSilentlyBeforeAnythingIsDone) {
+    tp.instanceLock->otherRunning = true;
+    try {
+        form().Form_Load();
+        FAIL() << "the second instance went on";
+    } catch (const ProcessEnded& e) {
+        EXPECT_EQ(e.status, 0);
+    }
+    EXPECT_TRUE(tp.mci->commands.empty());
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_FALSE(form().isVisible());
+}
+
+TEST_F(StartUp, TrayOnlyClearsTheApplicationWindowBitAtTheEnd) {
+    frmCD& f = form();
+    app.v.sSysTrayOnly = QStringLiteral("1");
+    // No options reader yet in this test's world would reset it; the step reads the option.
+    f.Form_Load();
+    f.tmrCDCheck->stop();
+    if (app.v.sSysTrayOnly == QLatin1String("1")) {
+        ASSERT_FALSE(tp.windowStyle->writes.empty());
+        EXPECT_EQ(tp.windowStyle->writes.back() & platform::WS_EX_APPWINDOW, 0);
+        EXPECT_EQ(tp.windowStyle->writes.back() & 0x100, 0x100);
+    } else {
+        EXPECT_TRUE(tp.windowStyle->writes.empty());
+    }
+}
+
+TEST_F(StartUp, ShutdownDeletesTheTrayIconThenStopsAndClosesTheDevice) {
+    frmCD& f = load();
+    tp.mci->commands.clear();
+    f.close();
+    EXPECT_TRUE(f.unloaded());
+    ASSERT_EQ(tp.mci->commands.size(), 2u);
+    EXPECT_EQ(tp.mci->commands[0], "stop cd1 wait");
+    EXPECT_EQ(tp.mci->commands[1], "close all");
+    ASSERT_FALSE(tp.tray->calls.empty());
+    EXPECT_EQ(tp.tray->calls.back().message, platform::NIM_DELETE);
+    EXPECT_FALSE(f.tmrCDCheck->isActive());
+}
+
+TEST_F(StartUp, ShutdownUnloadsTheOtherWindows) {
+    frmCD& f = load();
+    QPointer<QWidget> about = new QWidget;
+    app.frmAbout = about;
+    f.mnuExit->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(about.isNull());
+}
+
+namespace {
+struct Fatal : ::testing::Test, AppFixture {};
+} // namespace
+
+TEST_F(Fatal, AFailureShowsDescriptionReturnAndTagThenEndsTheProcess) {
+    load();
+    tp.tray->calls.clear();
+    tp.mci->commands.clear();
+    bool after = false;
+    try {
+        guarded(app, [&] {
+            app.v.ErrorTag = QStringLiteral("GetDriveType_04.2");
+            CInt(40000.0);
+            after = true;
+        });
+        FAIL() << "the process went on";
+    } catch (const ProcessEnded& e) {
+        EXPECT_NE(e.status, 0);
+    }
+    EXPECT_FALSE(after);
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].text, "Overflow\rGetDriveType_04.2");
+    EXPECT_EQ(tp.messageBox->boxes[0].caption, "Vornap");
+    // No shutdown steps: the icon stays and the device is not closed.
+    EXPECT_TRUE(tp.tray->calls.empty());
+    EXPECT_TRUE(tp.mci->commands.empty());
+}
+
+TEST_F(Fatal, TheDiscLoadingVariantAddsTheSupportSentence) {
+    app.v.ErrorTag = QStringLiteral("GetCDInfo_04");
+    EXPECT_THROW(guarded(app, FatalBox::SupportSentence, [] { throw errors::typeMismatch(); }),
+                 ProcessEnded);
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].text,
+              "Type mismatch\rPlease contact Dravelle technical support for help.\rGetCDInfo_04");
+}
+
+TEST_F(Fatal, AProcedureWithoutATagOfItsOwnReportsTheLastTagSet) {
+    app.v.ErrorTag = QStringLiteral("VNPLoad_05");
+    EXPECT_THROW(guarded(app, [] { throw errors::invalidPicture(); }), ProcessEnded);
+    EXPECT_EQ(tp.messageBox->boxes.at(0).text, "Invalid picture\rVNPLoad_05");
+}
+
+TEST_F(Fatal, AHandlerWithoutItsOwnFailureHandlerStillEndsTheProgramWithABox) {
+    EXPECT_THROW(unhandled(app, [] { throw errors::fileNotFound(); }), ProcessEnded);
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].text, "Run-time error '53':\r\rFile not found");
+}
+
+TEST(FatalExit, TheRealProcessEndsAtOnceWithANonZeroStatus) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            QTemporaryDir dir;
+            TestPlatform tp(dir.path());
+            tp.platform.process = std::make_unique<platform::RealProcessControl>();
+            Application app(tp.platform);
+            app.v.ErrorTag = QStringLiteral("CheckOptions_02");
+            guarded(app, [] { throw errors::inputPastEndOfFile(); });
+        },
+        ::testing::ExitedWithCode(1), "");
+}
