@@ -20,6 +20,7 @@ Platform makeDesktopPlatform() {
     p.mci = std::make_unique<NoDeviceMci>();
     p.driveTypes = std::make_unique<NoDrives>();
     p.discRoot = std::make_unique<NoDrives>();
+    p.discToc = std::make_unique<NoDrives>();
     p.registry = std::make_unique<MemoryRegistry>();
     p.tray = std::make_unique<QtTray>();
     p.windowStyle = std::make_unique<DesktopWindowStyle>();

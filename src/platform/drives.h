@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vornap::platform {
 
@@ -22,6 +23,24 @@ class DiscRootListing {
 public:
     virtual ~DiscRootListing() = default;
     virtual std::optional<QStringList> listRoot(const std::string& root) = 0;
+};
+
+// The table of contents of the disc in a drive, as the lookup needs it.
+struct DiscToc {
+    int firstTrack = 1;
+    int lastTrack = 0;
+    // Start of each track from firstTrack to lastTrack, in frames including
+    // the 150-frame lead-in offset (track 1 normally starts at 150).
+    std::vector<int> trackOffsets;
+    std::vector<bool> dataTrack; // per track, same order
+    int leadOut = 0;             // lead-out in frames including the offset
+};
+
+class DiscTocSource {
+public:
+    virtual ~DiscTocSource() = default;
+    // nullopt when the drive holds no readable disc.
+    virtual std::optional<DiscToc> readToc(const std::string& root) = 0;
 };
 
 } // namespace vornap::platform

@@ -16,10 +16,11 @@ public:
                              std::uint32_t answerLength) override;
 };
 
-class NoDrives final : public DriveTypes, public DiscRootListing {
+class NoDrives final : public DriveTypes, public DiscRootListing, public DiscTocSource {
 public:
     std::uint32_t getDriveType(const std::string&) override { return noRootDir; }
     std::optional<QStringList> listRoot(const std::string&) override { return QStringList(); }
+    std::optional<DiscToc> readToc(const std::string&) override { return std::nullopt; }
 };
 
 } // namespace vornap::platform

@@ -25,6 +25,7 @@ struct Platform {
     std::unique_ptr<Mci> mci;
     std::unique_ptr<DriveTypes> driveTypes;
     std::unique_ptr<DiscRootListing> discRoot;
+    std::unique_ptr<DiscTocSource> discToc;
     std::unique_ptr<Registry> registry;
     std::unique_ptr<Tray> tray;
     std::unique_ptr<WindowStyle> windowStyle;

@@ -45,6 +45,7 @@ TestPlatform::TestPlatform(const QString& appPath) {
     platform.mci = std::move(m);
     platform.driveTypes = std::make_unique<platform::NoDrives>();
     platform.discRoot = std::make_unique<platform::NoDrives>();
+    platform.discToc = std::make_unique<platform::NoDrives>();
     platform.registry = std::make_unique<platform::MemoryRegistry>();
     auto t = std::make_unique<RecordingTray>();
     tray = t.get();
