@@ -5,6 +5,8 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
+#include <map>
 #include <memory>
 
 namespace vornap {
@@ -37,6 +39,12 @@ public:
     QPointer<QWidget> frmSelectSkinDirectory;
     QPointer<QWidget> frmSetProxy;
     QPointer<QWidget> frmUpdate;
+
+    // How each dialog is created (loaded) by name ("frmAbout", "frmPref", ...):
+    // a skin change creates a window that is not open, hidden. Each dialog's
+    // folder registers its factory; the factory stores the window in the
+    // matching pointer above.
+    std::map<QString, std::function<QWidget*(Application&)>> formFactories;
 };
 
 } // namespace vornap
