@@ -90,7 +90,7 @@ TEST_F(StartUp, ASecondInstanceEndsSilentlyBeforeAnythingIsDone) {
 TEST_F(StartUp, TrayOnlyClearsTheApplicationWindowBitAtTheEnd) {
     frmCD& f = form();
     app.v.sSysTrayOnly = QStringLiteral("1");
-    // No options reader yet in this test's world would reset it; the step reads the option.
+    app.v.sIconNum = QStringLiteral("102");
     f.Form_Load();
     f.tmrCDCheck->stop();
     if (app.v.sSysTrayOnly == QLatin1String("1")) {
