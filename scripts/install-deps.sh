@@ -12,6 +12,7 @@ packages=(
     xvfb xauth x11-utils xdotool imagemagick trayer
     pulseaudio pulseaudio-utils sox dbus dbus-x11
     libxcb1-dev python3 fonts-dejavu-core
+    openbox playerctl libglib2.0-bin desktop-file-utils appstream
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/frmcd.h"
 #include "freedb/nolookup.h"
+#include "mpris/mpris.h"
 #include "platform/platform.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@ int main(int argc, char* argv[]) {
     vornap::Application app(platform);
     vornap::frmCD form(app, std::make_unique<vornap::NoLookupFreeDb>());
     form.Form_Load();
+    vornap::MprisService mpris(app, QDBusConnection::sessionBus());
+    mpris.start();
     form.show();
     return QApplication::exec();
 }
