@@ -339,4 +339,13 @@ bool frmCD::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
+SkinTargets frmCD::skinTargets() {
+    return {imgBackground,
+            {lblTimeLabel, lblTotTrackTimeLabel, lblTotTracksLabel, lblCurrentTrackLabel,
+             lblArtistLabel, lblAlbumLabel, lblCDDriveLabel},
+            {lblTime, lblTotTrackTime, lblTotTracks, lblArtist, lblAlbum, lblCDDB, cboCurrentTrack,
+             cboCDDrive},
+            {}};
+}
+
 } // namespace vornap
