@@ -23,10 +23,13 @@ QString skinFilePath(const QString& directory, const QString& name) {
     const QString exact = directory + name;
     if (QFileInfo::exists(exact))
         return exact;
-    const QDir dir(directory.isEmpty() ? QStringLiteral(".") : directory);
+    // The name is appended as it stands: without a trailing separator on the
+    // directory it runs into the directory's own name and matches nothing.
+    const QFileInfo wanted(exact);
+    const QDir dir = wanted.dir();
     const QStringList entries = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& entry : entries) {
-        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+        if (entry.compare(wanted.fileName(), Qt::CaseInsensitive) == 0)
             return dir.filePath(entry);
     }
     return exact;
