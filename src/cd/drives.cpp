@@ -159,7 +159,11 @@ void frmCD::cboCDDrive_Click() {
         return;
     }
 
+    // The disc was just found present: let it be classified, as the start-up
+    // scan does, instead of keeping the previous disc's answer.
+    v.bCDInDrive = true;
     CheckCDContents(app, v.sCDDrive);
+    v.bCDInDrive = false;
     if (!v.bAudioCD) {
         lblTime->setText(QStringLiteral("Data CD"));
         lblAlbum->setText(QString());
