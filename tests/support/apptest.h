@@ -4,6 +4,7 @@
 #include "app/frmcd.h"
 #include "freedb/nolookup.h"
 #include "support/fakes.h"
+#include "support/skins.h"
 
 #include <QTemporaryDir>
 #include <memory>
@@ -12,7 +13,8 @@ namespace vornap::test {
 
 // A main window over the test platform in a fresh application directory.
 struct AppFixture {
-    AppFixture() : tp(dir.path()), app(tp.platform) {}
+    // The directory holds the base skin, as an installed player's does.
+    AppFixture() : tp(dir.path()), app(tp.platform) { installSkin(dir.path()); }
 
     frmCD& form() {
         if (!m_form)
