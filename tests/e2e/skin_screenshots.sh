@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Starts the built player once per shipped skin under Xvfb and keeps a
-# screenshot of each: <build>/artifacts/mainwindow-<skin>.png (the screen)
-# and mainwindow-<skin>-window.png (the window alone).
+# Starts the built player once per shipped skin under Xvfb and keeps
+# screenshots of each in <build>/artifacts/: mainwindow-<skin>.png (the
+# screen), mainwindow-<skin>-window.png (the window alone) and
+# mainwindow-<skin>-pressed.png (Play held down). Fails when the window does
+# not show the skin's tiled background or the pressed button.
 set -euo pipefail
 
 build=$(cd "${1:-build}" && pwd)
@@ -9,9 +11,22 @@ bin=$build/bin
 out=$build/artifacts
 mkdir -p "$out"
 
-for tool in Xvfb xdotool import; do
-    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 2; }
+for tool in Xvfb xdotool import convert; do
+    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 77; }
 done
+
+# The colour of one pixel as #RRGGBB.
+pixel() {
+    convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | grep -o '#[0-9A-Fa-f]\{6\}' | head -1
+}
+size() { identify -format '%w %h\n' "$1"; }
+# Whether two pictures differ inside a rectangle (w h x y).
+region_differs() {
+    local a b
+    a=$(convert "$1" -crop "$3x$4+$5+$6" -depth 8 rgb:- | md5sum)
+    b=$(convert "$2" -crop "$3x$4+$5+$6" -depth 8 rgb:- | md5sum)
+    [ "$a" != "$b" ]
+}
 
 xvfb_pid=
 app_pid=
@@ -57,8 +72,33 @@ for skin_path in "$bin"/Skins/*/; do
     fi
     # Let the first paints and the disc watcher's first ticks settle.
     sleep 2
+    shot=$out/mainwindow-$skin-window.png
     import -window root "$out/mainwindow-$skin.png"
-    import -window "$wid" "$out/mainwindow-$skin-window.png"
+    import -window "$wid" "$shot"
+
+    # The bottom corners show the background tile, placed from the window's origin.
+    read -r width height < <(size "$shot")
+    read -r tw th < <(size "$skin_path/Background.bmp")
+    for x in 1 $((width - 2)); do
+        y=$((height - 2))
+        want=$(pixel "$skin_path/Background.bmp" $((x % tw)) $((y % th)))
+        got=$(pixel "$shot" "$x" "$y")
+        if [ "${want,,}" != "${got,,}" ]; then
+            echo "$skin: pixel $x,$y is $got, the tile has $want there" >&2
+            status=1
+        fi
+    done
+
+    # Holding Play down shows its pressed picture; the button row sits just
+    # above the bottom edge, Play second from the left.
+    xdotool mousemove --window "$wid" 132 $((height - 30)) mousedown 1
+    sleep 0.5
+    import -window "$wid" "$out/mainwindow-$skin-pressed.png"
+    xdotool mouseup 1
+    if ! region_differs "$shot" "$out/mainwindow-$skin-pressed.png" 60 40 102 $((height - 56)); then
+        echo "$skin: pressing Play changed nothing on screen" >&2
+        status=1
+    fi
     echo "$skin: $out/mainwindow-$skin.png"
     cleanup
 done

@@ -133,6 +133,9 @@ TEST_F(Chooser, AnOpenedSkinIsSavedAndEveryWindowReskinnedInOrder) {
 
     EXPECT_TRUE(tp.messageBox->boxes.empty());
     EXPECT_EQ(app.v.sSkinDir, path("Skins/Walnut/"));
+    EXPECT_TRUE(
+        readFile(path("VornapOptions.dat"))
+            .contains("\"//Skin Directory\",\"" + path("Skins/Walnut/").toLocal8Bit() + "\","));
     EXPECT_EQ(mainBackground(), walnut);
     EXPECT_EQ(ForeColorOf(form().lblArtistLabel), SkinColor(app.v.sSkinForeColor));
     EXPECT_EQ(factories.created, QStringList({"frmAbout", "frmEmail", "frmPref", "frmSetProxy"}));
@@ -146,7 +149,12 @@ TEST_F(Chooser, AnOpenedSkinIsSavedAndEveryWindowReskinnedInOrder) {
 }
 
 TEST_F(Chooser, TheCurrentSkinCanBeChosenAgain) {
+    // One field per line reads the same; saving writes the one-line form back.
+    QByteArray perLine = optionsBefore;
+    perLine.replace("\",\"", "\"\r\n\"");
+    writeFile(path("VornapOptions.dat"), perLine);
     applyAfterOpening(base);
+    EXPECT_EQ(readFile(path("VornapOptions.dat")), optionsBefore);
     EXPECT_TRUE(tp.messageBox->boxes.empty());
     EXPECT_EQ(app.v.sSkinDir, base);
     EXPECT_EQ(chooser->result(), QDialog::Accepted);

@@ -53,8 +53,10 @@ struct SetSkinTest : ::testing::Test, AppFixture {
 
 TEST_F(SetSkinTest, MainWindowTakesBackgroundButtonsAndColours) {
     frmCD& f = form();
+    app.v.sSkinDir = QStringLiteral("stale, not from the file");
     skin("frmCD");
     EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(app.v.sSkinDir, testSkin); // the options file is read first
     EXPECT_EQ(app.v.ErrorTag, "SetSkin_06");
     EXPECT_EQ(app.v.sSkinBackColor, "1193046");
     EXPECT_EQ(app.v.sSkinForeColor, "12648430");
@@ -134,6 +136,8 @@ TEST_F(SetSkinTest, AnEmptySkinDirectoryBecomesTheBaseSkin) {
     useSkin(QString());
     skin("frmCD");
     EXPECT_EQ(app.v.sSkinDir, dir.path() + "/Skins/Base/");
+    EXPECT_TRUE(readFile(path("VornapOptions.dat"))
+                    .contains("\"//Skin Directory\",\"" + app.v.sSkinDir.toLocal8Bit() + "\","));
     EXPECT_EQ(imageOf(f.imgBackground->picture()),
               imageFile(dir.path() + "/Skins/Base/Background.bmp"));
     EXPECT_TRUE(tp.messageBox->boxes.empty());
