@@ -8,6 +8,7 @@ mkdir -p "$(dirname "$out")"
 source tests/e2e/lib.sh
 e2e_start_xvfb
 home=${VORNAP_HOME:-$(mktemp -d)}
+[ -d "$home/Skins" ] || cp -r build/bin/Skins "$home/"
 VORNAP_HOME=$home build/bin/vornap >/dev/null 2>&1 &
 pid=$!
 trap 'kill $pid 2>/dev/null; e2e_cleanup' EXIT

@@ -9,6 +9,7 @@ trap e2e_cleanup EXIT
 e2e_start_xvfb
 home=$(e2e_tmp)/home
 mkdir -p "$home"
+cp -r "$(dirname "$vornap")/Skins" "$home/"
 export VORNAP_HOME=$home
 
 "$vornap" >"$home/first.log" 2>&1 &
