@@ -1,5 +1,7 @@
 #include "freedb/freedblookup.h"
 
+#include "app/versiontext.h"
+
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
@@ -115,15 +117,10 @@ QUrl cddbEndpoint(const QString& serverOption) {
         server = kDefaultCddbServer;
     static const QRegularExpression scheme(QStringLiteral("^https?://"),
                                            QRegularExpression::CaseInsensitiveOption);
-    QUrl url;
-    if (scheme.match(server).hasMatch()) {
-        url = QUrl(server, QUrl::TolerantMode);
-        if (url.path().isEmpty() || url.path() == QLatin1String("/"))
-            url.setPath(kCddbPath);
-    } else {
-        url = QUrl(QStringLiteral("http://") + server, QUrl::TolerantMode);
+    QUrl url(scheme.match(server).hasMatch() ? server : QStringLiteral("http://") + server,
+             QUrl::TolerantMode);
+    if (url.path().isEmpty() || url.path() == QLatin1String("/"))
         url.setPath(kCddbPath);
-    }
     return url;
 }
 
@@ -216,9 +213,10 @@ QString FreeDbLookup::helloText() const {
         user = QStringLiteral("anonymous");
     if (host.trimmed().isEmpty())
         host = QStringLiteral("localhost");
-    const QString version = m_clientVersion.isEmpty() ? QStringLiteral("1.0") : m_clientVersion;
+    const QString client = m_clientName.isEmpty() ? QStringLiteral("Vornap") : m_clientName;
+    const QString version = m_clientVersion.isEmpty() ? VersionText() : m_clientVersion;
     QStringList words;
-    for (const QString& word : {user, host, m_clientName, version})
+    for (const QString& word : {user, host, client, version})
         words << QString::fromLatin1(QUrl::toPercentEncoding(word.trimmed()));
     return words.join(u'+');
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/versiontext.h"
 #include "freedb/discids.h"
 #include "freedb/freedbcontrol.h"
 #include "freedb/httpget.h"
@@ -79,7 +80,7 @@ private:
     LookupSettings m_settings;
 
     String m_clientName = QStringLiteral("Vornap");
-    String m_clientVersion;
+    String m_clientVersion = VersionText();
     String m_email;
     String m_server;
     Boolean m_submitMode = false;

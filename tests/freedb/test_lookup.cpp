@@ -190,6 +190,10 @@ TEST_F(Lookup, HttpErrorsAndUnreachableServersAreFailures) {
     lookup->setServerName(hangUp.address());
     EXPECT_THROW(lookup->QueryDisc(QStringLiteral("11005c03")), LookupFailure);
 
+    // https really speaks TLS: a plain server cannot answer it.
+    lookup->setServerName(QStringLiteral("https://") + missing.address());
+    EXPECT_THROW(lookup->QueryDisc(QStringLiteral("11005c03")), LookupFailure);
+
     int closedPort = 0;
     {
         LocalHttpServer gone(
@@ -329,4 +333,6 @@ TEST(CddbEndpoint, ServerOptionForms) {
               "https://example.org/cgi/cddb.cgi");
     EXPECT_EQ(cddbEndpoint("HTTP://example.org:81").toString(),
               "http://example.org:81/~cddb/cddb.cgi");
+    EXPECT_EQ(cddbEndpoint("example.org:81/cgi-bin/cddb.cgi").toString(),
+              "http://example.org:81/cgi-bin/cddb.cgi");
 }
