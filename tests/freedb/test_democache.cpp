@@ -11,6 +11,13 @@ using namespace vornap::test;
 
 namespace {
 
+QString buildDir() {
+    return QStringLiteral(VORNAP_TEST_BUILD_DIR);
+}
+QString sourceDir() {
+    return QStringLiteral(VORNAP_TEST_SOURCE_DIR);
+}
+
 // A BIN/CUE of silent audio tracks starting at the given sectors.
 void writeImage(const QString& folder, const std::vector<int>& starts, int leadOut) {
     QFile bin(folder + "/demo.bin");
@@ -34,7 +41,7 @@ void writeImage(const QString& folder, const std::vector<int>& starts, int leadO
 } // namespace
 
 TEST(DemoCache, TheBuildToolWritesAnEntryTheLookupAnswersFromWithoutNetwork) {
-    const QString tool = qEnvironmentVariable("VORNAP_BUILD_DIR") + "/tools/vornap_democache";
+    const QString tool = buildDir() + "/tools/vornap_democache";
     ASSERT_TRUE(QFile::exists(tool)) << tool.toStdString();
     QTemporaryDir image, app;
     const std::vector<int> starts = {0, 300, 450};
@@ -75,7 +82,7 @@ TEST(DemoCache, TheBuildToolWritesAnEntryTheLookupAnswersFromWithoutNetwork) {
 }
 
 TEST(DemoCache, TheShippedTitlesAreAnEntry) {
-    QFile titles(qEnvironmentVariable("VORNAP_SOURCE_DIR") + "/resources/demo/titles.txt");
+    QFile titles(sourceDir() + "/resources/demo/titles.txt");
     ASSERT_TRUE(titles.open(QIODevice::ReadOnly));
     const auto entry = parseXmcd(titles.readAll());
     ASSERT_TRUE(entry);
