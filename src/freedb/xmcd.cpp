@@ -104,8 +104,10 @@ int XmcdEntry::trackSeconds(int track) const {
     const int n = int(frameOffsets.size());
     if (track < 1 || track > n || discLengthSeconds <= 0)
         return -1;
-    const int end = track < n ? frameOffsets[std::size_t(track)] : discLengthSeconds * 75;
-    return std::max(0, end - frameOffsets[std::size_t(track - 1)]) / 75;
+    const qint64 end =
+        track < n ? frameOffsets[std::size_t(track)] : qint64(discLengthSeconds) * 75;
+    const qint64 seconds = (end - frameOffsets[std::size_t(track - 1)]) / 75;
+    return int(std::clamp<qint64>(seconds, 0, 0x7fffffff));
 }
 
 std::optional<XmcdEntry> parseXmcd(const QByteArray& raw) {
