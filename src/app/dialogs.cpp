@@ -2,9 +2,8 @@
 
 namespace vornap {
 
-// The dialogs open from here once they exist.
-void frmCD::mnuPref_Click() {}
-void frmCD::mnuCheckUpdate_Click() {}
-void frmCD::mnuAbout_Click() {}
+// The preferences dialog opens from here once it exists.
+void frmCD::mnuPref_Click() {
+}
 
 } // namespace vornap

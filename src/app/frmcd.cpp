@@ -1,5 +1,6 @@
 #include "app/frmcd.h"
 
+#include "about/frmabout.h"
 #include "app/fatal.h"
 #include "cd/display.h"
 #include "cd/drives.h"
@@ -56,6 +57,7 @@ frmCD::frmCD(Application& app, std::unique_ptr<FreeDbControl> freedb)
     createControls();
     createMenus();
     connectEvents();
+    RegisterAboutForm(app);
 }
 
 frmCD::~frmCD() {

@@ -1,15 +1,9 @@
+#include "platform/curldownloader.h"
 #include "platform/memoryregistry.h"
 #include "platform/nodevice.h"
 #include "platform/platform.h"
 
 namespace vornap::platform {
-
-namespace {
-class NoDownloader final : public Downloader {
-public:
-    bool downloadToFile(const QString&, const QString&) override { return false; }
-};
-} // namespace
 
 Platform makeDesktopPlatform() {
     Platform p;
@@ -26,7 +20,7 @@ Platform makeDesktopPlatform() {
     p.windowStyle = std::make_unique<DesktopWindowStyle>();
     p.shell = std::make_unique<DesktopShell>();
     p.help = std::make_unique<DesktopHelpViewer>();
-    p.downloader = std::make_unique<NoDownloader>();
+    p.downloader = std::make_unique<CurlDownloader>();
     p.counter = std::make_unique<SteadyCounter>();
     return p;
 }
