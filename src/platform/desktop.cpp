@@ -1,7 +1,7 @@
 #include "platform/curldownloader.h"
-#include "platform/memoryregistry.h"
 #include "platform/nodevice.h"
 #include "platform/platform.h"
+#include "platform/registrystore.h"
 
 namespace vornap::platform {
 
@@ -15,7 +15,7 @@ Platform makeDesktopPlatform() {
     p.driveTypes = std::make_unique<NoDrives>();
     p.discRoot = std::make_unique<NoDrives>();
     p.discToc = std::make_unique<NoDrives>();
-    p.registry = std::make_unique<MemoryRegistry>();
+    p.registry = std::make_unique<FileRegistry>(FileRegistry::defaultPath());
     p.tray = std::make_unique<QtTray>();
     p.windowStyle = std::make_unique<DesktopWindowStyle>();
     p.shell = std::make_unique<DesktopShell>();
