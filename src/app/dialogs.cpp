@@ -2,8 +2,7 @@
 
 namespace vornap {
 
-// The preferences dialog opens from here once it exists.
-void frmCD::mnuPref_Click() {
-}
+// The dialogs open from here once they exist.
+void frmCD::mnuPref_Click() {}
 
 } // namespace vornap

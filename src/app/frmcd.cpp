@@ -6,6 +6,8 @@
 #include "cd/drives.h"
 #include "cd/mcicommands.h"
 #include "freedb/freedbcontrol.h"
+#include "freedb/frmemail.h"
+#include "freedb/frmsetproxy.h"
 #include "options/options.h"
 #include "skins/setskin.h"
 #include "skins/tiling.h"
@@ -58,6 +60,8 @@ frmCD::frmCD(Application& app, std::unique_ptr<FreeDbControl> freedb)
     createMenus();
     connectEvents();
     RegisterAboutForm(app);
+    RegisterEmailForm(app);
+    RegisterProxyForm(app);
 }
 
 frmCD::~frmCD() {
