@@ -192,8 +192,11 @@ QString FileRegistry::defaultPath() {
     const QString fromEnvironment = qEnvironmentVariable("VORNAP_REGISTRY");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/vornap/registry.json");
+    QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    // Without a home there is no configuration directory; never fall back to "/".
+    if (config.isEmpty())
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/vornap/registry.json");
 }
 
 std::optional<Registry::Value> FileRegistry::queryValue(std::uint32_t root,
