@@ -26,6 +26,8 @@ QString AboutVersionCaption(const VersionParts& version) {
 
 frmAbout::frmAbout(Application& app, QWidget* parent, VersionParts version)
     : QDialog(parent), app(app), m_version(version) {
+    // The skin finds a window through its slot, so it is known from birth.
+    app.frmAbout = this;
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Vornap"));
     setFixedSize(300, 180);
@@ -107,8 +109,6 @@ void frmAbout::paintEvent(QPaintEvent*) {
 frmAbout* LoadFrmAbout(Application& app) {
     auto* box = new frmAbout(app, app.cd);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    // Stored before the load, so the skin its load applies finds it.
-    app.frmAbout = box;
     box->Form_Load();
     return box;
 }

@@ -12,6 +12,8 @@
 namespace vornap {
 
 frmEmail::frmEmail(Application& app, QWidget* parent) : QDialog(parent), app(app) {
+    // The skin finds a window through its slot, so it is known from birth.
+    app.frmEmail = this;
     setObjectName(QStringLiteral("frmEmail"));
     setWindowTitle(QStringLiteral("Email Address"));
     setFixedSize(320, 150);
@@ -87,8 +89,6 @@ void frmEmail::paintEvent(QPaintEvent*) {
 frmEmail* LoadFrmEmail(Application& app, QWidget* owner) {
     auto* dialog = new frmEmail(app, owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    // Stored before the load, so the skin its load applies finds it.
-    app.frmEmail = dialog;
     dialog->Form_Load();
     return dialog;
 }

@@ -13,6 +13,8 @@
 namespace vornap {
 
 frmSetProxy::frmSetProxy(Application& app, QWidget* parent) : QDialog(parent), app(app) {
+    // The skin finds a window through its slot, so it is known from birth.
+    app.frmSetProxy = this;
     setObjectName(QStringLiteral("frmSetProxy"));
     setWindowTitle(QStringLiteral("Set Proxy Server"));
     setFixedSize(300, 150);
@@ -101,8 +103,6 @@ void frmSetProxy::paintEvent(QPaintEvent*) {
 frmSetProxy* LoadFrmSetProxy(Application& app, QWidget* owner) {
     auto* dialog = new frmSetProxy(app, owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    // Stored before the load, so the skin its load applies finds it.
-    app.frmSetProxy = dialog;
     dialog->Form_Load();
     return dialog;
 }

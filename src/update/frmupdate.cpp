@@ -24,6 +24,8 @@ constexpr qsizetype kShownVersionLength = 40;
 
 frmUpdate::frmUpdate(Application& app, QWidget* parent)
     : QDialog(parent), app(app), sVersionText(VersionText()) {
+    // The skin finds a window through its slot, so it is known from birth.
+    app.frmUpdate = this;
     setObjectName(QStringLiteral("frmUpdate"));
     setWindowTitle(QStringLiteral("Checking for Update..."));
     setFixedSize(300, 130);
@@ -152,7 +154,6 @@ void frmUpdate::cmdCancel_Click() {
 void ShowUpdateDialog(Application& app, QWidget* owner) {
     auto* dialog = new frmUpdate(app, owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    app.frmUpdate = dialog;
     dialog->Form_Load();
     dialog->exec();
 }
