@@ -3,32 +3,36 @@
 namespace vornap {
 
 namespace {
-std::string ansi(const String& s) { return s.toLocal8Bit().toStdString(); }
+// Names and texts cross into the registry in the system's code page.
+std::string ansi(const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
 } // namespace
 
-String GetRegString(Application& app, std::uint32_t root, const String& keyPath,
-                    const String& valueName) {
-    const auto value = app.platform.registry->queryValue(root, ansi(keyPath), ansi(valueName));
+QString GetRegString(platform::Registry& registry, std::uint32_t root, const QString& keyPath,
+                     const QString& valueName) {
+    const auto value = registry.queryValue(root, ansi(keyPath), ansi(valueName));
     if (!value || value->type != platform::REG_SZ)
-        return {};
+        return QString();
     const std::string& data = value->data;
-    const auto nul = data.find('\0');
-    const std::string text = nul == std::string::npos ? data : data.substr(0, nul);
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    const std::size_t nul = data.find('\0');
+    const std::size_t length = nul == std::string::npos ? data.size() : nul;
+    return QString::fromLocal8Bit(data.data(), qsizetype(length));
 }
 
-void SetRegString(Application& app, std::uint32_t root, const String& keyPath,
-                  const String& valueName, const String& text) {
+void SetRegString(platform::Registry& registry, std::uint32_t root, const QString& keyPath,
+                  const QString& valueName, const QString& text) {
     platform::Registry::Value value;
     value.type = platform::REG_SZ;
     value.data = ansi(text);
     value.data.push_back('\0');
-    app.platform.registry->setValue(root, ansi(keyPath), ansi(valueName), value);
+    registry.setValue(root, ansi(keyPath), ansi(valueName), value);
 }
 
-void DeleteRegValue(Application& app, std::uint32_t root, const String& keyPath,
-                    const String& valueName) {
-    app.platform.registry->deleteValue(root, ansi(keyPath), ansi(valueName));
+void DeleteRegValue(platform::Registry& registry, std::uint32_t root, const QString& keyPath,
+                    const QString& valueName) {
+    registry.deleteValue(root, ansi(keyPath), ansi(valueName));
 }
 
 } // namespace vornap

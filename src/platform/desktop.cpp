@@ -1,16 +1,10 @@
+#include "platform/curldownloader.h"
 #include "platform/mci/mcidevice.h"
-#include "platform/memoryregistry.h"
 #include "platform/nodevice.h"
 #include "platform/platform.h"
+#include "platform/registrystore.h"
 
 namespace vornap::platform {
-
-namespace {
-class NoDownloader final : public Downloader {
-public:
-    bool downloadToFile(const QString&, const QString&) override { return false; }
-};
-} // namespace
 
 Platform makeDesktopPlatform() {
     Platform p;
@@ -22,12 +16,12 @@ Platform makeDesktopPlatform() {
     CdDeviceOptions cd;
     cd.appPath = p.appPath->path();
     makeCdDevices(cd).installInto(p);
-    p.registry = std::make_unique<MemoryRegistry>();
+    p.registry = std::make_unique<FileRegistry>(FileRegistry::defaultPath());
     p.tray = std::make_unique<QtTray>();
     p.windowStyle = std::make_unique<DesktopWindowStyle>();
     p.shell = std::make_unique<DesktopShell>();
     p.help = std::make_unique<DesktopHelpViewer>();
-    p.downloader = std::make_unique<NoDownloader>();
+    p.downloader = std::make_unique<CurlDownloader>();
     p.counter = std::make_unique<SteadyCounter>();
     return p;
 }

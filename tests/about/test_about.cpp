@@ -1,0 +1,149 @@
+#include "about/frmabout.h"
+#include "support/apptest.h"
+
+#include <QApplication>
+#include <QPainter>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vornap;
+using namespace vornap::test;
+
+namespace {
+
+class FailingShell final : public platform::Shell {
+public:
+    bool shellExecute(QWidget*, const QString&, const QString& file, const QString&, const QString&,
+                      int) override {
+        opened << file;
+        return false;
+    }
+    QStringList opened;
+};
+
+struct About : ::testing::Test, AppFixture {
+    void SetUp() override { qputenv("VORNAP_WEB_SERVER", "http://127.0.0.1:9"); }
+    void TearDown() override { qunsetenv("VORNAP_WEB_SERVER"); }
+
+    // Loaded and shown as a real opening leaves it: destroyed when closed.
+    QPointer<frmAbout> open(VersionParts version = {1, 2, 3}) {
+        auto* box = new frmAbout(app, nullptr, version);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        app.frmAbout = box;
+        box->Form_Load();
+        box->show();
+        return box;
+    }
+    static void flushDeletes() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+};
+
+} // namespace
+
+TEST(AboutVersionCaption, RevisionZeroGivesTwoParts) {
+    EXPECT_EQ(AboutVersionCaption({1, 2, 0}), "Version 1.2");
+    EXPECT_EQ(AboutVersionCaption({3, 0, 0}), "Version 3.0");
+}
+
+TEST(AboutVersionCaption, AnyOtherRevisionFollowsTheMinorNumberDirectly) {
+    EXPECT_EQ(AboutVersionCaption({1, 2, 3}), "Version 1.23");
+    EXPECT_EQ(AboutVersionCaption({1, 2, 10}), "Version 1.210");
+    EXPECT_EQ(AboutVersionCaption({2, 0, 15}), "Version 2.015");
+}
+
+TEST_F(About, LoadShowsTheCaptionsAndAsksForItsSkin) {
+    auto box = open({1, 2, 10});
+    EXPECT_EQ(box->windowTitle(), "About Vornap");
+    EXPECT_EQ(box->lblTitle->text(), "Vornap");
+    EXPECT_EQ(box->lblVersion->text(), "Version 1.210");
+    EXPECT_EQ(box->lblHelpLink->text(), "Click here for Help on the Web");
+    EXPECT_EQ(box->lblWebSite->text(), "Click here to visit the Vornap website");
+    EXPECT_EQ(box->cmdOK->text(), "&OK");
+    EXPECT_EQ(app.v.sSkinForm, "frmAbout");
+    box->close();
+}
+
+TEST_F(About, TheVersionComesFromTheProgramByDefault) {
+    frmAbout box(app);
+    box.Form_Load();
+    EXPECT_EQ(box.lblVersion->text(), AboutVersionCaption(ProgramVersion()));
+}
+
+TEST_F(About, TheSkinColoursTheFourLabelsAndTilesTheBackground) {
+    frmAbout box(app);
+    const SkinTargets targets = box.skinTargets();
+    EXPECT_EQ(targets.imgBackground, box.imgBackground);
+    EXPECT_EQ(targets.foreOnly, (std::vector<QWidget*>{box.lblTitle, box.lblVersion, box.lblWebSite,
+                                                       box.lblHelpLink}));
+    EXPECT_TRUE(targets.backAndFore.empty());
+    EXPECT_TRUE(targets.backOnly.empty());
+
+    QPixmap tile(16, 16);
+    tile.fill(QColor(10, 200, 30));
+    box.imgBackground->setPicture(tile);
+    const QImage painted = box.grab().toImage();
+    // The far corner is reached only by tiling, never by the picture itself.
+    EXPECT_EQ(painted.pixelColor(painted.width() - 1, painted.height() - 1), QColor(10, 200, 30));
+    EXPECT_FALSE(box.imgBackground->isVisible());
+}
+
+TEST_F(About, HelpLinkOpensTheHelpPageAndCloses) {
+    auto box = open();
+    QTest::mouseClick(box->lblHelpLink, Qt::LeftButton);
+    EXPECT_EQ(tp.shell->opened, QStringList{"http://127.0.0.1:9/indexhelp.html"});
+    EXPECT_EQ(tp.shell->showCommands, std::vector<int>{1});
+    flushDeletes();
+    EXPECT_TRUE(box.isNull());
+    EXPECT_TRUE(app.frmAbout.isNull());
+}
+
+TEST_F(About, WebSiteLinkClosesEvenWhenNoBrowserStarts) {
+    auto shell = std::make_unique<FailingShell>();
+    FailingShell* failing = shell.get();
+    tp.platform.shell = std::move(shell);
+    auto box = open();
+    QTest::mouseClick(box->lblWebSite, Qt::LeftButton);
+    EXPECT_EQ(failing->opened, QStringList{"http://127.0.0.1:9/indexvnp.html"});
+    flushDeletes();
+    EXPECT_TRUE(box.isNull());
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(About, OKClosesWithoutOpeningAnything) {
+    auto box = open();
+    box->cmdOK->click();
+    flushDeletes();
+    EXPECT_TRUE(box.isNull());
+    EXPECT_TRUE(tp.shell->opened.isEmpty());
+}
+
+TEST_F(About, ASkinChangeCreatesItHiddenThroughItsFactory) {
+    form(); // the main window registers the factories
+    ASSERT_EQ(app.formFactories.count("frmAbout"), 1u);
+    QWidget* created = app.formFactories["frmAbout"](app);
+    ASSERT_NE(created, nullptr);
+    EXPECT_EQ(app.frmAbout.data(), created);
+    EXPECT_FALSE(created->isVisible());
+    EXPECT_EQ(static_cast<frmAbout*>(created)->lblVersion->text(),
+              AboutVersionCaption(ProgramVersion()));
+    delete created;
+}
+
+TEST_F(About, TheHelpMenuShowsItModallyAndReusesAHiddenOne) {
+    frmCD& f = form();
+    QWidget* hidden = app.formFactories["frmAbout"](app);
+    QWidget* shown = nullptr;
+    QTimer::singleShot(0, [&] {
+        shown = QApplication::activeModalWidget();
+        if (shown)
+            shown->close();
+    });
+    f.mnuAbout_Click();
+    EXPECT_EQ(shown, hidden);
+    flushDeletes();
+    EXPECT_TRUE(app.frmAbout.isNull());
+}

@@ -1,0 +1,92 @@
+#include "options/registry.h"
+#include "platform/registrystore.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace vornap;
+using namespace vornap::platform;
+
+namespace {
+
+const QString kCommand = QStringLiteral("AudioCD\\shell\\play\\command");
+const QString kOwnKey = QStringLiteral("Software\\Dravelle Inc\\Vornap");
+
+// The string helpers over the real file-backed store.
+struct RegStrings : ::testing::Test {
+    QTemporaryDir dir;
+    FileRegistry reg{dir.filePath("registry.json")};
+
+    void store(std::uint32_t type, const std::string& data) {
+        reg.setValue(HKEY_CLASSES_ROOT, kCommand.toStdString(), "", {type, data});
+    }
+    QString read() { return GetRegString(reg, HKEY_CLASSES_ROOT, kCommand, QString()); }
+};
+
+} // namespace
+
+TEST_F(RegStrings, AMissingKeyOrValueReadsEmpty) {
+    EXPECT_EQ(read(), "");
+    SetRegString(reg, HKEY_CLASSES_ROOT, kCommand, "VornapBack", "x");
+    EXPECT_EQ(read(), "");
+}
+
+TEST_F(RegStrings, ValuesOfOtherTypesReadEmptyEvenWithData) {
+    store(REG_EXPAND_SZ, std::string("%SystemRoot%\\cdplayer.exe\0", 27));
+    EXPECT_EQ(read(), "");
+    store(REG_DWORD, std::string("\x01\x00\x00\x00", 4));
+    EXPECT_EQ(read(), "");
+    store(REG_BINARY, "text");
+    EXPECT_EQ(read(), "");
+}
+
+TEST_F(RegStrings, TextEndsAtTheFirstNulOrWithTheData) {
+    store(REG_SZ, std::string("C:\\Player\\play.exe\0junk\0", 24));
+    EXPECT_EQ(read(), "C:\\Player\\play.exe");
+    store(REG_SZ, "no terminator");
+    EXPECT_EQ(read(), "no terminator");
+    store(REG_SZ, std::string("\0hidden", 7));
+    EXPECT_EQ(read(), "");
+    store(REG_SZ, "");
+    EXPECT_EQ(read(), "");
+}
+
+TEST_F(RegStrings, WritingCreatesTheWholePathAndStoresTheTextWithItsNul) {
+    SetRegString(reg, HKEY_LOCAL_MACHINE, kOwnKey, "ProxyAddress", "proxy.example.net");
+    const auto raw = reg.queryValue(HKEY_LOCAL_MACHINE, kOwnKey.toStdString(), "ProxyAddress");
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->type, REG_SZ);
+    EXPECT_EQ(raw->data, std::string("proxy.example.net\0", 18));
+    EXPECT_EQ(GetRegString(reg, HKEY_LOCAL_MACHINE, kOwnKey, "ProxyAddress"), "proxy.example.net");
+}
+
+TEST_F(RegStrings, WritingReplacesAValueOfAnotherType) {
+    store(REG_DWORD, std::string("\x01\x00\x00\x00", 4));
+    SetRegString(reg, HKEY_CLASSES_ROOT, kCommand, QString(), "/usr/bin/vornap");
+    EXPECT_EQ(read(), "/usr/bin/vornap");
+}
+
+TEST_F(RegStrings, TextOutsideAsciiSurvives) {
+    SetRegString(reg, HKEY_CLASSES_ROOT, kCommand, QString(),
+                 QString::fromUtf8("/home/zoë/Müsik ♪/vornap"));
+    EXPECT_EQ(read(), QString::fromUtf8("/home/zoë/Müsik ♪/vornap"));
+    SetRegString(reg, HKEY_CLASSES_ROOT, kCommand, QString(), QString());
+    EXPECT_EQ(read(), "");
+}
+
+TEST_F(RegStrings, DeletingMissingValuesOrKeysIsSilentlyNothing) {
+    DeleteRegValue(reg, HKEY_CLASSES_ROOT, kCommand, "VornapBack");
+    DeleteRegValue(reg, HKEY_CLASSES_ROOT, "No\\Such\\Key", QString());
+    SetRegString(reg, HKEY_CLASSES_ROOT, kCommand, QString(), "mine");
+    SetRegString(reg, HKEY_CLASSES_ROOT, kCommand, "VornapBack", "theirs");
+    DeleteRegValue(reg, HKEY_CLASSES_ROOT, kCommand, "VornapBack");
+    EXPECT_EQ(GetRegString(reg, HKEY_CLASSES_ROOT, kCommand, "VornapBack"), "");
+    EXPECT_EQ(read(), "mine");
+}
+
+TEST_F(RegStrings, AStoreThatCannotBeWrittenLooksLikeAnEmptyOne) {
+    FileRegistry blocked(dir.filePath("registry.json/inside"));
+    SetRegString(reg, HKEY_CLASSES_ROOT, kCommand, QString(), "x"); // makes registry.json a file
+    SetRegString(blocked, HKEY_LOCAL_MACHINE, kOwnKey, "ProxyPort", "8080");
+    EXPECT_EQ(GetRegString(blocked, HKEY_LOCAL_MACHINE, kOwnKey, "ProxyPort"), "");
+}
