@@ -1,4 +1,5 @@
 #include "freedb/frmemail.h"
+#include "options/options.h"
 #include "support/apptest.h"
 
 #include <QLineEdit>
@@ -14,7 +15,10 @@ namespace {
 
 struct EmailDialog : ::testing::Test, AppFixture {
     void SetUp() override {
+        // The dialog re-reads the options file, so the address must be saved there.
+        CheckOptions(app);
         app.v.sCDDBEmail = QStringLiteral("old@example.org");
+        SaveOptions(app);
         dialog = LoadFrmEmail(app, nullptr);
         dialog->show();
     }

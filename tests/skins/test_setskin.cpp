@@ -203,6 +203,7 @@ TEST_F(SetSkinTest, AnOpenDialogIsReskinnedWithoutBeingCreatedAgain) {
 
 TEST_F(SetSkinTest, AWindowWithoutFactoryOrAnUnknownNameOnlyLoadsTheColours) {
     frmCD& f = form();
+    app.formFactories.erase(QStringLiteral("frmAbout"));
     for (const char* name : {"frmAbout", "frmcd", "frmSelectSkinDirectory", ""}) {
         app.v.sSkinBackColor.clear();
         skin(name);
