@@ -15,6 +15,12 @@ if ! ls /dev/sr* /dev/cdrom >/dev/null 2>&1 && [ ! -f "$home/VornapDrives.dat" ]
         echo "No CD drive found: the demo disc is in virtual drive D:\\"
         printf '# Virtual drives: a drive root, "=", a disc image or a tray directory\r\nD:\\=%s\r\n' "$demo" \
             >"$home/VornapDrives.dat"
+        # A first run with the demo disc plays it at once and shows its titles
+        # from the bundled lookup cache.
+        if [ ! -f "$home/VornapOptions.dat" ]; then
+            printf '"//CD-ROM Drives in Computer","","//CD-ROM Drive to Use","","//Play On Startup","1","//Skin Directory","","//Use CDDB","1","//Activate CDDB on Startup","1","//CDDB Server","gnudb.gnudb.org","//Email Address for CDDB","","//Timer Setting (0=Bwd 1=Fwd)","1","//System Tray Only","0","//IconNum","102"\r\n' \
+                >"$home/VornapOptions.dat"
+        fi
     else
         echo "No CD drive found: Vornap starts without a drive."
     fi
