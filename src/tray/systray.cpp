@@ -4,6 +4,7 @@
 #include "app/frmcd.h"
 #include "freedb/freedbcontrol.h"
 #include "tray/icons.h"
+#include "tray/traytip.h"
 
 #include <QCursor>
 #include <QMenu>
@@ -31,15 +32,6 @@ void restoreWindow(frmCD& form) {
 
 } // namespace
 
-void setTrayTip(platform::NotifyIconData& record, const QString& text, bool appendNul) {
-    QByteArray bytes = text.toLocal8Bit();
-    if (appendNul)
-        bytes.append('\0');
-    bytes = bytes.left(qsizetype(record.szTip.size()));
-    record.szTip.fill(' ');
-    std::copy(bytes.begin(), bytes.end(), record.szTip.begin());
-}
-
 void AddSysTrayIcon(Application& app) {
     guarded(app, [&] {
         auto& v = app.v;
@@ -56,13 +48,12 @@ void AddSysTrayIcon(Application& app) {
         form.setWindowIcon(icon);
         nid.hIcon = icon;
         if (!v.bCDInDrive)
-            setTrayTip(nid, QStringLiteral("No CD!"), true);
+            SetTrayTip(nid, QStringLiteral("No CD!") + QChar(0));
         else if (!v.bCDDBFound)
-            setTrayTip(nid, CStr(v.iCurrentTrack) + '.', true);
+            SetTrayTip(nid, CStr(v.iCurrentTrack) + '.' + QChar(0));
         else
-            setTrayTip(nid, CStr(v.iCurrentTrack) + QStringLiteral(". ") +
-                                form.uFREEDB1->TrackTitle(v.iCurrentTrack),
-                       true);
+            SetTrayTip(nid, CStr(v.iCurrentTrack) + QStringLiteral(". ") +
+                                form.uFREEDB1->TrackTitle(v.iCurrentTrack) + QChar(0));
         app.platform.tray->shellNotifyIcon(platform::NIM_ADD, nid);
     });
 }

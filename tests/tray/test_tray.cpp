@@ -3,6 +3,7 @@
 #include "support/fakefreedb.h"
 #include "tray/icons.h"
 #include "tray/systray.h"
+#include "tray/traytip.h"
 #include "tray/trackmenu.h"
 
 #include <QMenu>
@@ -69,11 +70,11 @@ TEST_F(Tray, TheTipFollowsTheDiscAndTheTitles) {
 
 TEST_F(Tray, ATipOfSixtyFourOrMoreFillsTheFieldWithoutANul) {
     platform::NotifyIconData d;
-    setTrayTip(d, QString(70, 'x'), true);
+    SetTrayTip(d, QString(70, 'x') + QChar(0));
     EXPECT_EQ(tip(d), std::string(64, 'x'));
-    setTrayTip(d, QString(63, 'y'), true);
+    SetTrayTip(d, QString(63, 'y') + QChar(0));
     EXPECT_EQ(tip(d), std::string(63, 'y') + '\0');
-    setTrayTip(d, QStringLiteral("No CD!"), false);
+    SetTrayTip(d, QStringLiteral("No CD!"));
     EXPECT_EQ(tip(d), padded("No CD!"));
 }
 
