@@ -176,3 +176,72 @@ TEST(MprisWithoutABus, StartsNothingAndSaysNothing) {
 }
 
 #include "test_mpris.moc"
+
+namespace {
+
+struct MprisMethods : Mpris {
+    void call(const QString& method) {
+        QDBusMessage m = QDBusMessage::createMethodCall(kService, kPath, kPlayer, method);
+        const QDBusMessage reply = client.call(m, QDBus::BlockWithGui, 5000);
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method.toStdString();
+    }
+    bool sent(const std::string& command) {
+        const auto& c = tp.mci->commands;
+        return std::find(c.begin(), c.end(), command) != c.end();
+    }
+    void discIn() {
+        app.v.bCDInDrive = true;
+        app.v.bAudioCD = true;
+        app.v.bStopped = true;
+        app.v.iCurrentTrack = 2;
+        tp.mci->replies["status cd1 number of tracks wait"] = {"5", 0};
+    }
+};
+
+} // namespace
+
+TEST_F(MprisMethods, PlayPauseAndStopRunThePlayersOwnActions) {
+    discIn();
+    call("Play");
+    EXPECT_TRUE(app.v.bPlaying);
+    EXPECT_TRUE(sent("play cd1 from 2"));
+
+    tp.mci->commands.clear();
+    call("Play"); // already playing: nothing
+    EXPECT_TRUE(tp.mci->commands.empty());
+
+    call("Pause");
+    EXPECT_TRUE(app.v.bPaused);
+    EXPECT_TRUE(sent("pause cd1"));
+    tp.mci->commands.clear();
+    call("Pause"); // Pause only when playing
+    EXPECT_TRUE(tp.mci->commands.empty());
+    EXPECT_TRUE(app.v.bPaused);
+
+    call("PlayPause");
+    EXPECT_TRUE(app.v.bPlaying);
+    EXPECT_TRUE(sent("resume cd1"));
+    call("PlayPause");
+    EXPECT_TRUE(app.v.bPaused);
+
+    tp.mci->commands.clear();
+    call("Stop");
+    EXPECT_TRUE(app.v.bStopped);
+    EXPECT_TRUE(sent("stop cd1 wait"));
+    EXPECT_TRUE(sent("seek cd1 to 1"));
+}
+
+TEST_F(MprisMethods, NextAndPreviousStepTheTrack) {
+    discIn();
+    // Titles and lengths from a lookup, so stepping needs no device answers.
+    titles->titles = {"a", "b", "c", "d", "e"};
+    titles->seconds = {60, 61, 62, 63, 64};
+    app.v.bCDDBFound = true;
+    call("Next");
+    EXPECT_EQ(app.v.iCurrentTrack, 3);
+    call("Previous");
+    EXPECT_EQ(app.v.iCurrentTrack, 2);
+    settle(1);
+    ASSERT_FALSE(log.changes.isEmpty());
+    EXPECT_TRUE(log.changes.last().contains("Metadata"));
+}
