@@ -166,8 +166,9 @@ std::unique_ptr<AudioStream> PulseAudioOutput::open() {
                                  nullptr, &attr, &error);
     if (!s) {
         if (!m_reportedFailure)
-            qCWarning(lcAudio) << "No sound server (" << pa_strerror(error)
-                               << "): the CD plays silently";
+            qCWarning(lcAudio).noquote()
+                << QStringLiteral("No sound server (%1): the CD plays silently")
+                       .arg(pa_strerror(error));
         m_reportedFailure = true;
         return makeSilentStream(m_clock);
     }
