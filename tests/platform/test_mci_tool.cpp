@@ -1,5 +1,6 @@
 #include "platform/discimage/discimage.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -9,9 +10,8 @@ namespace di = vornap::platform::discimage;
 
 namespace {
 
-QString tool(const char* name) {
-    return qEnvironmentVariable("VORNAP_BUILD_DIR") + "/bin/" + name;
-}
+// The tools are built beside the test programs.
+QString tool(const char* name) { return QCoreApplication::applicationDirPath() + '/' + name; }
 
 struct ToolHome {
     QTemporaryDir home;
