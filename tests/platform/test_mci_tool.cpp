@@ -11,7 +11,9 @@ namespace di = vornap::platform::discimage;
 namespace {
 
 // The tools are built beside the test programs.
-QString tool(const char* name) { return QCoreApplication::applicationDirPath() + '/' + name; }
+QString tool(const char* name) {
+    return QCoreApplication::applicationDirPath() + '/' + name;
+}
 
 struct ToolHome {
     QTemporaryDir home;
