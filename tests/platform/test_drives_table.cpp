@@ -138,6 +138,26 @@ TEST(DrivesTable, DiscIsReadOncePerMedium) {
     EXPECT_EQ(second->trackCount(), 1);
 }
 
+TEST(DrivesTable, DataFileArrivingAfterItsCueSheetIsANewMedium) {
+    MciFixture f;
+    QDir(f.dir.path()).mkdir("tray");
+    auto* drive = f.cd.table->addVirtualDrive('E', f.dir.filePath("tray"));
+    f.write(workedExample(), "full.cue");
+    // A copy in progress: the sheet is there, its data file only partly.
+    QFile::copy(f.dir.filePath("full.cue"), f.dir.filePath("tray/full.cue"));
+    QFile part(f.dir.filePath("tray/full.bin"));
+    ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+    part.write(QByteArray(2352 * 19500, '\0'));
+    part.close();
+    const auto partial = drive->disc();
+    QFile::remove(f.dir.filePath("tray/full.bin"));
+    QFile::copy(f.dir.filePath("full.bin"), f.dir.filePath("tray/full.bin"));
+    const auto whole = drive->disc();
+    ASSERT_TRUE(whole);
+    EXPECT_NE(whole, partial);
+    EXPECT_EQ(whole->toc.leadOut, 37650);
+}
+
 TEST(DrivesTable, UnreadableImageIsNoDisc) {
     MciFixture f;
     writeText(f.dir.filePath("junk.cue"), "this is not a cue sheet\n");
