@@ -27,7 +27,7 @@ namespace vornap::platform {
 namespace {
 
 void cdioLog(cdio_log_level_t level, const char message[]) {
-    if (level >= CDIO_LOG_WARN)
+    if (level >= CDIO_LOG_ERROR)
         qCWarning(lcDrives) << "libcdio:" << message;
     else
         qCDebug(lcDrives) << "libcdio:" << message;
@@ -61,6 +61,13 @@ std::optional<MediumId> statId(const QString& path) {
     id.inode = std::int64_t(st.st_ino);
     id.size = std::int64_t(st.st_size);
     id.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    if (path.endsWith(".cue", Qt::CaseInsensitive)) {
+        const QByteArray bin = QFile::encodeName(path.chopped(4) + ".bin");
+        if (::stat(bin.constData(), &st) == 0) {
+            id.dataSize = std::int64_t(st.st_size);
+            id.dataMtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+        }
+    }
     return id;
 }
 
@@ -367,6 +374,8 @@ DriveTable::DriveTable(const Options& options) {
         readDrivesFile(options.appPath);
     if (options.realDrives)
         addRealDrives();
+    if (m_drives.empty() && !options.demoTray.isEmpty() && QFileInfo(options.demoTray).isDir())
+        addVirtualDrive('D', options.demoTray);
     for (const QString& p : m_problems)
         qCWarning(lcDrives) << p;
 }

@@ -20,6 +20,8 @@ struct MediumId {
     std::int64_t inode = 0;
     std::int64_t size = 0;
     std::int64_t mtimeNs = 0;
+    std::int64_t dataSize = 0; // a cue sheet's <name>.bin, which may be copied in after it
+    std::int64_t dataMtimeNs = 0;
     std::uint64_t generation = 0; // devices: counts insertions
     bool operator==(const MediumId&) const = default;
 };
@@ -88,6 +90,9 @@ public:
     struct Options {
         QString appPath;        // where the drives file lives; empty: none read
         bool realDrives = true; // ask libcdio for optical drives
+        // With no drive at all, this directory (when it exists) is the tray of
+        // a virtual D:\, so a machine without a CD drive still has a disc.
+        QString demoTray;
     };
     explicit DriveTable(const Options& options);
     ~DriveTable();
