@@ -221,7 +221,11 @@ std::vector<std::uint8_t> makeIso9660(int frames, int firstLsn, const std::vecto
     int pos = dirRecord(d, std::uint32_t(firstLsn + root), 2048, true, std::string(1, '\0'));
     pos += dirRecord(d + pos, std::uint32_t(firstLsn + root), 2048, true, std::string(1, '\1'));
     int next = root + 1;
-    for (const DataFile& f : files) {
+    // Directory records go in name order.
+    std::vector<DataFile> sorted = files;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const DataFile& a, const DataFile& b) { return a.name < b.name; });
+    for (const DataFile& f : sorted) {
         const int sectors = int((f.contents.size() + 2047) / 2048);
         if (pos + 33 + int(f.name.size()) + 3 > 2048 || next + sectors > frames)
             break; // the root holds one sector of entries; enough for test discs

@@ -27,7 +27,7 @@ namespace vornap::platform {
 namespace {
 
 void cdioLog(cdio_log_level_t level, const char message[]) {
-    if (level >= CDIO_LOG_WARN)
+    if (level >= CDIO_LOG_ERROR)
         qCWarning(lcDrives) << "libcdio:" << message;
     else
         qCDebug(lcDrives) << "libcdio:" << message;
