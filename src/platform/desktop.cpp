@@ -21,6 +21,7 @@ Platform makeDesktopPlatform() {
     // Real optical drives and the virtual drives of the drives file.
     CdDeviceOptions cd;
     cd.appPath = p.appPath->path();
+    cd.demoWhenNoDrives = true;
     makeCdDevices(cd).installInto(p);
     p.registry = std::make_unique<MemoryRegistry>();
     p.tray = std::make_unique<QtTray>();

@@ -1,3 +1,4 @@
+#include "platform/discimage/demodisc.h"
 #include "platform/drives/drivetable.h"
 #include "platform/platform.h"
 #include "test_mci_fixture.h"
@@ -30,7 +31,7 @@ TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
                                                         "this line is wrong\n"
                                                         "G:\\=/twice.cue\n"
                                                         "H:= spaced.cue \n");
-    DriveTable table({dir.path(), false});
+    DriveTable table({dir.path(), false, {}});
     const auto drives = table.drives();
     ASSERT_EQ(drives.size(), 3u);
     EXPECT_EQ(drives[0]->root(), "E:\\");
@@ -47,11 +48,11 @@ TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
 TEST(DrivesTable, NoDrivesAtAllIsAnEmptyTable) {
     QTemporaryDir dir;
     // Real drives are asked for: this machine may have none, and libcdio then answers NULL.
-    DriveTable table({dir.path(), true});
+    DriveTable table({dir.path(), true, {}});
     for (auto* d : table.drives())
         EXPECT_FALSE(d->isVirtual());
     DriveTableServices services(
-        std::make_shared<DriveTable>(DriveTable::Options{dir.path(), false}));
+        std::make_shared<DriveTable>(DriveTable::Options{dir.path(), false, {}}));
     for (char l = 'A'; l <= 'Z'; ++l)
         EXPECT_EQ(services.getDriveType(std::string(1, l) + ":\\"),
                   platform::DriveTypes::noRootDir);
@@ -144,4 +145,36 @@ TEST(DrivesTable, UnreadableImageIsNoDisc) {
     f.send("open E:\\ type cdaudio alias cd1 wait shareable");
     EXPECT_EQ(f.ask("status cd1 media present"), "false");
     EXPECT_EQ(f.code("play cd1 from 1"), platform::mcierr::deviceNotReady);
+}
+
+TEST(DrivesTable, DemoTrayStandsInOnlyWhenThereIsNoDrive) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir("Demo");
+    DriveTable alone({dir.path(), false, dir.filePath("Demo")});
+    ASSERT_EQ(alone.drives().size(), 1u);
+    EXPECT_EQ(alone.drives()[0]->root(), "D:\\");
+    EXPECT_EQ(alone.drives()[0]->source(), dir.filePath("Demo"));
+
+    writeText(dir.filePath(DriveTable::drivesFileName), "F:\\=/some/disc.cue\n");
+    DriveTable configured({dir.path(), false, dir.filePath("Demo")});
+    ASSERT_EQ(configured.drives().size(), 1u);
+    EXPECT_EQ(configured.drives()[0]->root(), "F:\\");
+}
+
+TEST(DiscImage, DemoDiscIsAFewMinutesOfMusicInFourToSixTracks) {
+    const di::DiscSpec demo = di::demoDisc();
+    EXPECT_GE(demo.tracks.size(), 4u);
+    EXPECT_LE(demo.tracks.size(), 6u);
+    const auto toc = di::expectedToc(demo);
+    const double minutes = (toc.leadOut - 150) / 75.0 / 60;
+    EXPECT_GT(minutes, 2.0);
+    EXPECT_LT(minutes, 6.0);
+    EXPECT_EQ(di::demoTitles().size(), qsizetype(demo.tracks.size()));
+    // Not silence: a second from the middle of the first track has sound.
+    std::vector<std::int16_t> second(44100 * 2);
+    demo.tracks[0].sound(44100 * 10, second.data(), 44100);
+    long long energy = 0;
+    for (std::int16_t s : second)
+        energy += std::abs(s);
+    EXPECT_GT(energy / std::ssize(second), 1000);
 }

@@ -111,15 +111,19 @@ public:
         m_written += samples;
         m_heard += samples;
     }
+    // The last quarter second: pa_simple_drain also plays out what is below
+    // the server's start threshold, which waiting alone would not.
     bool drain(std::stop_token stop) override {
-        while (!stop.stop_requested()) {
-            if (!noteLatency())
-                return false;
-            if (m_heard.load() >= m_written.load())
-                return true;
-            std::this_thread::sleep_for(milliseconds(20));
+        if (stop.stop_requested())
+            return false;
+        int error = 0;
+        if (pa_simple_drain(m_pa, &error) < 0) {
+            qCWarning(lcAudio) << "PulseAudio drain failed:" << pa_strerror(error);
+            return false;
         }
-        return false;
+        m_heard = m_written.load();
+        m_heardAt = steady_clock::now().time_since_epoch().count();
+        return true;
     }
     void discard() override {
         int error = 0;
@@ -166,8 +170,9 @@ std::unique_ptr<AudioStream> PulseAudioOutput::open() {
                                  nullptr, &attr, &error);
     if (!s) {
         if (!m_reportedFailure)
-            qCWarning(lcAudio) << "No sound server (" << pa_strerror(error)
-                               << "): the CD plays silently";
+            qCWarning(lcAudio).noquote()
+                << QStringLiteral("No sound server (%1): the CD plays silently")
+                       .arg(pa_strerror(error));
         m_reportedFailure = true;
         return makeSilentStream(m_clock);
     }

@@ -367,6 +367,8 @@ DriveTable::DriveTable(const Options& options) {
         readDrivesFile(options.appPath);
     if (options.realDrives)
         addRealDrives();
+    if (m_drives.empty() && !options.demoTray.isEmpty() && QFileInfo(options.demoTray).isDir())
+        addVirtualDrive('D', options.demoTray);
     for (const QString& p : m_problems)
         qCWarning(lcDrives) << p;
 }

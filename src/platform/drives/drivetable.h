@@ -88,6 +88,9 @@ public:
     struct Options {
         QString appPath;        // where the drives file lives; empty: none read
         bool realDrives = true; // ask libcdio for optical drives
+        // With no drive at all, this directory (when it exists) is the tray of
+        // a virtual D:\, so a machine without a CD drive still has a disc.
+        QString demoTray;
     };
     explicit DriveTable(const Options& options);
     ~DriveTable();

@@ -536,8 +536,10 @@ CdDevices makeCdDevices(CdDeviceOptions options) {
         options.clock = std::make_shared<SteadyClock>();
     if (!options.output)
         options.output = std::make_shared<audio::PulseAudioOutput>(*options.clock);
-    cd.table =
-        std::make_shared<DriveTable>(DriveTable::Options{options.appPath, options.realDrives});
+    DriveTable::Options tableOptions{options.appPath, options.realDrives, {}};
+    if (options.demoWhenNoDrives && !options.appPath.isEmpty())
+        tableOptions.demoTray = options.appPath + "/Demo";
+    cd.table = std::make_shared<DriveTable>(tableOptions);
     cd.output = options.output;
     // The output may refer to the clock: keep the clock alive with it.
     auto clock = options.clock;

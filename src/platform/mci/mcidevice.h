@@ -97,9 +97,10 @@ struct CdDevices {
 };
 
 struct CdDeviceOptions {
-    QString appPath;                            // the drives file's directory
-    bool realDrives = true;                     // optical drives through libcdio
-    std::shared_ptr<Clock> clock;               // steady clock when null
+    QString appPath;               // the drives file's directory
+    bool realDrives = true;        // optical drives through libcdio
+    bool demoWhenNoDrives = false; // appPath/Demo as the tray of D:\ when no drive exists
+    std::shared_ptr<Clock> clock;  // steady clock when null
     std::shared_ptr<audio::AudioOutput> output; // PulseAudio, else silent, when null
 };
 

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Plays a generated disc through vornap-mci into a PulseAudio null sink, records
+# the sink's monitor and checks that each track's tone comes back in order.
+# Usage: mci_pulse.sh <vornap-mci> <vornap-discgen>
+set -euo pipefail
+MCI=$1
+DISCGEN=$2
+for tool in pulseaudio pactl parecord python3; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
+done
+
+WORK=$(mktemp -d /tmp/vornap-e2e-mci.XXXXXX)
+export XDG_RUNTIME_DIR=$WORK/xdg
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+REC_PID=""
+cleanup() {
+    [ -n "$REC_PID" ] && kill "$REC_PID" 2>/dev/null || true
+    pulseaudio --kill 2>/dev/null || true
+    rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+pulseaudio -D --exit-idle-time=-1 --log-target=file:"$WORK/pulse.log" 2>/dev/null
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl info >/dev/null
+pactl load-module module-null-sink sink_name=ci_sink rate=44100 channels=2 norewinds=1 >/dev/null
+pactl set-default-sink ci_sink
+pactl unload-module module-suspend-on-idle 2>/dev/null || true
+
+mkdir "$WORK/home"
+"$DISCGEN" "$WORK/home/tones.cue" audio:3s:sine=440 audio:3s:sine=660:pregap=0.5s audio:3s:sine=880 >/dev/null
+printf 'E:\\=tones.cue\n' > "$WORK/home/VornapDrives.dat"
+export VORNAP_HOME=$WORK/home
+
+parecord --device=ci_sink.monitor --latency-msec=20 --file-format=wav \
+    --format=s16le --rate=44100 --channels=2 "$WORK/cap.wav" &
+REC_PID=$!
+sleep 0.5
+
+{
+    echo 'open E:\ type cdaudio alias cd1 wait shareable'
+    echo 'set cd1 time format tmsf'
+    echo 'play cd1 from 1'
+    sleep 4
+    echo 'set cd1 time format milliseconds'
+    echo 'status cd1 position'
+    echo 'status cd1 mode'
+    sleep 7
+    echo 'status cd1 mode'
+    echo 'close all'
+} | "$MCI" > "$WORK/answers.txt"
+sleep 0.5
+kill "$REC_PID"; wait "$REC_PID" 2>/dev/null || true
+REC_PID=""
+cat "$WORK/answers.txt"
+
+python3 - "$WORK/cap.wav" "$WORK/answers.txt" <<'PY'
+import sys, wave, struct
+answers = [l.rstrip("\n").split("\t") for l in open(sys.argv[2])]
+codes = [a[0] for a in answers]
+assert all(c == "0" for c in codes), f"failed commands: {answers}"
+position = int(answers[4][1])
+# Four seconds into the disc (2001 ms is its start), as heard, not as read ahead.
+assert 2001 + 3000 <= position <= 2001 + 5000, f"position {position}"
+assert answers[5][1] == "playing", answers
+assert answers[6][1] == "stopped", answers
+
+w = wave.open(sys.argv[1])
+rate, n = w.getframerate(), w.getnframes()
+data = struct.unpack("<%dh" % (n * 2), w.readframes(n))
+left = data[0::2]
+win = rate // 4
+runs = []
+for start in range(0, len(left) - win, win):
+    seg = left[start:start + win]
+    if max(abs(s) for s in seg) < 1000:
+        freq = 0
+    else:
+        crossings = sum(1 for a, b in zip(seg, seg[1:]) if a < 0 <= b)
+        freq = crossings * rate / win
+    tone = min((0, 440, 660, 880), key=lambda f: abs(f - freq))
+    if tone and abs(freq - tone) > 12:
+        tone = -1
+    if runs and runs[-1][0] == tone:
+        runs[-1][1] += 1
+    else:
+        runs.append([tone, 1])
+heard = [(t, c / 4) for t, c in runs if t not in (0,)]
+print("heard (Hz, seconds):", heard)
+tones = [t for t, secs in heard if secs >= 2.0]
+assert tones == [440, 660, 880], f"tones heard in order: {tones}"
+PY
+echo "PASS"
