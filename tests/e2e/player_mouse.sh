@@ -2,8 +2,10 @@
 # Starts the built player under Xvfb with a generated three-tone disc in a
 # virtual drive, drives Play, Forward, Pause, Back and Stop with the mouse,
 # records a PulseAudio null sink's monitor and checks that the tones come back
-# in the order the buttons ask for. Keeps screenshots (stopped, playing, no
-# disc) in the artifact directory.
+# in the order the buttons ask for. Then starts it as a machine without any
+# drive sees it, from a copy of the program directory, and checks that the
+# demo disc plays. Keeps screenshots (stopped, playing, no disc, demo) in the
+# artifact directory.
 # Usage: player_mouse.sh <vornap> <artifact-dir>
 set -euo pipefail
 VORNAP=$1
@@ -69,6 +71,17 @@ done
 sleep 1.5 # the disc watcher takes the disc in on its first tick
 
 shot() { import -window "$WID" "$ARTIFACTS/$1.png"; }
+record() {
+    parecord --device=ci_sink.monitor --latency-msec=20 --file-format=wav \
+        --format=s16le --rate=44100 --channels=2 "$1" &
+    REC_PID=$!
+    sleep 0.5
+}
+endRecording() {
+    kill "$REC_PID"
+    wait "$REC_PID" 2>/dev/null || true
+    REC_PID=""
+}
 # The five buttons sit in one row under the progress bar.
 press() {
     local x
@@ -78,10 +91,7 @@ press() {
 }
 
 shot stopped
-parecord --device=ci_sink.monitor --latency-msec=20 --file-format=wav \
-    --format=s16le --rate=44100 --channels=2 "$WORK/cap.wav" &
-REC_PID=$!
-sleep 0.5
+record "$WORK/cap.wav"
 press play 2
 shot playing
 press forward 1.5
@@ -91,9 +101,7 @@ press back 1.5   # under seven seconds in: the track before
 press forward 1.5
 press forward 1.5
 press stop 1.5
-kill "$REC_PID"
-wait "$REC_PID" 2>/dev/null || true
-REC_PID=""
+endRecording
 
 mv "$WORK/home/tray/"disc.* "$WORK/out/"
 sleep 1.5
@@ -125,5 +133,36 @@ while heard and heard[0] == 'silence':
 expected = ['440', '660', 'silence', '660', '440', '660', '880', 'silence']
 print('heard:', ' '.join(heard))
 sys.exit(0 if heard == expected else 1)
+PY
+
+# No drive and no drives file: the demo disc from the program's directory.
+kill "$PLAYER_PID"
+wait "$PLAYER_PID" 2>/dev/null || true
+mkdir "$WORK/demohome"
+cp -r "$(dirname "$VORNAP")/Demo" "$WORK/demohome/"
+export VORNAP_HOME=$WORK/demohome
+"$VORNAP" >"$WORK/demo.log" 2>&1 &
+PLAYER_PID=$!
+WID=""
+for _ in $(seq 100); do
+    WID=$(xdotool search --name '^Vornap$' 2>/dev/null | head -1 || true)
+    [ -n "$WID" ] && break
+    sleep 0.1
+done
+[ -n "$WID" ] || { echo "no player window for the demo disc"; exit 1; }
+sleep 1.5
+record "$WORK/demo.wav"
+press play 3
+shot demo-playing
+endRecording
+grep -q '"//CD-ROM Drive to Use","D:\\"' "$WORK/demohome/VornapOptions.dat" ||
+    { echo "the demo disc is not in drive D:"; cat "$WORK/demohome/VornapOptions.dat"; exit 1; }
+python3 - "$WORK/demo.wav" <<'PY'
+import struct, sys, wave
+w = wave.open(sys.argv[1])
+samples = struct.unpack('<%dh' % (2 * w.getnframes()), w.readframes(w.getnframes()))
+loud = sum(1 for x in samples if abs(x) > 1000)
+print('demo disc samples above -30 dB:', loud)
+sys.exit(0 if loud > w.getframerate() else 1)
 PY
 echo "screenshots in $ARTIFACTS"
