@@ -60,21 +60,6 @@ TEST_F(Loading, PlayOnStartPlaysTrackOneAndRunsTheTimer) {
     EXPECT_EQ(f->lblTime->text(), "0:02");
 }
 
-TEST_F(Loading, TheLookupOnStartLeavesTheTableToTheLookup) {
-    // Query on start without play on start: no lookup runs, no table is built.
-    start({{}, "0", "0", "1"}, twelve);
-    EXPECT_EQ(entries(f->cboCurrentTrack), (QStringList{"1. Old", "2. Old"}));
-    EXPECT_EQ(f->lblTotTracks->text(), "");
-    EXPECT_EQ(mode('E'), Mode::Stopped);
-}
-
-TEST_F(Loading, TheLookupOnStartWithPlayOnStartPlaysWithoutATableFromTheDevice) {
-    start({{}, "1", "1", "1"}, twelve);
-    EXPECT_EQ(entries(f->cboCurrentTrack), (QStringList{"1. Old", "2. Old"}));
-    EXPECT_EQ(mode('E'), Mode::Playing);
-    EXPECT_EQ(freedb->discIdAskedFor, QStringList{"E:\\"});
-}
-
 TEST_F(Loading, UsingTheLookupPreparesTheComponentAndShowsTheQueryLabel) {
     start({{}, "0", "1", "0"}, twelve);
     EXPECT_EQ(freedb->discIdAskedFor, QStringList{"E:\\"});
@@ -161,4 +146,33 @@ TEST_F(CdUnit, OnlyALowerCaseCdaNameMakesAnAudioDisc) {
     const int listed = drives->listed;
     CheckCDContents(app, "D:\\");
     EXPECT_EQ(drives->listed, listed) << "no disc taken in: nothing is listed";
+}
+
+TEST_F(Loading, EveryCombinationOfTheThreeOptions) {
+    start({}, twelve);
+    for (int bits = 0; bits < 8; ++bits) {
+        const bool play = bits & 1, useLookup = bits & 2, lookupOnStart = bits & 4;
+        SCOPED_TRACE("play " + std::to_string(play) + " use " + std::to_string(useLookup) +
+                     " on start " + std::to_string(lookupOnStart));
+        Variables& v = app.v;
+        v.sPlayOnStart = play ? "1" : "0";
+        v.sUseCDDB = useLookup ? "1" : "0";
+        v.sCDDBOnStart = lookupOnStart ? "1" : "0";
+        f->imgStop_Click();
+        f->lblCDDB->setVisible(false);
+        f->cboCurrentTrack->clear();
+        f->cboCurrentTrack->addItem("kept");
+        freedb->discIdAskedFor.clear();
+        v.bLoadCD = true;
+        GetCDInfo(app);
+
+        EXPECT_EQ(freedb->discIdAskedFor.size(), useLookup ? 1 : 0);
+        EXPECT_EQ(f->lblCDDB->isVisibleTo(f.get()), useLookup);
+        EXPECT_EQ(f->cboCurrentTrack->count(), lookupOnStart ? 1 : 12);
+        EXPECT_EQ(mode('E'), play ? Mode::Playing : Mode::Stopped);
+        EXPECT_EQ(v.bPlaying, play);
+        EXPECT_EQ(f->tmrTime->isActive(), play);
+        EXPECT_FALSE(v.bLoadCD);
+        EXPECT_EQ(f->lblTime->text(), "0:00");
+    }
 }
