@@ -6,10 +6,11 @@
 # drive sees it, from a copy of the program directory, and checks that the
 # demo disc plays. Keeps screenshots (stopped, playing, no disc, demo) in the
 # artifact directory.
-# Usage: player_mouse.sh <vornap> <artifact-dir>
+# Usage: player_mouse.sh <vornap> [<artifact-dir>]
 set -euo pipefail
 VORNAP=$1
-ARTIFACTS=$2
+ARTIFACTS=${2:-${VORNAP_ARTIFACTS:-$(dirname "$VORNAP")/../artifacts}/player}
+PROGRAM_DIR=$(cd "$(dirname "$VORNAP")" && pwd)
 for tool in Xvfb xdotool import pulseaudio pactl parecord python3; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
 done
@@ -57,13 +58,15 @@ open(sys.argv[1] + '/disc.bin', 'wb').write(data)
 open(sys.argv[1] + '/disc.cue', 'w').write('\n'.join(cue) + '\n')
 PY
 printf 'E:\\=tray\n' >"$WORK/home/VornapDrives.dat"
+# The skins that ship with the program, where the build put them.
+[ -d "$PROGRAM_DIR/Skins" ] && cp -r "$PROGRAM_DIR/Skins" "$WORK/home/"
 export VORNAP_HOME=$WORK/home
 
 "$VORNAP" >"$WORK/player.log" 2>&1 &
 PLAYER_PID=$!
 WID=""
 for _ in $(seq 100); do
-    WID=$(xdotool search --name '^Vornap$' 2>/dev/null | head -1 || true)
+    WID=$(xdotool search --onlyvisible --name '^Vornap$' 2>/dev/null | head -1 || true)
     [ -n "$WID" ] && break
     sleep 0.1
 done
@@ -82,11 +85,12 @@ endRecording() {
     wait "$REC_PID" 2>/dev/null || true
     REC_PID=""
 }
-# The five buttons sit in one row under the progress bar.
+# The five buttons sit in one row under the progress bar (below the menu
+# bar); a point near each one's top left corner is inside it whatever the skin.
 press() {
     local x
-    case $1 in back) x=52 ;; play) x=132 ;; pause) x=212 ;; stop) x=292 ;; forward) x=372 ;; esac
-    xdotool mousemove --window "$WID" "$x" 224 click 1
+    case $1 in back) x=36 ;; play) x=116 ;; pause) x=196 ;; stop) x=276 ;; forward) x=356 ;; esac
+    xdotool mousemove --window "$WID" "$x" 218 click 1
     sleep "$2"
 }
 
@@ -139,13 +143,14 @@ PY
 kill "$PLAYER_PID"
 wait "$PLAYER_PID" 2>/dev/null || true
 mkdir "$WORK/demohome"
-cp -r "$(dirname "$VORNAP")/Demo" "$WORK/demohome/"
+cp -r "$PROGRAM_DIR/Demo" "$WORK/demohome/"
+[ -d "$PROGRAM_DIR/Skins" ] && cp -r "$PROGRAM_DIR/Skins" "$WORK/demohome/"
 export VORNAP_HOME=$WORK/demohome
 "$VORNAP" >"$WORK/demo.log" 2>&1 &
 PLAYER_PID=$!
 WID=""
 for _ in $(seq 100); do
-    WID=$(xdotool search --name '^Vornap$' 2>/dev/null | head -1 || true)
+    WID=$(xdotool search --onlyvisible --name '^Vornap$' 2>/dev/null | head -1 || true)
     [ -n "$WID" ] && break
     sleep 0.1
 done
