@@ -188,6 +188,18 @@ TEST_F(SetSkinTest, EachDialogIsCreatedHiddenOnceAndSkinnedByItsRow) {
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
+TEST_F(SetSkinTest, ADialogPaintsTheTileOverItsWholeArea) {
+    DialogFactories factories(app);
+    skin("frmEmail");
+    TestDialog* d = factories.dialog("frmEmail");
+    ASSERT_NE(d, nullptr);
+    const QImage shot = d->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage tile = imageFile(testSkin + "Background.bmp");
+    const QPoint corner(shot.width() - 1, shot.height() - 1);
+    EXPECT_EQ(shot.pixel(corner),
+              tile.pixel(corner.x() % tile.width(), corner.y() % tile.height()));
+}
+
 TEST_F(SetSkinTest, AnOpenDialogIsReskinnedWithoutBeingCreatedAgain) {
     DialogFactories factories(app);
     skin("frmPref");
