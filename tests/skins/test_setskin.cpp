@@ -188,6 +188,25 @@ TEST_F(SetSkinTest, EachDialogIsCreatedHiddenOnceAndSkinnedByItsRow) {
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
+TEST_F(SetSkinTest, AFactoryThatStoresTheWindowOnlyAfterItsLoadCreatesItOnce) {
+    int made = 0;
+    std::unique_ptr<TestDialog> dialog;
+    app.formFactories["frmAbout"] = [&](Application& a) -> QWidget* {
+        ++made;
+        dialog = std::make_unique<TestDialog>(a, QStringLiteral("frmAbout"));
+        dialog->Form_Load(); // its nested SetSkin cannot find it yet
+        a.frmAbout = dialog.get();
+        return dialog.get();
+    };
+    skin("frmAbout");
+    EXPECT_EQ(made, 1);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(app.frmAbout.data(), dialog.get());
+    EXPECT_EQ(imageOf(dialog->imgBackground->picture()), imageFile(testSkin + "Background.bmp"));
+    EXPECT_EQ(ForeColorOf(dialog->lblFore), kFore);
+    EXPECT_EQ(app.v.ErrorTag, "SetSkin_05");
+}
+
 TEST_F(SetSkinTest, ADialogPaintsTheTileOverItsWholeArea) {
     DialogFactories factories(app);
     skin("frmEmail");
