@@ -33,6 +33,7 @@ QFont formFont() {
 void unhandled(Application& app, const std::function<void()>& handler) {
     try {
         handler();
+        app.notifyObservers();
     } catch (const RuntimeError& e) {
         app.platform.messageBox->show(app.cd,
                                       QStringLiteral("Run-time error '%1':\r\r%2")

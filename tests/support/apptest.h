@@ -18,7 +18,8 @@ struct AppFixture {
 
     frmCD& form() {
         if (!m_form)
-            m_form = std::make_unique<frmCD>(app, std::make_unique<NoLookupFreeDb>());
+            m_form = std::make_unique<frmCD>(app, freedb ? std::move(freedb)
+                                                         : std::make_unique<NoLookupFreeDb>());
         return *m_form;
     }
     // Form_Load with the timers held still, so a test drives every tick itself.
@@ -34,6 +35,8 @@ struct AppFixture {
     QTemporaryDir dir;
     TestPlatform tp;
     Application app;
+    // The lookup component the window gets; set before the first form().
+    std::unique_ptr<FreeDbControl> freedb;
 
 private:
     std::unique_ptr<frmCD> m_form;
