@@ -25,6 +25,9 @@ DirListBox::DirListBox(QWidget* parent) : QTreeWidget(parent) {
     setExpandsOnDoubleClick(false);
     setIndentation(14);
     setUniformRowHeights(true);
+    // Every listed folder above the current one is open; there is nothing to fold.
+    setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
+    setToolTip(QStringLiteral("Double-click a folder to open it"));
     connect(this, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { open(item); });
 }

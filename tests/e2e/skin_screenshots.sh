@@ -51,8 +51,14 @@ status=0
 for skin_path in "$bin"/Skins/*/; do
     skin=$(basename "$skin_path")
     home=$(mktemp -d)
-    cp -r "$bin/Skins" "$home/"
-    cp "$bin/vornap_help.html" "$home/" 2>/dev/null || true
+    # The program's data files (skins, help, demo disc, lookup cache), not its programs.
+    for entry in "$bin"/*; do
+        if [ -d "$entry" ]; then
+            cp -r "$entry" "$home/"
+        elif [ ! -x "$entry" ]; then
+            cp "$entry" "$home/"
+        fi
+    done
     options_line "$home/Skins/$skin/" >"$home/VornapOptions.dat"
 
     exec {fd}<> <(:)

@@ -3,9 +3,11 @@
 #include "app/widgets.h"
 #include "skins/setskin.h"
 #include "skins/skinnedform.h"
+#include "skins/tiling.h"
 #include "support/apptest.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
@@ -55,7 +57,7 @@ inline QImage imageFile(const QString& path) {
 
 // A dialog with one control of each kind the skin colours, loaded like the
 // real dialogs: its load handler skins it.
-class TestDialog : public SkinnedDialog {
+class TestDialog : public QDialog, public SkinnedForm {
 public:
     TestDialog(Application& app, QString name) : app(app), name(std::move(name)) {
         imgBackground = new ImageBox(this);
@@ -69,6 +71,7 @@ public:
     SkinTargets skinTargets() override {
         return {imgBackground, {lblFore}, {chkBoth, fraBoth}, {chkBack}};
     }
+    void paintEvent(QPaintEvent*) override { PaintFormBackground(*this, imgBackground); }
     void Form_Load() {
         ++loads;
         app.v.sSkinForm = name;

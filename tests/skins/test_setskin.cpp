@@ -188,6 +188,37 @@ TEST_F(SetSkinTest, EachDialogIsCreatedHiddenOnceAndSkinnedByItsRow) {
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
+TEST_F(SetSkinTest, AFactoryThatStoresTheWindowOnlyAfterItsLoadCreatesItOnce) {
+    int made = 0;
+    std::unique_ptr<TestDialog> dialog;
+    app.formFactories["frmAbout"] = [&](Application& a) -> QWidget* {
+        ++made;
+        dialog = std::make_unique<TestDialog>(a, QStringLiteral("frmAbout"));
+        dialog->Form_Load(); // its nested SetSkin cannot find it yet
+        a.frmAbout = dialog.get();
+        return dialog.get();
+    };
+    skin("frmAbout");
+    EXPECT_EQ(made, 1);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(app.frmAbout.data(), dialog.get());
+    EXPECT_EQ(imageOf(dialog->imgBackground->picture()), imageFile(testSkin + "Background.bmp"));
+    EXPECT_EQ(ForeColorOf(dialog->lblFore), kFore);
+    EXPECT_EQ(app.v.ErrorTag, "SetSkin_05");
+}
+
+TEST_F(SetSkinTest, ADialogPaintsTheTileOverItsWholeArea) {
+    DialogFactories factories(app);
+    skin("frmEmail");
+    TestDialog* d = factories.dialog("frmEmail");
+    ASSERT_NE(d, nullptr);
+    const QImage shot = d->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage tile = imageFile(testSkin + "Background.bmp");
+    const QPoint corner(shot.width() - 1, shot.height() - 1);
+    EXPECT_EQ(shot.pixel(corner),
+              tile.pixel(corner.x() % tile.width(), corner.y() % tile.height()));
+}
+
 TEST_F(SetSkinTest, AnOpenDialogIsReskinnedWithoutBeingCreatedAgain) {
     DialogFactories factories(app);
     skin("frmPref");
