@@ -1,5 +1,8 @@
+#include "about/frmabout.h"
 #include "app/application.h"
 #include "app/frmcd.h"
+#include "freedb/frmemail.h"
+#include "freedb/frmsetproxy.h"
 #include "freedb/nolookup.h"
 #include "platform/platform.h"
 
@@ -15,5 +18,9 @@ int main(int argc, char* argv[]) {
     vornap::frmCD form(app, std::make_unique<vornap::NoLookupFreeDb>());
     form.Form_Load();
     form.show();
+    // How a skin change loads a skinned dialog that is not open.
+    vornap::RegisterAboutForm(app);
+    vornap::RegisterEmailForm(app);
+    vornap::RegisterProxyForm(app);
     return QApplication::exec();
 }

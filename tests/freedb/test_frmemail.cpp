@@ -1,5 +1,6 @@
 #include "freedb/frmemail.h"
 #include "support/apptest.h"
+#include "support/dialogoptions.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -14,6 +15,7 @@ namespace {
 
 struct EmailDialog : ::testing::Test, AppFixture {
     void SetUp() override {
+        writeOptionsWithSkin(dir.path(), QStringLiteral("old@example.org"));
         app.v.sCDDBEmail = QStringLiteral("old@example.org");
         dialog = LoadFrmEmail(app, nullptr);
         dialog->show();
@@ -87,17 +89,9 @@ TEST_F(EmailDialog, CancelLeavesTheAddressAlone) {
     EXPECT_EQ(app.v.sCDDBEmail, "old@example.org");
 }
 
-TEST_F(EmailDialog, TheSkinColoursItsTwoLabels) {
-    const SkinTargets t = dialog->skinTargets();
-    EXPECT_EQ(t.imgBackground, dialog->imgBackground);
-    EXPECT_EQ(t.foreOnly, (std::vector<QWidget*>{dialog->lblEmailLabel, dialog->lblDisclaimer}));
-    EXPECT_TRUE(t.backAndFore.empty());
-    EXPECT_TRUE(t.backOnly.empty());
-}
-
 TEST_F(EmailDialog, ASkinChangeCanCreateItHidden) {
     delete dialog.data();
-    form();
+    RegisterEmailForm(app);
     QWidget* created = app.formFactories.at("frmEmail")(app);
     EXPECT_EQ(app.frmEmail.data(), created);
     EXPECT_FALSE(created->isVisible());
