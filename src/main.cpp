@@ -1,7 +1,11 @@
+#include "about/frmabout.h"
 #include "app/application.h"
 #include "app/frmcd.h"
 #include "freedb/freedblookup.h"
+#include "freedb/frmemail.h"
+#include "freedb/frmsetproxy.h"
 #include "mpris/mpris.h"
+#include "options/frmpref.h"
 #include "platform/platform.h"
 
 #include <QApplication>
@@ -15,6 +19,11 @@ int main(int argc, char* argv[]) {
     vornap::Application app(platform);
     vornap::frmCD form(app, std::make_unique<vornap::FreeDbLookup>(
                                 *platform.discToc, *platform.registry, app.appPath()));
+    // How a skin change loads a skinned dialog that is not open.
+    vornap::RegisterAboutForm(app);
+    vornap::RegisterEmailForm(app);
+    vornap::RegisterProxyForm(app);
+    vornap::registerPreferencesDialog(app);
     form.Form_Load();
     vornap::MprisService mpris(app, QDBusConnection::sessionBus());
     mpris.start();

@@ -1,13 +1,10 @@
 #include "app/frmcd.h"
 
-#include "about/frmabout.h"
 #include "app/fatal.h"
 #include "cd/display.h"
 #include "cd/drives.h"
 #include "cd/mcicommands.h"
 #include "freedb/freedbcontrol.h"
-#include "freedb/frmemail.h"
-#include "freedb/frmsetproxy.h"
 #include "options/options.h"
 #include "skins/setskin.h"
 #include "skins/tiling.h"
@@ -60,9 +57,6 @@ frmCD::frmCD(Application& app, std::unique_ptr<FreeDbControl> freedb)
     createControls();
     createMenus();
     connectEvents();
-    RegisterAboutForm(app);
-    RegisterEmailForm(app);
-    RegisterProxyForm(app);
 }
 
 frmCD::~frmCD() {

@@ -24,7 +24,7 @@ constexpr qsizetype kShownVersionLength = 40;
 
 frmUpdate::frmUpdate(Application& app, QWidget* parent)
     : QDialog(parent), app(app), sVersionText(VersionText()) {
-    // The skin finds a window through its slot, so it is known from birth.
+    // The main window closes it through this slot when it unloads.
     app.frmUpdate = this;
     setObjectName(QStringLiteral("frmUpdate"));
     setWindowTitle(QStringLiteral("Checking for Update..."));

@@ -1,6 +1,6 @@
 #include "freedb/frmemail.h"
-#include "options/options.h"
 #include "support/apptest.h"
+#include "support/dialogoptions.h"
 
 #include <QLineEdit>
 #include <QPointer>
@@ -15,10 +15,8 @@ namespace {
 
 struct EmailDialog : ::testing::Test, AppFixture {
     void SetUp() override {
-        // The dialog re-reads the options file, so the address must be saved there.
-        CheckOptions(app);
+        writeOptionsWithSkin(dir.path(), QStringLiteral("old@example.org"));
         app.v.sCDDBEmail = QStringLiteral("old@example.org");
-        SaveOptions(app);
         dialog = LoadFrmEmail(app, nullptr);
         dialog->show();
     }
@@ -91,17 +89,9 @@ TEST_F(EmailDialog, CancelLeavesTheAddressAlone) {
     EXPECT_EQ(app.v.sCDDBEmail, "old@example.org");
 }
 
-TEST_F(EmailDialog, TheSkinColoursItsTwoLabels) {
-    const SkinTargets t = dialog->skinTargets();
-    EXPECT_EQ(t.imgBackground, dialog->imgBackground);
-    EXPECT_EQ(t.foreOnly, (std::vector<QWidget*>{dialog->lblEmailLabel, dialog->lblDisclaimer}));
-    EXPECT_TRUE(t.backAndFore.empty());
-    EXPECT_TRUE(t.backOnly.empty());
-}
-
 TEST_F(EmailDialog, ASkinChangeCanCreateItHidden) {
     delete dialog.data();
-    form();
+    RegisterEmailForm(app);
     QWidget* created = app.formFactories.at("frmEmail")(app);
     EXPECT_EQ(app.frmEmail.data(), created);
     EXPECT_FALSE(created->isVisible());

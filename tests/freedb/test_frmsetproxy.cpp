@@ -2,6 +2,7 @@
 #include "options/registry.h"
 #include "platform/registrystore.h"
 #include "support/apptest.h"
+#include "support/dialogoptions.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -17,6 +18,7 @@ namespace {
 
 struct ProxyDialog : ::testing::Test, AppFixture {
     void SetUp() override {
+        writeOptionsWithSkin(dir.path());
         tp.platform.registry = std::make_unique<platform::FileRegistry>(path("registry.json"));
         dialog = LoadFrmSetProxy(app, nullptr);
         dialog->show();
@@ -134,18 +136,9 @@ TEST_F(ProxyDialog, CancelWritesNothing) {
     EXPECT_EQ(stored("ProxyAddress"), "kept");
 }
 
-TEST_F(ProxyDialog, TheSkinColoursItsLabelsAndTheCheckBoxBackground) {
-    const SkinTargets t = dialog->skinTargets();
-    EXPECT_EQ(t.imgBackground, dialog->imgBackground);
-    EXPECT_EQ(t.foreOnly,
-              (std::vector<QWidget*>{dialog->lblProxyAddressLabel, dialog->lblProxyHTTPPortLabel}));
-    EXPECT_TRUE(t.backAndFore.empty());
-    EXPECT_EQ(t.backOnly, std::vector<QWidget*>{dialog->chkUseProxy});
-}
-
 TEST_F(ProxyDialog, ASkinChangeCanCreateItHidden) {
     delete dialog.data();
-    form();
+    RegisterProxyForm(app);
     QWidget* created = app.formFactories.at("frmSetProxy")(app);
     EXPECT_EQ(app.frmSetProxy.data(), created);
     EXPECT_FALSE(created->isVisible());

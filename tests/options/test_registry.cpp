@@ -83,10 +83,3 @@ TEST_F(RegStrings, DeletingMissingValuesOrKeysIsSilentlyNothing) {
     EXPECT_EQ(GetRegString(reg, HKEY_CLASSES_ROOT, kCommand, "VornapBack"), "");
     EXPECT_EQ(read(), "mine");
 }
-
-TEST_F(RegStrings, AStoreThatCannotBeWrittenLooksLikeAnEmptyOne) {
-    FileRegistry blocked(dir.filePath("registry.json/inside"));
-    SetRegString(reg, HKEY_CLASSES_ROOT, kCommand, QString(), "x"); // makes registry.json a file
-    SetRegString(blocked, HKEY_LOCAL_MACHINE, kOwnKey, "ProxyPort", "8080");
-    EXPECT_EQ(GetRegString(blocked, HKEY_LOCAL_MACHINE, kOwnKey, "ProxyPort"), "");
-}

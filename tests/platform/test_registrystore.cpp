@@ -94,14 +94,6 @@ TEST_F(RegistryStore, MissingKeysAndValuesAreAbsentAndDeletingThemChangesNothing
     EXPECT_EQ(fileBytes(), before);
 }
 
-TEST_F(RegistryStore, DeletingOneValueLeavesTheOthers) {
-    reg.setValue(HKEY_CLASSES_ROOT, "K", "", value(REG_SZ, "default"));
-    reg.setValue(HKEY_CLASSES_ROOT, "K", "VornapBack", value(REG_SZ, "backup"));
-    EXPECT_TRUE(reg.deleteValue(HKEY_CLASSES_ROOT, "K", "vornapback"));
-    EXPECT_FALSE(reg.queryValue(HKEY_CLASSES_ROOT, "K", "VornapBack"));
-    EXPECT_EQ(reg.queryValue(HKEY_CLASSES_ROOT, "K", "")->data, "default");
-}
-
 TEST_F(RegistryStore, ADamagedFileReadsAsEmptyAndIsKeptAsideOnTheNextWrite) {
     const QByteArray damaged[] = {
         QByteArray("{\"format\":\"vornap-registry\",\"keys\":[{\"root\":\"HKEY_CLASSES_ROOT\""),
