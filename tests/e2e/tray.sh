@@ -45,19 +45,19 @@ icon_window() {
 map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
 
 wid=""
-for _ in $(seq 100); do
+for _ in $(seq 300); do
     wid=$(main_window)
     [ -n "$wid" ] && [ "$(map_state "$wid")" = IsViewable ] && break
     sleep 0.1
 done
 [ -n "$wid" ] || { echo "no main window"; exit 1; }
 icon=""
-for _ in $(seq 50); do
+for _ in $(seq 200); do
     icon=$(icon_window)
     [ -n "$icon" ] && break
     sleep 0.1
 done
-[ -n "$icon" ] || { echo "no tray icon"; exit 1; }
+[ -n "$icon" ] || { echo "no tray icon"; xwininfo -root -tree | grep -iE "vornap|panel"; cat "$home/vornap.log"; exit 1; }
 
 [[ "$(xprop -id "$wid" _NET_WM_STATE)" == *_NET_WM_STATE_SKIP_TASKBAR* ]] ||
     { echo "the window has a taskbar button"; exit 1; }
