@@ -3,6 +3,7 @@
 #include "freedb/freedblookup.h"
 #include "mpris/mpris.h"
 #include "platform/platform.h"
+#include "skins/frmselectskindirectory.h"
 
 #include <QApplication>
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     vornap::Application app(platform);
     vornap::frmCD form(app, std::make_unique<vornap::FreeDbLookup>(
                                 *platform.discToc, *platform.registry, app.appPath()));
+    vornap::RegisterSkinChooserForm(app);
     form.Form_Load();
     vornap::MprisService mpris(app, QDBusConnection::sessionBus());
     mpris.start();
