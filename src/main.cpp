@@ -7,6 +7,7 @@
 #include "mpris/mpris.h"
 #include "options/frmpref.h"
 #include "platform/platform.h"
+#include "skins/frmselectskindirectory.h"
 
 #include <QApplication>
 
@@ -19,11 +20,12 @@ int main(int argc, char* argv[]) {
     vornap::Application app(platform);
     vornap::frmCD form(app, std::make_unique<vornap::FreeDbLookup>(
                                 *platform.discToc, *platform.registry, app.appPath()));
-    // How a skin change loads a skinned dialog that is not open.
+    // How a skin change (or a button) loads a dialog that is not open.
     vornap::RegisterAboutForm(app);
     vornap::RegisterEmailForm(app);
     vornap::RegisterProxyForm(app);
     vornap::registerPreferencesDialog(app);
+    vornap::RegisterSkinChooserForm(app);
     form.Form_Load();
     vornap::MprisService mpris(app, QDBusConnection::sessionBus());
     mpris.start();

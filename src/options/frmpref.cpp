@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -460,11 +461,14 @@ void frmPref::applyAssociation() {
 
 void frmPref::cmdCancel_Click() { close(); }
 
-void frmPref::paintEvent(QPaintEvent*) {
+void frmPref::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     TileBackground(painter, size(), imgBackground->picture());
-    // Each repaint leaves OK with the focus.
-    if (!cmdOK->hasFocus())
+    // A repaint of the whole dialog (shown, uncovered, re-skinned) leaves OK
+    // with the focus. The small repaints its own controls cause (a button
+    // pressed, the focus moving) must not: taking the focus from a pressed
+    // button releases it without a click, and Tab could never leave OK.
+    if (event->rect().contains(rect()) && !cmdOK->hasFocus())
         cmdOK->setFocus();
 }
 

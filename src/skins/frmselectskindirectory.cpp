@@ -111,12 +111,23 @@ void frmSelectSkinDirectory::cmdCancel_Click() {
     reject();
 }
 
-void ShowSelectSkinDirectory(Application& app, QWidget* owner) {
-    QPointer<frmSelectSkinDirectory> form = new frmSelectSkinDirectory(app, owner);
-    app.frmSelectSkinDirectory = form.data();
+frmSelectSkinDirectory* LoadSelectSkinDirectory(Application& app, QWidget* owner) {
+    auto* form = new frmSelectSkinDirectory(app, owner);
+    app.frmSelectSkinDirectory = form;
     unhandled(app, [&] { form->Form_Load(); });
+    return form;
+}
+
+void ShowSelectSkinDirectory(Application& app, QWidget* owner) {
+    QPointer<frmSelectSkinDirectory> form = LoadSelectSkinDirectory(app, owner);
     form->exec();
     delete form.data();
+}
+
+void RegisterSkinChooserForm(Application& app) {
+    app.formFactories[QStringLiteral("frmSelectSkinDirectory")] = [](Application& a) -> QWidget* {
+        return LoadSelectSkinDirectory(a, a.cd);
+    };
 }
 
 } // namespace vornap

@@ -31,8 +31,16 @@ inline const QString kNoSkinText =
                    "*Be sure to double click the directory before applying the skin*");
 inline const QString kNoSkinCaption = QStringLiteral("No Skin!");
 
+// Creates the chooser, keeps it in app.frmSelectSkinDirectory and runs its
+// load; it is not shown.
+frmSelectSkinDirectory* LoadSelectSkinDirectory(Application& app, QWidget* owner);
+
 // Loads the chooser and shows it modally over the owner; it is unloaded when
 // it closes.
 void ShowSelectSkinDirectory(Application& app, QWidget* owner);
+
+// Registers the chooser's factory under "frmSelectSkinDirectory", through
+// which the preferences dialog opens it.
+void RegisterSkinChooserForm(Application& app);
 
 } // namespace vornap

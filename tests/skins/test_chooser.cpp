@@ -1,3 +1,4 @@
+#include "options/frmpref.h"
 #include "skins/colors.h"
 #include "skins/dirlistbox.h"
 #include "skins/frmselectskindirectory.h"
@@ -34,26 +35,27 @@ struct Chooser : ::testing::Test, AppFixture {
         chooser->Form_Load();
         chooser->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(chooser.get()));
+        current = chooser.get();
         return *chooser;
     }
     // Where the entry of a directory is, in the chooser window's coordinates:
     // the clicks go through the window system's path, which makes a double
     // click of two quick clicks as a real one is.
     QPoint entryPoint(const QString& dirPath) {
-        QTreeWidgetItem* item = chooser->Dir1->entryFor(dirPath);
+        QTreeWidgetItem* item = current->Dir1->entryFor(dirPath);
         EXPECT_NE(item, nullptr) << dirPath.toStdString();
         if (!item)
             return {};
-        const QPoint inView = chooser->Dir1->visualItemRect(item).center();
-        return chooser->Dir1->viewport()->mapTo(chooser.get(), inView);
+        const QPoint inView = current->Dir1->visualItemRect(item).center();
+        return current->Dir1->viewport()->mapTo(current, inView);
     }
     void click(const QString& dirPath) {
-        QTest::mouseClick(chooser->windowHandle(), Qt::LeftButton, {}, entryPoint(dirPath));
+        QTest::mouseClick(current->windowHandle(), Qt::LeftButton, {}, entryPoint(dirPath));
     }
     void doubleClick(const QString& dirPath) {
-        QTest::mouseDClick(chooser->windowHandle(), Qt::LeftButton, {}, entryPoint(dirPath));
+        QTest::mouseDClick(current->windowHandle(), Qt::LeftButton, {}, entryPoint(dirPath));
     }
-    void apply() { QTest::mouseClick(chooser->cmdOK, Qt::LeftButton); }
+    void apply() { QTest::mouseClick(current->cmdOK, Qt::LeftButton); }
 
     // A copy of the base skin under Skins/<name>/.
     QString skinCopy(const QString& name) {
@@ -82,6 +84,7 @@ struct Chooser : ::testing::Test, AppFixture {
     QString base;
     QByteArray optionsBefore;
     std::unique_ptr<frmSelectSkinDirectory> chooser;
+    frmSelectSkinDirectory* current = nullptr; // the one the clicks go to
 };
 
 } // namespace
@@ -240,4 +243,65 @@ TEST_F(Chooser, ShownModallyAndUnloadedWhenClosed) {
     ShowSelectSkinDirectory(app, &form());
     EXPECT_TRUE(seen.isNull());
     EXPECT_TRUE(app.frmSelectSkinDirectory.isNull());
+}
+
+TEST_F(Chooser, ItsFactoryLoadsItHidden) {
+    RegisterSkinChooserForm(app);
+    std::unique_ptr<QWidget> made(app.formFactories.at("frmSelectSkinDirectory")(app));
+    auto* c = qobject_cast<frmSelectSkinDirectory*>(made.get());
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(app.frmSelectSkinDirectory.data(), c);
+    EXPECT_EQ(c->Dir1->path(), path("Skins"));
+    EXPECT_FALSE(c->isVisible());
+}
+
+TEST_F(Chooser, FromThePreferencesANewSkinReachesTheMainWindowAndThePreferences) {
+    RegisterSkinChooserForm(app);
+    registerPreferencesDialog(app);
+    auto* pref = qobject_cast<frmPref*>(app.formFactories.at("frmPref")(app));
+    ASSERT_NE(pref, nullptr);
+    std::unique_ptr<frmPref> owned(pref);
+    pref->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(pref));
+    const QString shownBefore = pref->lblSkinDir->text();
+
+    bool chose = false;
+    QTimer::singleShot(0, [&] {
+        current = qobject_cast<frmSelectSkinDirectory*>(app.frmSelectSkinDirectory.data());
+        ASSERT_NE(current, nullptr);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(current));
+        doubleClick(path("Skins/Walnut"));
+        apply();
+        chose = true;
+    });
+    QTest::mouseClick(pref->cmdSkinBrowse, Qt::LeftButton);
+
+    ASSERT_TRUE(chose);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    const QImage walnut = imageFile(path("Skins/Walnut/Background.bmp"));
+    EXPECT_EQ(app.v.sSkinDir, path("Skins/Walnut/"));
+    EXPECT_EQ(mainBackground(), walnut);
+    EXPECT_EQ(imageOf(pref->imgBackground->picture()), walnut);
+    EXPECT_EQ(ForeColorOf(pref->lblSkinDirLabel), SkinColor(app.v.sSkinForeColor));
+    // The path shown is the one the preferences opened with.
+    EXPECT_EQ(pref->lblSkinDir->text(), shownBefore);
+    EXPECT_TRUE(pref->isVisible());
+}
+
+TEST_F(Chooser, ThePreferencesRepaintFocusesOkYetTabStillMovesOn) {
+    registerPreferencesDialog(app);
+    std::unique_ptr<QWidget> made(app.formFactories.at("frmPref")(app));
+    auto* pref = qobject_cast<frmPref*>(made.get());
+    ASSERT_NE(pref, nullptr);
+    pref->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(pref));
+    pref->cmdCancel->setFocus();
+    pref->repaint();
+    EXPECT_EQ(pref->focusWidget(), pref->cmdOK);
+
+    QTest::keyClick(pref->cmdOK, Qt::Key_Tab);
+    QWidget* moved = pref->focusWidget();
+    EXPECT_NE(moved, pref->cmdOK);
+    QCoreApplication::processEvents(); // the focus frames repaint
+    EXPECT_EQ(pref->focusWidget(), moved);
 }
