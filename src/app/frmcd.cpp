@@ -33,6 +33,7 @@ QFont formFont() {
 void unhandled(Application& app, const std::function<void()>& handler) {
     try {
         handler();
+        app.notifyObservers();
     } catch (const RuntimeError& e) {
         app.platform.messageBox->show(app.cd,
                                       QStringLiteral("Run-time error '%1':\r\r%2")
@@ -91,11 +92,13 @@ void frmCD::createControls() {
     cboCDDrive = new LockableComboBox(form);
     cboCDDrive->setGeometry(90, 9, 316, 22);
     cboCDDrive->raise();
+    cboCDDrive->setLocked(true); // unlocked only between a drop-down and the choice
 
     lblCurrentTrackLabel = label(QStringLiteral("Current Track"), 12, 42, 90, 16);
     cboCurrentTrack = new LockableComboBox(form);
     cboCurrentTrack->setGeometry(110, 39, 296, 22);
     cboCurrentTrack->setToolTip(QStringLiteral("Current Track Being Played"));
+    cboCurrentTrack->setLocked(true);
 
     lblTimeLabel = label(QStringLiteral("Time"), 12, 72, 90, 16);
     lblTime = value(QStringLiteral("Timer"), 110, 72, 80);
@@ -337,6 +340,15 @@ bool frmCD::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+SkinTargets frmCD::skinTargets() {
+    return {imgBackground,
+            {lblTimeLabel, lblTotTrackTimeLabel, lblTotTracksLabel, lblCurrentTrackLabel,
+             lblArtistLabel, lblAlbumLabel, lblCDDriveLabel},
+            {lblTime, lblTotTrackTime, lblTotTracks, lblArtist, lblAlbum, lblCDDB, cboCurrentTrack,
+             cboCDDrive},
+            {}};
 }
 
 } // namespace vornap

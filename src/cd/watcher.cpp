@@ -1,7 +1,124 @@
+#include "app/fatal.h"
 #include "app/frmcd.h"
+#include "cd/discloading.h"
+#include "cd/display.h"
+#include "cd/mcianswers.h"
+#include "cd/mcicommands.h"
+#include "freedb/freedbcontrol.h"
+#include "tray/trackmenu.h"
+#include "tray/traytip.h"
 
 namespace vornap {
 
-void frmCD::tmrCDCheck_Timer() {}
+void frmCD::tmrCDCheck_Timer() {
+    Variables& v = app.v;
+    guarded(app, [&] {
+        v.ErrorTag = QStringLiteral("CDCheck_01");
+        mciSend(app, mcicmd::closeAll());
+        mciSend(app, mcicmd::open(v.sCDDrive, mcicmd::CDCheck));
+        mciSend(app, mcicmd::statusMediaPresentWait(mcicmd::CDCheck), sMCIReply);
+        mciSend(app, mcicmd::closeAll());
+        mciSend(app, mcicmd::open(v.sCDDrive, mcicmd::cd1));
+
+        v.ErrorTag = QStringLiteral("CDCheck_02");
+        sMediaPresent = sMCIReply.left(4);
+
+        if (sMediaPresent == QLatin1String("true")) {
+            v.ErrorTag = QStringLiteral("CDCheck_03");
+            if (!v.bCDInDrive) {
+                setWindowTitle(QStringLiteral("Loading CD..."));
+                lblTime->setText(QStringLiteral("Loading..."));
+                v.bLoadCD = true;
+                v.bCDInDrive = true;
+                GetCDInfo(app);
+                v.bDeleteMenuItems = true;
+                v.bLoadMenuItems = true;
+            }
+
+            mciSend(app, mcicmd::setTimeFormatMilliseconds());
+            mciSend(app, mcicmd::statusPosition(), sPosition);
+            mciSend(app, mcicmd::statusPositionTrack(v.iCurrentTrack + 1), sNextTrackStart);
+            mciSend(app, mcicmd::statusLength(), sCDLength);
+            mciSend(app, mcicmd::setTimeFormatTmsf());
+
+            // The position is absolute; the next track's start too, so this
+            // follows the drive across track boundaries.
+            const double position = Val(sPosition.text());
+            if (position >= Val(sNextTrackStart.text()) &&
+                Val(lblTotTracks->text()) != v.iCurrentTrack) {
+                v.iElapsedMin = 0;
+                v.iElapsedSec = 0;
+                v.iCurrentTrack = Integer(v.iCurrentTrack + 1);
+                UpdInfo(app);
+                ProgressBar->setValue(0);
+                cboCurrentTrack->setText(v.bCDDBFound
+                                             ? CStr(v.iCurrentTrack) + QStringLiteral(". ") +
+                                                   uFREEDB1->TrackTitle(v.iCurrentTrack)
+                                             : CStr(v.iCurrentTrack) + QStringLiteral("."));
+            }
+
+            if (position >= Val(sCDLength.text())) {
+                v.iCurrentTrack = 1;
+                ProgressBar->setValue(0);
+                tmrTime->stop();
+                v.iElapsedMin = 0;
+                v.iElapsedSec = 0;
+                lblTime->setText(QStringLiteral("0:00"));
+                if (v.bCDDBFound) {
+                    Integer first = 1;
+                    cboCurrentTrack->setText(uFREEDB1->TrackTitle(first));
+                    v.iTrackLen = uFREEDB1->TrackSeconds(first);
+                    v.iTrackLenMin = Integer(v.iTrackLen / 60);
+                    v.iTrackLenSec = Integer(v.iTrackLen % 60);
+                    lblTotTrackTime->setText(minutesSeconds(v.iTrackLenMin, v.iTrackLenSec));
+                } else {
+                    cboCurrentTrack->setText(QStringLiteral("1."));
+                    mciSend(app, mcicmd::statusLengthTrack(1), sMCIReply);
+                    lblTotTrackTime->setText(lengthForDisplay(sMCIReply));
+                }
+                v.bStopped = true;
+                v.bPlaying = false;
+                v.bPaused = false;
+            }
+
+            if (v.bAudioCD && v.sSysTrayOnly == QLatin1String("1")) {
+                const QString tip = v.bCDDBFound ? CStr(v.iCurrentTrack) + QStringLiteral(". ") +
+                                                       uFREEDB1->TrackTitle(v.iCurrentTrack)
+                                                 : QStringLiteral("Track ") + CStr(v.iCurrentTrack);
+                SetTrayTip(v.nidTray, tip + QChar(0));
+                app.platform.tray->shellNotifyIcon(platform::NIM_MODIFY, v.nidTray);
+            }
+        } else {
+            v.ErrorTag = QStringLiteral("CDCheck_04");
+            if (v.bCDInDrive) {
+                mciSend(app, mcicmd::close(mcicmd::cd1));
+                v.bCDInDrive = false;
+                // The next disc must not show this one's titles.
+                v.bCDDBFound = false;
+                tmrTime->stop();
+                v.iElapsedMin = 0;
+                v.iElapsedSec = 0;
+                ProgressBar->setValue(0);
+            }
+            lblTime->setText(QStringLiteral("No CD"));
+            lblArtist->setText(QString());
+            lblAlbum->setText(QString());
+            lblTotTrackTime->setText(QString());
+            lblTotTracks->setText(QString());
+            sLastDriveText = cboCDDrive->text();
+            cboCDDrive->setText(sLastDriveText.left(3) + QStringLiteral(" - No CD"));
+            cboCurrentTrack->clear();
+            v.iCurrentTrack = 1;
+            if (v.sSysTrayOnly == QLatin1String("1")) {
+                SetTrayTip(v.nidTray, QStringLiteral("No CD!"));
+                app.platform.tray->shellNotifyIcon(platform::NIM_MODIFY, v.nidTray);
+            }
+        }
+
+        v.ErrorTag = QStringLiteral("CDCheck_05");
+        DeleteMenuItems(app);
+        LoadMenuItems(app);
+    });
+}
 
 } // namespace vornap

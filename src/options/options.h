@@ -4,9 +4,18 @@
 
 namespace vornap {
 
-// Reads the options file into the option strings.
+// Reads the options file into the option strings. A missing file is first
+// created with workable defaults.
 void CheckOptions(Application& app);
 // Writes the option strings back to the options file.
 void SaveOptions(Application& app);
+
+// App.Path followed by the options file's name.
+QString optionsFilePath(const Application& app);
+
+// The partial readers: open the options file, read its first fields, close
+// it. Every field but the last one read goes into sDummy.
+String storedDriveToUse(Application& app);   // field 4, "CD-ROM Drive to Use"
+String storedEmailAddress(Application& app); // field 16, "Email Address for CDDB"
 
 } // namespace vornap

@@ -1,4 +1,5 @@
 #include "platform/curldownloader.h"
+#include "platform/mci/mcidevice.h"
 #include "platform/nodevice.h"
 #include "platform/platform.h"
 #include "platform/registrystore.h"
@@ -11,10 +12,10 @@ Platform makeDesktopPlatform() {
     p.instanceLock = std::make_unique<FileInstanceLock>(p.appPath->path());
     p.process = std::make_unique<RealProcessControl>();
     p.messageBox = std::make_unique<QtMessageBox>();
-    p.mci = std::make_unique<NoDeviceMci>();
-    p.driveTypes = std::make_unique<NoDrives>();
-    p.discRoot = std::make_unique<NoDrives>();
-    p.discToc = std::make_unique<NoDrives>();
+    // Real optical drives and the virtual drives of the drives file.
+    CdDeviceOptions cd;
+    cd.appPath = p.appPath->path();
+    makeCdDevices(cd).installInto(p);
     p.registry = std::make_unique<FileRegistry>(FileRegistry::defaultPath());
     p.tray = std::make_unique<QtTray>();
     p.windowStyle = std::make_unique<DesktopWindowStyle>();

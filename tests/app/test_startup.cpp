@@ -11,16 +11,17 @@ using namespace vornap::test;
 
 namespace {
 
-void writeOptions(const QString& path, const QString& drive) {
+void writeOptions(const QString& path, const QString& drive, const char* trayOnly = "0") {
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QStringLiteral("\"//CD-ROM Drives in Computer\",\"%1\",\"//CD-ROM Drive to Use\",\"%1\","
-                           "\"//Play On Startup\",\"0\",\"//Skin Directory\",\"\",\"//Use CDDB\",\"0\","
-                           "\"//Activate CDDB on Startup\",\"0\",\"//CDDB Server\",\"\","
-                           "\"//Email Address for CDDB\",\"\",\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\","
-                           "\"//System Tray Only\",\"0\",\"//IconNum\",\"102\"\r\n")
-                .arg(drive)
-                .toLatin1());
+    f.write(
+        QStringLiteral("\"//CD-ROM Drives in Computer\",\"%1\",\"//CD-ROM Drive to Use\",\"%1\","
+                       "\"//Play On Startup\",\"0\",\"//Skin Directory\",\"\",\"//Use CDDB\",\"0\","
+                       "\"//Activate CDDB on Startup\",\"0\",\"//CDDB Server\",\"\","
+                       "\"//Email Address for CDDB\",\"\",\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\","
+                       "\"//System Tray Only\",\"%2\",\"//IconNum\",\"102\"\r\n")
+            .arg(drive, QLatin1String(trayOnly))
+            .toLatin1());
 }
 
 struct StartUp : ::testing::Test, AppFixture {
@@ -88,18 +89,38 @@ TEST_F(StartUp, ASecondInstanceEndsSilentlyBeforeAnythingIsDone) {
 }
 
 TEST_F(StartUp, TrayOnlyClearsTheApplicationWindowBitAtTheEnd) {
-    frmCD& f = form();
-    app.v.sSysTrayOnly = QStringLiteral("1");
-    // No options reader yet in this test's world would reset it; the step reads the option.
-    f.Form_Load();
-    f.tmrCDCheck->stop();
-    if (app.v.sSysTrayOnly == QLatin1String("1")) {
-        ASSERT_FALSE(tp.windowStyle->writes.empty());
-        EXPECT_EQ(tp.windowStyle->writes.back() & platform::WS_EX_APPWINDOW, 0);
-        EXPECT_EQ(tp.windowStyle->writes.back() & 0x100, 0x100);
-    } else {
-        EXPECT_TRUE(tp.windowStyle->writes.empty());
-    }
+    writeOptions(path("VornapOptions.dat"), QStringLiteral("E:\\"), "1");
+    load();
+    EXPECT_EQ(app.v.sSysTrayOnly, "1");
+    ASSERT_EQ(tp.windowStyle->writes.size(), 1u);
+    EXPECT_EQ(tp.windowStyle->writes.back() & platform::WS_EX_APPWINDOW, 0);
+    EXPECT_EQ(tp.windowStyle->writes.back() & 0x100, 0x100);
+}
+
+TEST_F(StartUp, WindowModeLeavesTheWindowStyleAlone) {
+    load();
+    EXPECT_EQ(app.v.sSysTrayOnly, "0");
+    EXPECT_TRUE(tp.windowStyle->writes.empty());
+}
+
+TEST_F(StartUp, TheOptionsAreReadBeforeTheDriveInUseIsOpened) {
+    writeOptions(path("VornapOptions.dat"), QStringLiteral("G:\\"));
+    load();
+    EXPECT_EQ(app.v.sCDDrive, "G:\\");
+    EXPECT_NE(std::find(tp.mci->commands.begin(), tp.mci->commands.end(),
+                        "open G:\\ type cdaudio alias cd1 wait shareable"),
+              tp.mci->commands.end());
+}
+
+TEST_F(StartUp, AShortOptionsFileEndsStartUpWithTheOptionsTag) {
+    QFile f(path("VornapOptions.dat"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("\"//CD-ROM Drives in Computer\",\"E:\\\"\r\n");
+    f.close();
+    EXPECT_THROW(form().Form_Load(), ProcessEnded);
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].text, "Input past end of file\rCheckOptions_02");
+    EXPECT_TRUE(tp.mci->commands.empty());
 }
 
 TEST_F(StartUp, ShutdownDeletesTheTrayIconThenStopsAndClosesTheDevice) {

@@ -1,0 +1,495 @@
+#include "platform/drives/drivetable.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <algorithm>
+#include <cdio/cdio.h>
+#include <cdio/iso9660.h>
+#include <cdio/logging.h>
+#include <cdio/paranoia/cdda.h>
+#include <cdio/paranoia/paranoia.h>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/cdrom.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+Q_LOGGING_CATEGORY(lcDrives, "vornap.drives", QtInfoMsg)
+
+namespace vornap::platform {
+
+namespace {
+
+void cdioLog(cdio_log_level_t level, const char message[]) {
+    if (level >= CDIO_LOG_WARN)
+        qCWarning(lcDrives) << "libcdio:" << message;
+    else
+        qCDebug(lcDrives) << "libcdio:" << message;
+}
+
+void routeCdioLog() {
+    static const bool once = [] {
+        cdio_log_set_handler(cdioLog);
+        return true;
+    }();
+    (void)once;
+}
+
+std::string rootOf(char letter) {
+    return std::string(1, letter) + ":\\";
+}
+
+char letterOf(std::string_view root) {
+    if (root.empty())
+        return 0;
+    const char c = char(std::toupper(static_cast<unsigned char>(root[0])));
+    return (c >= 'A' && c <= 'Z') ? c : 0;
+}
+
+std::optional<MediumId> statId(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    MediumId id;
+    id.path = path;
+    id.inode = std::int64_t(st.st_ino);
+    id.size = std::int64_t(st.st_size);
+    id.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    return id;
+}
+
+bool isImageName(const QString& name) {
+    static const QStringList kinds{".cue", ".toc", ".nrg"};
+    for (const QString& k : kinds)
+        if (name.endsWith(k, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+driver_id_t driverFor(const QString& path) {
+    if (path.endsWith(".toc", Qt::CaseInsensitive))
+        return DRIVER_CDRDAO;
+    if (path.endsWith(".nrg", Qt::CaseInsensitive))
+        return DRIVER_NRG;
+    return DRIVER_BINCUE;
+}
+
+// libcdio 2.1.0 reads <name>.bin beside <name>.cue whatever the sheet's FILE
+// line names. When they differ, a copy of the sheet goes into a private
+// directory beside a link named as libcdio expects.
+QString correctedCue(const QString& cuePath, std::shared_ptr<void>& keepAlive, QString* problem) {
+    QFile f(cuePath);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return cuePath;
+    const QString sheet = QString::fromUtf8(f.readAll());
+    static const QRegularExpression fileLine(QStringLiteral("^\\s*FILE\\s+(\"([^\"]*)\"|(\\S+))"),
+                                             QRegularExpression::MultilineOption |
+                                                 QRegularExpression::CaseInsensitiveOption);
+    QStringList files;
+    for (auto it = fileLine.globalMatch(sheet); it.hasNext();) {
+        const auto m = it.next();
+        files << (m.captured(2).isEmpty() ? m.captured(3) : m.captured(2));
+    }
+    const QFileInfo cue(cuePath);
+    const QString expected = cue.absolutePath() + '/' + cue.completeBaseName() + ".bin";
+    if (files.size() != 1) {
+        if (files.size() > 1 && problem)
+            *problem = QStringLiteral("%1 names %2 data files; only one is supported")
+                           .arg(cuePath)
+                           .arg(files.size());
+        return cuePath;
+    }
+    QString named = files.first();
+    named.replace('\\', '/');
+    const QString target = QFileInfo(named).isAbsolute() ? named : cue.absolutePath() + '/' + named;
+    if (QFileInfo(target).canonicalFilePath() == QFileInfo(expected).canonicalFilePath() ||
+        !QFileInfo::exists(target))
+        return cuePath;
+    auto dir = std::make_shared<QTemporaryDir>();
+    if (!dir->isValid())
+        return cuePath;
+    const QString copy = dir->filePath(cue.fileName());
+    if (!QFile::copy(cuePath, copy) || !QFile::link(QFileInfo(target).absoluteFilePath(),
+                                                    dir->filePath(cue.completeBaseName() + ".bin")))
+        return cuePath;
+    qCInfo(lcDrives) << cuePath << "names" << target << "as its data; reading that file";
+    keepAlive = dir;
+    return copy;
+}
+
+QStringList isoRootFiles(CdIo_t* cdio, bool* ok) {
+    QStringList names;
+    CdioList_t* entries = iso9660_fs_readdir(cdio, "/");
+    *ok = entries != nullptr;
+    if (!entries)
+        return names;
+    CdioListNode_t* node;
+    _CDIO_LIST_FOREACH(node, entries) {
+        const auto* st = static_cast<const iso9660_stat_t*>(_cdio_list_node_data(node));
+        if (!st || st->type != iso9660_stat_s::_STAT_FILE)
+            continue;
+        QString name = QString::fromLatin1(st->filename);
+        const qsizetype semi = name.indexOf(';');
+        if (semi >= 0)
+            name.truncate(semi);
+        if (name.endsWith('.'))
+            name.chop(1);
+        if (!name.isEmpty())
+            names << name;
+    }
+    iso9660_filelist_free(entries);
+    return names;
+}
+
+class DirectReader final : public SectorReader {
+public:
+    explicit DirectReader(CdIo_t* cdio) : m_cdio(cdio) {}
+    ~DirectReader() override { cdio_destroy(m_cdio); }
+    bool read(int lsn, int count, std::int16_t* out) override {
+        // libcdio answers 1 at the lead-out: only success counts.
+        return cdio_read_audio_sectors(m_cdio, out, lsn, std::uint32_t(count)) == DRIVER_OP_SUCCESS;
+    }
+
+private:
+    CdIo_t* m_cdio;
+};
+
+class ParanoiaReader final : public SectorReader {
+public:
+    ParanoiaReader(CdIo_t* cdio, cdrom_drive_t* drive, cdrom_paranoia_t* paranoia)
+        : m_cdio(cdio), m_drive(drive), m_paranoia(paranoia) {}
+    ~ParanoiaReader() override {
+        cdio_paranoia_free(m_paranoia);
+        cdio_cddap_close_no_free_cdio(m_drive);
+        cdio_destroy(m_cdio);
+    }
+    bool read(int lsn, int count, std::int16_t* out) override {
+        if (lsn != m_next)
+            cdio_paranoia_seek(m_paranoia, lsn, SEEK_SET);
+        for (int i = 0; i < count; ++i) {
+            const std::int16_t* sector = cdio_paranoia_read(m_paranoia, nullptr);
+            if (!sector)
+                return false;
+            std::memcpy(out + size_t(i) * 1176, sector, CDIO_CD_FRAMESIZE_RAW);
+        }
+        m_next = lsn + count;
+        return true;
+    }
+
+private:
+    CdIo_t* m_cdio;
+    cdrom_drive_t* m_drive;
+    cdrom_paranoia_t* m_paranoia;
+    int m_next = -1;
+};
+
+// A disc image, or a directory acting as the tray of the drive.
+class VirtualDrive final : public Drive {
+public:
+    VirtualDrive(std::string root, QString path)
+        : Drive(std::move(root)), m_path(std::move(path)) {}
+    bool isVirtual() const override { return true; }
+    QString source() const override { return m_path; }
+    std::optional<MediumId> probe() override {
+        const QFileInfo info(m_path);
+        if (!info.isDir())
+            return statId(m_path);
+        // The tray holds a disc when it holds an image; with several, the
+        // first by name is in the drive.
+        QStringList images;
+        for (const QString& name : QDir(m_path).entryList(QDir::Files, QDir::Name))
+            if (isImageName(name))
+                images << name;
+        if (images.isEmpty())
+            return std::nullopt;
+        return statId(m_path + '/' + images.first());
+    }
+
+protected:
+    std::shared_ptr<Disc> load(const MediumId& id) override {
+        QString problem;
+        auto disc = loadDisc(id.path, id, false, &problem);
+        if (!problem.isEmpty())
+            qCWarning(lcDrives) << root().c_str() << problem;
+        return disc;
+    }
+
+private:
+    QString m_path;
+};
+
+class DeviceDrive final : public Drive {
+public:
+    DeviceDrive(std::string root, QString device)
+        : Drive(std::move(root)), m_device(std::move(device)) {}
+    ~DeviceDrive() override {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    bool isVirtual() const override { return false; }
+    QString source() const override { return m_device; }
+    std::optional<MediumId> probe() override {
+        std::lock_guard lock(m_mutex);
+        if (m_fd < 0)
+            m_fd =
+                ::open(QFile::encodeName(m_device).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (m_fd < 0)
+            return std::nullopt;
+        const int status = ::ioctl(m_fd, CDROM_DRIVE_STATUS, CDSL_CURRENT);
+        const bool present = status == CDS_DISC_OK;
+        if (present && !m_present)
+            ++m_generation;
+        m_present = present;
+        if (!present)
+            return std::nullopt;
+        MediumId id;
+        id.path = m_device;
+        id.generation = m_generation;
+        return id;
+    }
+
+protected:
+    std::shared_ptr<Disc> load(const MediumId& id) override {
+        QString problem;
+        auto disc = loadDisc(m_device, id, true, &problem);
+        if (!problem.isEmpty())
+            qCWarning(lcDrives) << root().c_str() << problem;
+        return disc;
+    }
+
+private:
+    QString m_device;
+    std::mutex m_mutex;
+    int m_fd = -1;
+    bool m_present = false;
+    std::uint64_t m_generation = 0;
+};
+
+} // namespace
+
+std::shared_ptr<Disc> loadDisc(const QString& path, const MediumId& id, bool device,
+                               QString* problem) {
+    routeCdioLog();
+    auto disc = std::make_shared<Disc>();
+    disc->id = id;
+    disc->device = device;
+    disc->openPath = path;
+    disc->driver = device ? DRIVER_DEVICE : driverFor(path);
+    if (!device && disc->driver == DRIVER_BINCUE)
+        disc->openPath = correctedCue(path, disc->keepAlive, problem);
+    CdIo_t* cdio =
+        cdio_open(QFile::encodeName(disc->openPath).constData(), driver_id_t(disc->driver));
+    if (!cdio) {
+        if (problem)
+            *problem = QStringLiteral("cannot open %1").arg(path);
+        return nullptr;
+    }
+    const track_t first = cdio_get_first_track_num(cdio);
+    const track_t count = cdio_get_num_tracks(cdio);
+    if (first == CDIO_INVALID_TRACK || count == CDIO_INVALID_TRACK || count == 0) {
+        cdio_destroy(cdio);
+        if (problem)
+            *problem = QStringLiteral("%1 has no readable table of contents").arg(path);
+        return nullptr;
+    }
+    DiscToc& toc = disc->toc;
+    toc.firstTrack = first;
+    toc.lastTrack = first + count - 1;
+    bool anyData = false;
+    for (int t = toc.firstTrack; t <= toc.lastTrack; ++t) {
+        toc.trackOffsets.push_back(cdio_get_track_lba(cdio, track_t(t)));
+        const bool data = cdio_get_track_format(cdio, track_t(t)) != TRACK_FORMAT_AUDIO;
+        toc.dataTrack.push_back(data);
+        anyData = anyData || data;
+    }
+    toc.leadOut = cdio_get_track_lba(cdio, CDIO_CDROM_LEADOUT_TRACK);
+    if (anyData) {
+        bool ok = false;
+        disc->rootListing = isoRootFiles(cdio, &ok);
+        if (!ok && problem)
+            *problem = QStringLiteral("the data track of %1 holds no readable ISO 9660 file system")
+                           .arg(path);
+    } else {
+        for (int t = toc.firstTrack; t <= toc.lastTrack; ++t)
+            disc->rootListing << QStringLiteral("Track%1.cda").arg(t, 2, 10, QLatin1Char('0'));
+    }
+    // Never eject through an image handle: libcdio 2.1.0 then frees it twice.
+    cdio_destroy(cdio);
+    return disc;
+}
+
+std::shared_ptr<const Disc> Drive::disc() {
+    const std::optional<MediumId> id = probe();
+    std::lock_guard lock(m_mutex);
+    if (!id) {
+        m_cached.reset();
+        m_failedId.reset();
+        return nullptr;
+    }
+    if (m_cached && m_cached->id == *id)
+        return m_cached;
+    if (m_failedId && *m_failedId == *id)
+        return nullptr;
+    m_cached = load(*id);
+    if (!m_cached)
+        m_failedId = id;
+    return m_cached;
+}
+
+std::unique_ptr<SectorReader> Drive::openReader(const Disc& disc, bool paranoia) const {
+    routeCdioLog();
+    CdIo_t* cdio =
+        cdio_open(QFile::encodeName(disc.openPath).constData(), driver_id_t(disc.driver));
+    if (!cdio)
+        return nullptr;
+    if (!paranoia && !disc.device)
+        return std::make_unique<DirectReader>(cdio);
+    cdrom_drive_t* drive = cdio_cddap_identify_cdio(cdio, CDDA_MESSAGE_FORGETIT, nullptr);
+    if (!drive || cdio_cddap_open(drive) != 0) {
+        if (drive)
+            cdio_cddap_close_no_free_cdio(drive);
+        cdio_destroy(cdio);
+        return nullptr;
+    }
+    cdrom_paranoia_t* p = cdio_paranoia_init(drive);
+    cdio_paranoia_modeset(p, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    return std::make_unique<ParanoiaReader>(cdio, drive, p);
+}
+
+DriveTable::DriveTable(const Options& options) {
+    if (!options.appPath.isEmpty())
+        readDrivesFile(options.appPath);
+    if (options.realDrives)
+        addRealDrives();
+    for (const QString& p : m_problems)
+        qCWarning(lcDrives) << p;
+}
+
+DriveTable::~DriveTable() = default;
+
+Drive* DriveTable::find(std::string_view root) const {
+    const char l = letterOf(root);
+    for (const auto& d : m_drives)
+        if (d->letter() == l)
+            return d.get();
+    return nullptr;
+}
+
+std::vector<Drive*> DriveTable::drives() const {
+    std::vector<Drive*> out;
+    for (const auto& d : m_drives)
+        out.push_back(d.get());
+    return out;
+}
+
+Drive* DriveTable::addVirtualDrive(char letter, const QString& path) {
+    const char l = letterOf(std::string_view(&letter, 1));
+    if (!l)
+        return nullptr;
+    std::erase_if(m_drives, [&](const auto& d) { return d->letter() == l; });
+    auto drive = std::make_unique<VirtualDrive>(rootOf(l), QDir::cleanPath(path));
+    Drive* raw = drive.get();
+    m_drives.push_back(std::move(drive));
+    std::sort(m_drives.begin(), m_drives.end(),
+              [](const auto& a, const auto& b) { return a->letter() < b->letter(); });
+    return raw;
+}
+
+// Lines "E:\=<path>"; "#" starts a comment line; a relative path is taken
+// from the application path.
+void DriveTable::readDrivesFile(const QString& appPath) {
+    QFile f(appPath + '/' + drivesFileName);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    QTextStream in(&f);
+    int lineNo = 0;
+    while (!in.atEnd()) {
+        const QString raw = in.readLine();
+        ++lineNo;
+        const QString line = raw.trimmed();
+        if (line.isEmpty() || line.startsWith('#'))
+            continue;
+        static const QRegularExpression form(QStringLiteral("^([A-Za-z]):\\\\?\\s*=\\s*(.+)$"));
+        const auto m = form.match(line);
+        if (!m.hasMatch()) {
+            m_problems << QStringLiteral("%1 line %2: expected E:\\=<path>, found \"%3\"")
+                              .arg(drivesFileName)
+                              .arg(lineNo)
+                              .arg(line);
+            continue;
+        }
+        const char l = char(m.captured(1).toUpper().at(0).toLatin1());
+        if (find(std::string_view(&l, 1))) {
+            m_problems << QStringLiteral("%1 line %2: drive %3:\\ is listed twice")
+                              .arg(drivesFileName)
+                              .arg(lineNo)
+                              .arg(QChar(l));
+            continue;
+        }
+        QString path = m.captured(2);
+        if (QDir::isRelativePath(path))
+            path = appPath + '/' + path;
+        addVirtualDrive(l, path);
+    }
+}
+
+void DriveTable::addRealDrives() {
+    routeCdioLog();
+    char** devices = cdio_get_devices(DRIVER_DEVICE);
+    if (!devices)
+        return; // libcdio answers NULL, not an empty list, without drives
+    QStringList nodes;
+    for (char** d = devices; *d; ++d) {
+        const QString canonical = QFileInfo(QFile::decodeName(*d)).canonicalFilePath();
+        const QString node = canonical.isEmpty() ? QFile::decodeName(*d) : canonical;
+        if (!nodes.contains(node))
+            nodes << node;
+    }
+    cdio_free_device_list(devices);
+    std::sort(nodes.begin(), nodes.end());
+    char next = 'D';
+    for (const QString& node : nodes) {
+        while (next <= 'Z' && find(std::string_view(&next, 1)))
+            ++next;
+        if (next > 'Z')
+            break;
+        m_drives.push_back(std::make_unique<DeviceDrive>(rootOf(next), node));
+        ++next;
+    }
+    std::sort(m_drives.begin(), m_drives.end(),
+              [](const auto& a, const auto& b) { return a->letter() < b->letter(); });
+}
+
+std::uint32_t DriveTableServices::getDriveType(const std::string& root) {
+    return m_table->find(root) ? cdrom : noRootDir;
+}
+
+std::optional<QStringList> DriveTableServices::listRoot(const std::string& root) {
+    Drive* drive = m_table->find(root);
+    if (!drive)
+        return std::nullopt;
+    if (!drive->probe())
+        return QStringList();
+    const auto disc = drive->disc();
+    if (!disc)
+        return std::nullopt;
+    return disc->rootListing;
+}
+
+std::optional<DiscToc> DriveTableServices::readToc(const std::string& root) {
+    Drive* drive = m_table->find(root);
+    if (!drive)
+        return std::nullopt;
+    const auto disc = drive->disc();
+    if (!disc)
+        return std::nullopt;
+    return disc->toc;
+}
+
+} // namespace vornap::platform

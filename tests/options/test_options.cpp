@@ -1,0 +1,167 @@
+#include "app/fatal.h"
+#include "options/options.h"
+#include "support/apptest.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+using namespace vornap;
+using namespace vornap::test;
+
+namespace {
+
+const char* const kSaved =
+    "\"//CD-ROM Drives in Computer\",\"D:\\E:\\\",\"//CD-ROM Drive to Use\",\"D:\\\","
+    "\"//Play On Startup\",\"1\",\"//Skin Directory\",\"C:\\Vornap\\Skins\\Base\\\","
+    "\"//Use CDDB\",\"0\",\"//Activate CDDB on Startup\",\"0\",\"//CDDB Server\",\"\","
+    "\"//Email Address for CDDB\",\"\",\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\","
+    "\"//System Tray Only\",\"0\",\"//IconNum\",\"102\"\r\n";
+
+struct OptionsFile : ::testing::Test, AppFixture {
+    QString file() const { return path("VornapOptions.dat"); }
+    void write(const QByteArray& bytes) {
+        QFile f(file());
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray contents() const {
+        QFile f(file());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    QStringList values() const {
+        const Variables& v = app.v;
+        return {v.sCDDrives,     v.sCDDrive,     v.sPlayOnStart, v.sSkinDir,
+                v.sUseCDDB,      v.sCDDBOnStart, v.sCDDBServer,  v.sCDDBEmail,
+                v.sTimerSetting, v.sSysTrayOnly, v.sIconNum};
+    }
+    // Runs a procedure that is expected to end the program; returns the box text.
+    template <typename F> QString fatal(F&& f) {
+        EXPECT_THROW(f(), ProcessEnded);
+        return tp.messageBox->boxes.empty() ? QString() : tp.messageBox->boxes.back().text;
+    }
+};
+
+const QStringList kExampleValues{
+    "D:\\E:\\", "D:\\", "1", "C:\\Vornap\\Skins\\Base\\", "0", "0", "", "", "1", "0", "102"};
+
+} // namespace
+
+TEST_F(OptionsFile, ReadsTheOneLineFormAndWritesTheSameBytesBack) {
+    write(kSaved);
+    CheckOptions(app);
+    EXPECT_EQ(values(), kExampleValues);
+    EXPECT_EQ(app.v.ErrorTag, "CheckOptions_02");
+    write("");
+    SaveOptions(app);
+    EXPECT_EQ(contents(), QByteArray(kSaved));
+    EXPECT_EQ(app.v.ErrorTag, "SaveOptions_01");
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(OptionsFile, OneFieldPerLineReadsAlikeAndIsSavedAsOneLine) {
+    QByteArray perLine = kSaved;
+    perLine.replace("\",\"", "\"\n\"");
+    perLine.replace("\r\n", "\n");
+    write(perLine);
+    CheckOptions(app);
+    EXPECT_EQ(values(), kExampleValues);
+    SaveOptions(app);
+    EXPECT_EQ(contents(), QByteArray(kSaved));
+}
+
+TEST_F(OptionsFile, CommentsAreSkippedByPositionAndRewrittenAsTheProgramKnowsThem) {
+    write(
+        "\"drives\",\"D:\\\",  \"which one\" ,\"D:\\\"\r\n\"x\",\"0\",\"y\",\"/s/\",\"\",\"1\","
+        "\"\",\"1\",\"\",\"host\",\"\",\"me@example.org\",\"\",\"0\",\"\",\"1\",\"\",\"104\"\r\n");
+    CheckOptions(app);
+    EXPECT_EQ(values(), (QStringList{"D:\\", "D:\\", "0", "/s/", "1", "1", "host", "me@example.org",
+                                     "0", "1", "104"}));
+    SaveOptions(app);
+    EXPECT_TRUE(contents().startsWith(
+        "\"//CD-ROM Drives in Computer\",\"D:\\\",\"//CD-ROM Drive to Use\""));
+}
+
+TEST_F(OptionsFile, ACommaInAValueSurvivesASaveAndARead) {
+    write(kSaved);
+    CheckOptions(app);
+    app.v.sCDDBEmail = QStringLiteral("a,b@example.org");
+    app.v.sSkinDir = QStringLiteral("/home/u/skins/Dark, Blue/");
+    SaveOptions(app);
+    app.v.sCDDBEmail.clear();
+    CheckOptions(app);
+    EXPECT_EQ(app.v.sCDDBEmail, "a,b@example.org");
+    EXPECT_EQ(app.v.sSkinDir, "/home/u/skins/Dark, Blue/");
+    EXPECT_EQ(app.v.sIconNum, "102");
+}
+
+TEST_F(OptionsFile, TwentyOneFieldsEndTheProgramAndTheFileIsLeftAlone) {
+    QByteArray short21 = kSaved;
+    short21.truncate(short21.lastIndexOf(",\"102\""));
+    write(short21);
+    EXPECT_EQ(fatal([&] { CheckOptions(app); }), "Input past end of file\rCheckOptions_02");
+    EXPECT_EQ(contents(), short21);
+}
+
+TEST_F(OptionsFile, AnUnreadableFileEndsTheProgramInsteadOfBeingReplaced) {
+    ASSERT_TRUE(QDir(dir.path()).mkdir("VornapOptions.dat"));
+    EXPECT_EQ(fatal([&] { CheckOptions(app); }), "Path/File access error\rCheckOptions_02");
+}
+
+TEST_F(OptionsFile, AMissingFileIsCreatedWithWorkableDefaults) {
+    CheckOptions(app);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(values(),
+              (QStringList{"", "", "0", "", "0", "0", "gnudb.gnudb.org", "", "1", "0", "102"}));
+    EXPECT_EQ(
+        contents(),
+        QByteArray("\"//CD-ROM Drives in Computer\",\"\",\"//CD-ROM Drive to Use\",\"\","
+                   "\"//Play On Startup\",\"0\",\"//Skin Directory\",\"\",\"//Use CDDB\",\"0\","
+                   "\"//Activate CDDB on Startup\",\"0\",\"//CDDB Server\",\"gnudb.gnudb.org\","
+                   "\"//Email Address for CDDB\",\"\",\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\","
+                   "\"//System Tray Only\",\"0\",\"//IconNum\",\"102\"\r\n"));
+}
+
+TEST_F(OptionsFile, AMissingDirectoryStillEndsWithTheTag) {
+    TestPlatform other(dir.filePath("no/such/dir"));
+    Application elsewhere(other.platform);
+    EXPECT_THROW(CheckOptions(elsewhere), ProcessEnded);
+    ASSERT_EQ(other.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(other.messageBox->boxes[0].text, "Path not found\rCheckOptions_02");
+}
+
+TEST_F(OptionsFile, AnUnsavedChangeIsGoneAfterTheNextRead) {
+    write(kSaved);
+    CheckOptions(app);
+    app.v.sPlayOnStart = QStringLiteral("0");
+    CheckOptions(app);
+    EXPECT_EQ(app.v.sPlayOnStart, "1");
+}
+
+TEST_F(OptionsFile, SavingReplacesTheFileWholeInsteadOfRewritingItInPlace) {
+    write(kSaved);
+    CheckOptions(app);
+    // A second name for the old file keeps what it held: the new record went
+    // to another file that was renamed over the name.
+    ASSERT_EQ(::link(QFile::encodeName(file()).constData(),
+                     QFile::encodeName(path("before.dat")).constData()),
+              0);
+    app.v.sCDDrive = QStringLiteral("G:\\");
+    SaveOptions(app);
+    QFile before(path("before.dat"));
+    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
+    EXPECT_EQ(before.readAll(), QByteArray(kSaved));
+    EXPECT_TRUE(contents().contains("\"//CD-ROM Drive to Use\",\"G:\\\""));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file is left";
+}
+
+TEST_F(OptionsFile, PartialReadersKeepTheirFieldAndDiscardTheOnesBefore) {
+    QByteArray bytes = kSaved;
+    bytes.replace("\"//Email Address for CDDB\",\"\"", "\"//Email Address for CDDB\",\"me@x.org\"");
+    write(bytes);
+    EXPECT_EQ(storedDriveToUse(app), "D:\\");
+    EXPECT_EQ(app.v.sDummy, "//CD-ROM Drive to Use");
+    EXPECT_EQ(storedEmailAddress(app), "me@x.org");
+    EXPECT_EQ(app.v.sDummy, "//Email Address for CDDB");
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "platform/discimage/discimage.h"
+#include "platform/mci/mcidevice.h"
+
+#include <QTemporaryDir>
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace vornap::test {
+
+namespace di = platform::discimage;
+
+// A device with no real drives on a manual clock, over discs written into a
+// temporary directory.
+struct MciFixture {
+    QTemporaryDir dir;
+    platform::ManualClock clock;
+    platform::CdDevices cd;
+
+    MciFixture() : cd(platform::makeTestCdDevices(dir.path(), clock)) {}
+    explicit MciFixture(std::function<void(const QString&)> beforeDevices)
+        : cd((beforeDevices(dir.path()), platform::makeTestCdDevices(dir.path(), clock))) {}
+
+    QString write(const di::DiscSpec& spec, const QString& name = QStringLiteral("disc.cue")) {
+        const QString path = dir.filePath(name);
+        QString error;
+        if (!di::writeBinCue(spec, path, &error))
+            throw std::runtime_error(error.toStdString());
+        return path;
+    }
+
+    struct Result {
+        std::uint32_t code;
+        std::string answer;
+    };
+    Result send(const std::string& command) {
+        char buffer[31];
+        std::memset(buffer, 'x', sizeof buffer);
+        const std::uint32_t code = cd.device->sendString(command, buffer, 30);
+        return {code, std::string(buffer)};
+    }
+    std::string ask(const std::string& command) { return send(command).answer; }
+    std::uint32_t code(const std::string& command) { return send(command).code; }
+};
+
+// Waits in real time for something a playback thread does.
+inline bool eventually(const std::function<bool()>& done, int ms = 5000) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    return true;
+}
+
+// Tracks at frames 150 and 19150, lead-out at 37650.
+inline di::DiscSpec workedExample() {
+    return {{di::TrackSpec::audio(19000), di::TrackSpec::audio(18500)}};
+}
+
+} // namespace vornap::test
