@@ -323,10 +323,19 @@ void frmPref::imgFreeDB_Click() {
 }
 
 void frmPref::showDialog(const QString& name) {
+    // A dialog a skin change already loaded (hidden) is shown as it is.
+    const std::map<QString, QPointer<QWidget>*> loaded{
+        {QStringLiteral("frmEmail"), &app.frmEmail},
+        {QStringLiteral("frmSetProxy"), &app.frmSetProxy},
+        {QStringLiteral("frmSelectSkinDirectory"), &app.frmSelectSkinDirectory}};
+    QWidget* window = nullptr;
+    if (const auto it = loaded.find(name); it != loaded.end() && *it->second)
+        window = it->second->data();
     const auto factory = app.formFactories.find(name);
-    if (factory == app.formFactories.end())
+    if (!window && factory != app.formFactories.end())
+        window = factory->second(app);
+    if (!window)
         return;
-    QWidget* window = factory->second(app);
     if (auto* dialog = qobject_cast<QDialog*>(window)) {
         dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
         dialog->exec();

@@ -15,6 +15,7 @@ namespace {
 
 struct EmailDialog : ::testing::Test, AppFixture {
     void SetUp() override {
+        // The dialog re-reads the options file, so the address is saved there.
         writeOptionsWithSkin(dir.path(), QStringLiteral("old@example.org"));
         app.v.sCDDBEmail = QStringLiteral("old@example.org");
         dialog = LoadFrmEmail(app, nullptr);
