@@ -30,15 +30,18 @@ TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
                                                         "e:\\=Demo\n"
                                                         "this line is wrong\n"
                                                         "G:\\=/twice.cue\n"
-                                                        "H:= spaced.cue \n");
+                                                        "H:= spaced.cue \n"
+                                                        "# written on another system\r\n"
+                                                        "K:\\=/elsewhere/disc.cue\r\n");
     DriveTable table({dir.path(), false, {}});
     const auto drives = table.drives();
-    ASSERT_EQ(drives.size(), 3u);
+    ASSERT_EQ(drives.size(), 4u);
     EXPECT_EQ(drives[0]->root(), "E:\\");
     EXPECT_EQ(drives[0]->source(), dir.path() + "/Demo");
     EXPECT_EQ(drives[1]->root(), "G:\\");
     EXPECT_EQ(drives[1]->source(), "/nowhere/disc.cue");
     EXPECT_EQ(drives[2]->source(), dir.path() + "/spaced.cue");
+    EXPECT_EQ(drives[3]->source(), "/elsewhere/disc.cue");
     EXPECT_EQ(table.problems().size(), 2);
     EXPECT_EQ(table.find("g:\\"), drives[1]);
     EXPECT_EQ(table.find("C:\\"), nullptr);
