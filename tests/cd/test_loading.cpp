@@ -45,7 +45,6 @@ TEST_F(Loading, WithoutAnyOptionTheTableComesFromTheDeviceAndNothingPlays) {
     EXPECT_FALSE(f->lblCDDB->isVisibleTo(f.get()));
     EXPECT_TRUE(freedb->discIdAskedFor.isEmpty());
     EXPECT_FALSE(app.v.bLoadCD);
-    EXPECT_EQ(app.v.ErrorTag, "CDCheck_05");
 }
 
 TEST_F(Loading, PlayOnStartPlaysTrackOneAndRunsTheTimer) {
