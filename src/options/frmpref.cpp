@@ -106,6 +106,8 @@ frmPref::frmPref(Application& app, QWidget* parent) : QDialog(parent), app(app) 
     setWindowTitle(QStringLiteral("Preferences"));
     setModal(true);
     createControls();
+    // A loaded window is the one the skin and the other windows reach.
+    app.frmPref = this;
 }
 
 void frmPref::createControls() {

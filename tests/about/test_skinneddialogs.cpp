@@ -1,12 +1,14 @@
 #include "about/frmabout.h"
 #include "freedb/frmemail.h"
 #include "freedb/frmsetproxy.h"
+#include "options/frmpref.h"
 #include "support/apptest.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -79,4 +81,11 @@ TEST_F(SkinnedDialogs, ProxyDialogWearsTheSkin) {
     frmSetProxy dialog(app);
     dialog.Form_Load();
     expectTiledAndKeep(dialog, "proxy-base");
+}
+
+TEST_F(SkinnedDialogs, PreferencesDialogWearsTheSkin) {
+    frmPref dialog(app);
+    dialog.Form_Load();
+    EXPECT_TRUE(dialog.chkUseCDDB->isChecked());
+    expectTiledAndKeep(dialog, "preferences-base");
 }
