@@ -11,7 +11,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth x11-utils xdotool imagemagick trayer
     pulseaudio pulseaudio-utils sox dbus dbus-x11
-    python3 fonts-dejavu-core
+    libxcb1-dev python3 fonts-dejavu-core
+    openbox playerctl libglib2.0-bin desktop-file-utils appstream
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #include "app/application.h"
 #include "app/frmcd.h"
-#include "freedb/nolookup.h"
+#include "freedb/freedblookup.h"
+#include "mpris/mpris.h"
 #include "platform/platform.h"
 
 #include <QApplication>
@@ -12,8 +13,11 @@ int main(int argc, char* argv[]) {
 
     vornap::platform::Platform platform = vornap::platform::makeDesktopPlatform();
     vornap::Application app(platform);
-    vornap::frmCD form(app, std::make_unique<vornap::NoLookupFreeDb>());
+    vornap::frmCD form(app, std::make_unique<vornap::FreeDbLookup>(
+                                *platform.discToc, *platform.registry, app.appPath()));
     form.Form_Load();
+    vornap::MprisService mpris(app, QDBusConnection::sessionBus());
+    mpris.start();
     form.show();
     return QApplication::exec();
 }

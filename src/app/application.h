@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace vornap {
 
@@ -45,6 +46,14 @@ public:
     // folder registers its factory; the factory stores the window in the
     // matching pointer above.
     std::map<QString, std::function<QWidget*(Application&)>> formFactories;
+
+    // Called after every event the program handled (a click, a tick, a
+    // message from the tray), so observers of the state can follow it.
+    std::vector<std::function<void()>> eventObservers;
+    void notifyObservers() {
+        for (const auto& observer : eventObservers)
+            observer();
+    }
 };
 
 } // namespace vornap

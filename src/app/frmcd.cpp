@@ -33,6 +33,7 @@ QFont formFont() {
 void unhandled(Application& app, const std::function<void()>& handler) {
     try {
         handler();
+        app.notifyObservers();
     } catch (const RuntimeError& e) {
         app.platform.messageBox->show(app.cd,
                                       QStringLiteral("Run-time error '%1':\r\r%2")
@@ -339,6 +340,15 @@ bool frmCD::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+SkinTargets frmCD::skinTargets() {
+    return {imgBackground,
+            {lblTimeLabel, lblTotTrackTimeLabel, lblTotTracksLabel, lblCurrentTrackLabel,
+             lblArtistLabel, lblAlbumLabel, lblCDDriveLabel},
+            {lblTime, lblTotTrackTime, lblTotTracks, lblArtist, lblAlbum, lblCDDB, cboCurrentTrack,
+             cboCDDrive},
+            {}};
 }
 
 } // namespace vornap

@@ -4,6 +4,7 @@
 #include "app/vbtypes.h"
 #include "app/widgets.h"
 #include "cd/mbprogressbar.h"
+#include "skins/skinnedform.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -18,7 +19,7 @@ namespace vornap {
 class FreeDbControl;
 
 // The main window.
-class frmCD : public QMainWindow {
+class frmCD : public QMainWindow, public SkinnedForm {
     Q_OBJECT
 public:
     frmCD(Application& app, std::unique_ptr<FreeDbControl> freedb);
@@ -140,6 +141,9 @@ public:
     void mnuCheckUpdate_Click();
     void mnuAbout_Click();
     void mnuHelpClick_Click();
+
+    // What the skin sets on this window.
+    SkinTargets skinTargets() override;
 
     // True once Form_Unload has run.
     bool unloaded() const { return m_unloaded; }

@@ -2,7 +2,24 @@
 
 #include "app/vbtypes.h"
 
+#include <stdexcept>
+
 namespace vornap {
+
+// Raised by QueryDisc when a lookup fails for a reason other than "no entry":
+// the server could not be reached, refused the client or answered nonsense.
+class LookupFailure : public std::runtime_error {
+public:
+    LookupFailure(const QString& server, const QString& reason)
+        : std::runtime_error((server + QStringLiteral(": ") + reason).toStdString()),
+          m_server(server), m_reason(reason) {}
+    const QString& server() const { return m_server; }
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_server;
+    QString m_reason;
+};
 
 // The lookup component: identifies the disc in a drive, asks a lookup server
 // about it and holds the last answer.
@@ -16,7 +33,8 @@ public:
     virtual void setClientVersion(const String& version) = 0;
     virtual void setEmailAddress(const String& address) = 0;
     virtual void setServerName(const String& server) = 0;
-    // Completes the whole exchange; 0 = no entry found, otherwise an answer is held.
+    // Completes the whole exchange; 0 = no entry found, otherwise an answer is
+    // held. Throws LookupFailure when the lookup could not be done.
     virtual Long QueryDisc(const String& discId) = 0;
 
     // Answers from the last answer held.

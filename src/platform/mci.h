@@ -23,9 +23,15 @@ inline constexpr std::uint32_t unrecognizedKeyword = 259;
 inline constexpr std::uint32_t unrecognizedCommand = 261;
 inline constexpr std::uint32_t unsupportedFunction = 274;
 inline constexpr std::uint32_t deviceNotReady = 276;
-inline constexpr std::uint32_t missingParameter = 279;
+inline constexpr std::uint32_t missingCommandString = 267;
+inline constexpr std::uint32_t paramOverflow = 268;
+inline constexpr std::uint32_t missingStringArgument = 269;
+inline constexpr std::uint32_t badInteger = 270;
+inline constexpr std::uint32_t missingParameter = 273;
+inline constexpr std::uint32_t cannotUseAll = 279;
 inline constexpr std::uint32_t outOfRange = 282;
 inline constexpr std::uint32_t duplicateAlias = 289;
+inline constexpr std::uint32_t badTimeFormat = 293;
 inline constexpr std::uint32_t mustUseShareable = 291;
 inline constexpr std::uint32_t invalidFile = 296;
 } // namespace mcierr

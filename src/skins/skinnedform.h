@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QWidget>
 #include <vector>
 
@@ -21,6 +22,17 @@ class SkinnedForm {
 public:
     virtual ~SkinnedForm() = default;
     virtual SkinTargets skinTargets() = 0;
+};
+
+// A dialog that wears the skin: its paint handler tiles the background held
+// by the imgBackground of its skinTargets(). A dialog that does more on paint
+// overrides paintEvent and calls this one first.
+class SkinnedDialog : public QDialog, public SkinnedForm {
+public:
+    using QDialog::QDialog;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
 };
 
 } // namespace vornap

@@ -1,6 +1,9 @@
 #include "skins/tiling.h"
 
+#include "app/widgets.h"
+
 #include <QPainter>
+#include <QWidget>
 
 namespace vornap {
 
@@ -18,6 +21,13 @@ int TileBackground(QPainter& painter, QSize area, const QPixmap& picture) {
         }
     }
     return tiles;
+}
+
+int PaintFormBackground(QWidget& form, const ImageBox* imgBackground) {
+    if (!imgBackground)
+        return 0;
+    QPainter painter(&form);
+    return TileBackground(painter, form.size(), imgBackground->picture());
 }
 
 } // namespace vornap

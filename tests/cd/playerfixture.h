@@ -3,6 +3,7 @@
 #include "cdfixture.h"
 #include "platform/discimage/discimage.h"
 #include "platform/mci/mcidevice.h"
+#include "support/skins.h"
 
 #include <QDir>
 #include <chrono>
@@ -37,6 +38,7 @@ struct OptionValues {
 struct Player : ::testing::Test {
     Player()
         : tp(dir.path()), app(tp.platform), cd(platform::makeTestCdDevices(dir.path(), clock)) {
+        installSkin(dir.path());
         cd.installInto(tp.platform);
         tp.mci = nullptr; // the recording device is gone
         auto fd = std::make_unique<FakeFreeDb>();

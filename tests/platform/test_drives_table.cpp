@@ -30,15 +30,18 @@ TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
                                                         "e:\\=Demo\n"
                                                         "this line is wrong\n"
                                                         "G:\\=/twice.cue\n"
-                                                        "H:= spaced.cue \n");
+                                                        "H:= spaced.cue \n"
+                                                        "# written on another system\r\n"
+                                                        "K:\\=/elsewhere/disc.cue\r\n");
     DriveTable table({dir.path(), false, {}});
     const auto drives = table.drives();
-    ASSERT_EQ(drives.size(), 3u);
+    ASSERT_EQ(drives.size(), 4u);
     EXPECT_EQ(drives[0]->root(), "E:\\");
     EXPECT_EQ(drives[0]->source(), dir.path() + "/Demo");
     EXPECT_EQ(drives[1]->root(), "G:\\");
     EXPECT_EQ(drives[1]->source(), "/nowhere/disc.cue");
     EXPECT_EQ(drives[2]->source(), dir.path() + "/spaced.cue");
+    EXPECT_EQ(drives[3]->source(), "/elsewhere/disc.cue");
     EXPECT_EQ(table.problems().size(), 2);
     EXPECT_EQ(table.find("g:\\"), drives[1]);
     EXPECT_EQ(table.find("C:\\"), nullptr);
@@ -136,6 +139,26 @@ TEST(DrivesTable, DiscIsReadOncePerMedium) {
     ASSERT_TRUE(second);
     EXPECT_NE(second, first);
     EXPECT_EQ(second->trackCount(), 1);
+}
+
+TEST(DrivesTable, DataFileArrivingAfterItsCueSheetIsANewMedium) {
+    MciFixture f;
+    QDir(f.dir.path()).mkdir("tray");
+    auto* drive = f.cd.table->addVirtualDrive('E', f.dir.filePath("tray"));
+    f.write(workedExample(), "full.cue");
+    // A copy in progress: the sheet is there, its data file only partly.
+    QFile::copy(f.dir.filePath("full.cue"), f.dir.filePath("tray/full.cue"));
+    QFile part(f.dir.filePath("tray/full.bin"));
+    ASSERT_TRUE(part.open(QIODevice::WriteOnly));
+    part.write(QByteArray(2352 * 19500, '\0'));
+    part.close();
+    const auto partial = drive->disc();
+    QFile::remove(f.dir.filePath("tray/full.bin"));
+    QFile::copy(f.dir.filePath("full.bin"), f.dir.filePath("tray/full.bin"));
+    const auto whole = drive->disc();
+    ASSERT_TRUE(whole);
+    EXPECT_NE(whole, partial);
+    EXPECT_EQ(whole->toc.leadOut, 37650);
 }
 
 TEST(DrivesTable, UnreadableImageIsNoDisc) {

@@ -97,11 +97,15 @@ TEST(MciAnswers, FailuresGiveTheirCodesAndAnEmptyBuffer) {
         EXPECT_EQ(r.answer, "") << bad;
     }
     EXPECT_EQ(f.send("play cd1 from 2 to 1").code, outOfRange);
-    EXPECT_NE(f.send("frobnicate cd1").code, 0u);
-    EXPECT_NE(f.send("status cd1 colour").code, 0u);
-    EXPECT_NE(f.send("status cd1").code, 0u);
-    EXPECT_NE(f.send("").code, 0u);
-    EXPECT_NE(f.send("set cd1 time format furlongs").code, 0u);
+    using namespace platform::mcierr;
+    EXPECT_EQ(f.send("frobnicate cd1").code, unrecognizedCommand);
+    EXPECT_EQ(f.send("status cd1 colour").code, unrecognizedKeyword);
+    EXPECT_EQ(f.send("play cd1 from 1 backwards").code, unrecognizedKeyword);
+    EXPECT_EQ(f.send("status cd1").code, missingParameter);
+    EXPECT_EQ(f.send("status all media present").code, cannotUseAll);
+    EXPECT_EQ(f.send("").code, missingCommandString);
+    EXPECT_EQ(f.send("set cd1 time format furlongs").code, badTimeFormat);
+    EXPECT_EQ(f.send("status cd1 length track x").code, badInteger);
     EXPECT_EQ(f.send("close all").code, 0u);
     EXPECT_EQ(f.send("close all").code, 0u);
 }

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <atomic>
 #include <gtest/gtest.h>
 
 using namespace vornap;
@@ -159,4 +160,64 @@ TEST(MciPlayback, PuttingAnImageIntoTheTrayInsertsADisc) {
     f.write(workedExample(), "tray/two.cue");
     EXPECT_EQ(f.ask("status cd1 number of tracks"), "2");
     EXPECT_EQ(f.ask("status cd1 length track 1"), "04:13:25");
+}
+
+namespace {
+
+// A sound server that goes away after a few writes.
+class DyingOutput final : public platform::audio::AudioOutput {
+public:
+    struct Stream final : platform::audio::AudioStream {
+        std::atomic<std::int64_t> n{0};
+        std::atomic<int> writes{0};
+        bool write(const std::int16_t*, std::int64_t samples, std::stop_token) override {
+            if (++writes > 3)
+                return false;
+            n += samples;
+            return true;
+        }
+        std::int64_t played() const override { return n; }
+        std::int64_t written() const override { return n; }
+        void skip(std::int64_t s) override { n += s; }
+        bool drain(std::stop_token) override { return true; }
+    };
+    std::unique_ptr<platform::audio::AudioStream> open() override {
+        return std::make_unique<Stream>();
+    }
+};
+
+} // namespace
+
+TEST(MciPlayback, LosingTheSoundServerKeepsTheDrivePlayingSilently) {
+    QTemporaryDir dir;
+    platform::ManualClock clock;
+    platform::CdDeviceOptions o;
+    o.appPath = dir.path();
+    o.realDrives = false;
+    o.clock = std::shared_ptr<platform::Clock>(std::shared_ptr<platform::Clock>(), &clock);
+    o.output = std::make_shared<DyingOutput>();
+    auto cd = platform::makeCdDevices(o);
+    ASSERT_TRUE(di::writeBinCue(workedExample(), dir.filePath("d.cue")));
+    cd.table->addVirtualDrive('E', dir.filePath("d.cue"));
+    char a[30];
+    cd.device->sendString("open E:\\ type cdaudio alias cd1", a, 30);
+    cd.device->sendString("set cd1 time format tmsf", a, 30);
+    cd.device->sendString("play cd1 from 1", a, 30);
+    // Three chunks were heard before the server went; then the clock carries on.
+    EXPECT_TRUE(eventually([&] {
+        cd.device->sendString("status cd1 position", a, 30);
+        return std::string(a) == "01:00:00:24";
+    }));
+    clock.advanceMs(10'000);
+    cd.device->sendString("status cd1 position", a, 30);
+    EXPECT_EQ(std::string(a), "01:00:10:24");
+    cd.device->sendString("status cd1 mode", a, 30);
+    EXPECT_EQ(std::string(a), "playing");
+    clock.advanceMs(600'000);
+    EXPECT_TRUE(eventually([&] {
+        cd.device->sendString("status cd1 mode", a, 30);
+        return std::string(a) == "stopped";
+    }));
+    cd.device->sendString("status cd1 position", a, 30);
+    EXPECT_EQ(std::string(a), "02:04:06:49");
 }

@@ -157,11 +157,11 @@ std::unique_ptr<AudioStream> PulseAudioOutput::open() {
     spec.format = PA_SAMPLE_S16LE;
     spec.rate = sampleRate;
     spec.channels = 2;
-    // A quarter second of buffer: pause and stop take effect quickly and the
-    // position heard stays close to what was written.
+    // Half a second of buffer rides out a busy machine; pause and stop flush
+    // it, so they still take effect at once.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(sampleRate / 4 * 4);
+    attr.tlength = std::uint32_t(sampleRate / 2 * 4);
     attr.prebuf = std::uint32_t(-1);
     attr.minreq = std::uint32_t(-1);
     attr.fragsize = std::uint32_t(-1);

@@ -61,6 +61,13 @@ std::optional<MediumId> statId(const QString& path) {
     id.inode = std::int64_t(st.st_ino);
     id.size = std::int64_t(st.st_size);
     id.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    if (path.endsWith(".cue", Qt::CaseInsensitive)) {
+        const QByteArray bin = QFile::encodeName(path.chopped(4) + ".bin");
+        if (::stat(bin.constData(), &st) == 0) {
+            id.dataSize = std::int64_t(st.st_size);
+            id.dataMtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+        }
+    }
     return id;
 }
 

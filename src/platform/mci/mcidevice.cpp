@@ -14,13 +14,11 @@ namespace vornap::platform {
 
 namespace {
 
-// MCI codes beyond the ones the player itself names.
-constexpr std::uint32_t paramOverflow = 268;
-constexpr std::uint32_t missingStringArgument = 269;
-constexpr std::uint32_t badInteger = 270;
-constexpr std::uint32_t missingParameterCode = 273;
-constexpr std::uint32_t cannotUseAll = 279;
-constexpr std::uint32_t missingCommandString = 267;
+using mcierr::badInteger;
+using mcierr::cannotUseAll;
+using mcierr::missingCommandString;
+using mcierr::missingStringArgument;
+using mcierr::paramOverflow;
 
 std::string lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(),
@@ -324,7 +322,7 @@ MciDevice::Reply MciDevice::status(Instance& in, const std::vector<std::string>&
         if (!isFlag(lower(word)))
             w.push_back(lower(word));
     if (w.empty())
-        return {missingParameterCode, {}};
+        return {mcierr::missingParameter, {}};
     DrivePlayer& p = player(*in.drive);
     const auto disc = p.refresh();
     auto is = [&](std::initializer_list<const char*> item) {
@@ -338,7 +336,7 @@ MciDevice::Reply MciDevice::status(Instance& in, const std::vector<std::string>&
     };
     auto trackArg = [&](size_t at, int* track) -> std::uint32_t {
         if (w.size() != at + 1)
-            return w.size() <= at ? missingParameterCode : mcierr::unrecognizedKeyword;
+            return w.size() <= at ? mcierr::missingParameter : mcierr::unrecognizedKeyword;
         const auto n = number(w[at]);
         if (!n)
             return badInteger;
@@ -425,7 +423,7 @@ MciDevice::Reply MciDevice::set(Instance& in, const std::vector<std::string>& wo
         if (!isFlag(lower(word)))
             w.push_back(lower(word));
     if (w.empty())
-        return {missingParameterCode, {}};
+        return {mcierr::missingParameter, {}};
     if (w.size() == 3 && w[0] == "time" && w[1] == "format") {
         if (w[2] == "tmsf")
             in.format = TimeFormat::Tmsf;
@@ -434,7 +432,7 @@ MciDevice::Reply MciDevice::set(Instance& in, const std::vector<std::string>& wo
         else if (w[2] == "milliseconds" || w[2] == "ms")
             in.format = TimeFormat::Milliseconds;
         else
-            return {293 /* bad time format */, {}};
+            return {mcierr::badTimeFormat, {}};
         return {};
     }
     if (w.size() == 2 && w[0] == "door")
@@ -449,7 +447,7 @@ MciDevice::Reply MciDevice::play(Instance& in, const std::vector<std::string>& w
         const std::string w = lower(words[i]);
         if (w == "from" || w == "to") {
             if (i + 1 >= words.size())
-                return {missingParameterCode, {}};
+                return {mcierr::missingParameter, {}};
             (w == "from" ? from : to) = words[++i];
         } else if (w == "wait") {
             wait = true;
@@ -494,14 +492,14 @@ MciDevice::Reply MciDevice::seek(Instance& in, const std::vector<std::string>& w
         const std::string w = lower(words[i]);
         if (w == "to") {
             if (i + 1 >= words.size())
-                return {missingParameterCode, {}};
+                return {mcierr::missingParameter, {}};
             to = lower(words[++i]);
         } else if (!isFlag(w)) {
             return {mcierr::unrecognizedKeyword, {}};
         }
     }
     if (to.empty())
-        return {missingParameterCode, {}};
+        return {mcierr::missingParameter, {}};
     DrivePlayer& p = player(*in.drive);
     const auto disc = p.refresh();
     if (!disc)

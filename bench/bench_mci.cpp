@@ -1,0 +1,69 @@
+#include "platform/discimage/discimage.h"
+#include "platform/mci/mcidevice.h"
+
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+using namespace vornap::platform;
+namespace di = discimage;
+
+namespace {
+
+struct Device {
+    QTemporaryDir dir;
+    ManualClock clock;
+    CdDevices cd = makeTestCdDevices(dir.path(), clock);
+    char answer[30];
+
+    explicit Device(int tracks) {
+        di::DiscSpec spec;
+        for (int i = 0; i < tracks; ++i)
+            spec.tracks.push_back(di::TrackSpec::audio(di::seconds(200)));
+        di::writeBinCue(spec, dir.filePath("disc.cue"));
+        cd.table->addVirtualDrive('E', dir.filePath("disc.cue"));
+    }
+    std::uint32_t send(const char* command) { return cd.device->sendString(command, answer, 30); }
+};
+
+// One tick of the disc watcher while a disc plays: the probe of the drive,
+// then the queries behind the position display.
+void BM_WatcherTick(benchmark::State& state, bool tray) {
+    Device d(12);
+    if (tray) {
+        QDir(d.dir.path()).mkdir("tray");
+        QFile::rename(d.dir.filePath("disc.cue"), d.dir.filePath("tray/disc.cue"));
+        QFile::rename(d.dir.filePath("disc.bin"), d.dir.filePath("tray/disc.bin"));
+        d.cd.table->addVirtualDrive('E', d.dir.filePath("tray"));
+    }
+    d.send("open E:\\ type cdaudio alias cd1 wait shareable");
+    d.send("set cd1 time format tmsf");
+    d.send("play cd1 from 3");
+    for (auto _ : state) {
+        d.send("close all");
+        d.send("open E:\\ type cdaudio alias CDCheck wait shareable");
+        d.send("status CDCheck media present wait");
+        d.send("close all");
+        d.send("open E:\\ type cdaudio alias cd1 wait shareable");
+        d.send("set cd1 time format milliseconds");
+        d.send("status cd1 position");
+        d.send("status cd1 length track 3");
+        d.send("status cd1 length");
+        d.send("set cd1 time format tmsf");
+        benchmark::DoNotOptimize(d.answer);
+    }
+}
+BENCHMARK_CAPTURE(BM_WatcherTick, image_file, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_WatcherTick, tray_directory, true)->Unit(benchmark::kMicrosecond);
+
+void BM_StatusPosition(benchmark::State& state) {
+    Device d(12);
+    d.send("open E:\\ type cdaudio alias cd1 wait shareable");
+    d.send("set cd1 time format milliseconds");
+    for (auto _ : state)
+        d.send("status cd1 position");
+}
+BENCHMARK(BM_StatusPosition)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "app/versiontext.h"
+#include "freedb/discids.h"
+#include "freedb/freedbcontrol.h"
+#include "freedb/httpget.h"
+#include "freedb/xmcd.h"
+#include "platform/drives.h"
+#include "platform/registry.h"
+
+#include <QUrl>
+#include <optional>
+
+namespace vornap {
+
+struct LookupSettings {
+    int connectTimeoutMs = 5000;
+    int totalTimeoutMs = 15000;
+    // Base address of the MusicBrainz web service; VORNAP_MUSICBRAINZ_URL
+    // overrides the public one.
+    QString musicBrainzUrl = defaultMusicBrainzUrl();
+    // MusicBrainz asks clients for at most one request a second.
+    int musicBrainzIntervalMs = 1000;
+
+    static QString defaultMusicBrainzUrl();
+};
+
+// The public CDDB service a first run uses.
+inline const QString kDefaultCddbServer = QStringLiteral("gnudb.gnudb.org");
+
+// The address a server option names: "host", "host:port" or a full
+// http(s) address; an empty option names the default server.
+QUrl cddbEndpoint(const QString& serverOption);
+
+// The lookup component: disc identifiers from the drive's table of contents,
+// answers from the cache <app path>/CDDB/<category>/<discid>, then the CDDB
+// server, then MusicBrainz.
+class FreeDbLookup final : public FreeDbControl {
+public:
+    FreeDbLookup(platform::DiscTocSource& tocSource, platform::Registry& registry, QString appPath,
+                 LookupSettings settings = {});
+
+    String GetDiscID(const String& driveRoot) override;
+    void setClientName(const String& name) override { m_clientName = name; }
+    void setClientVersion(const String& version) override { m_clientVersion = version; }
+    void setEmailAddress(const String& address) override { m_email = address; }
+    void setServerName(const String& server) override { m_server = server; }
+    Long QueryDisc(const String& discId) override;
+
+    String DiscArtist() const override;
+    String DiscTitle() const override;
+    Long TrackCount() const override;
+    String TrackTitle(Integer track) const override;
+    Integer TrackSeconds(Integer track) const override;
+
+    void setSubmitMode(Boolean on) override { m_submitMode = on; }
+    void setOptionFlag(Boolean on) override { m_optionFlag = on; }
+
+    Boolean submitMode() const { return m_submitMode; }
+    Boolean optionFlag() const { return m_optionFlag; }
+    const std::optional<DiscIds>& discIds() const { return m_ids; }
+
+private:
+    struct Answer {
+        XmcdEntry entry;
+        std::vector<int> tocSeconds; // when the entry carries no offsets
+        int matches = 1;
+    };
+
+    std::optional<XmcdEntry> readCache(const QString& discId) const;
+    void writeCache(const QString& category, const QString& discId, const QByteArray& entry);
+    std::optional<Answer> queryCddb(const QString& discId, const platform::DiscToc& toc);
+    std::optional<Answer> queryMusicBrainz(const DiscIds& ids, const platform::DiscToc& toc);
+    HttpOptions httpOptions() const;
+    QString helloText() const;
+
+    platform::DiscTocSource& m_tocSource;
+    platform::Registry& m_registry;
+    QString m_appPath;
+    LookupSettings m_settings;
+
+    String m_clientName = QStringLiteral("Vornap");
+    String m_clientVersion = VersionText();
+    String m_email;
+    String m_server;
+    Boolean m_submitMode = false;
+    Boolean m_optionFlag = false;
+
+    std::optional<platform::DiscToc> m_toc; // of the disc last identified
+    std::optional<DiscIds> m_ids;
+    std::optional<Answer> m_answer;
+};
+
+} // namespace vornap

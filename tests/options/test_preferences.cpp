@@ -1,0 +1,299 @@
+#include "options/frmpref.h"
+#include "options/registry.h"
+#include "platform/mimeapps.h"
+#include "support/apptest.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+using namespace vornap;
+using namespace vornap::test;
+using platform::HKEY_CLASSES_ROOT;
+using platform::HKEY_LOCAL_MACHINE;
+
+namespace {
+
+const QString kCommandKey = QStringLiteral("AudioCD\\shell\\play\\command");
+const QString kIconKey = QStringLiteral("AudioCD\\DefaultIcon");
+
+struct Preferences : ::testing::Test, AppFixture {
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
+        auto& v = app.v;
+        v.sCDDrives = v.sCDDrive = QStringLiteral("D:\\");
+        v.sPlayOnStart = QStringLiteral("1");
+        v.sSkinDir = dir.path() + QStringLiteral("/Skins/Base/");
+        v.sUseCDDB = QStringLiteral("0");
+        v.sCDDBOnStart = QStringLiteral("0");
+        v.sTimerSetting = QStringLiteral("1");
+        v.sSysTrayOnly = QStringLiteral("0");
+        v.sIconNum = QStringLiteral("102");
+        form();
+    }
+    void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
+
+    // The options file as the options writer lays it out.
+    void writeOptions() {
+        const auto& v = app.v;
+        const QStringList values{v.sCDDrives, v.sCDDrive, v.sPlayOnStart, v.sSkinDir,
+                                 v.sUseCDDB, v.sCDDBOnStart, v.sCDDBServer, v.sCDDBEmail,
+                                 v.sTimerSetting, v.sSysTrayOnly, v.sIconNum};
+        const QStringList comments{"//CD-ROM Drives in Computer", "//CD-ROM Drive to Use",
+                                   "//Play On Startup", "//Skin Directory", "//Use CDDB",
+                                   "//Activate CDDB on Startup", "//CDDB Server",
+                                   "//Email Address for CDDB", "//Timer Setting (0=Bwd 1=Fwd)",
+                                   "//System Tray Only", "//IconNum"};
+        QStringList fields;
+        for (int i = 0; i < 11; ++i)
+            fields << '"' + comments[i] + '"' << '"' + values[i] + '"';
+        QFile f(path("VornapOptions.dat"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write((fields.join(',') + "\r\n").toLocal8Bit());
+    }
+    QByteArray optionsBytes() {
+        QFile f(path("VornapOptions.dat"));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    std::unique_ptr<frmPref> open() {
+        writeOptions();
+        auto dialog = std::make_unique<frmPref>(app);
+        dialog->Form_Load();
+        return dialog;
+    }
+    QString reg(const QString& key, const QString& value = {}) {
+        return GetRegString(app, HKEY_CLASSES_ROOT, key, value);
+    }
+    void setReg(const QString& key, const QString& value, const QString& text) {
+        SetRegString(app, HKEY_CLASSES_ROOT, key, value, text);
+    }
+};
+
+} // namespace
+
+TEST_F(Preferences, RegistryStringRules) {
+    auto& store = *app.platform.registry;
+    EXPECT_EQ(GetRegString(app, HKEY_CLASSES_ROOT, "No\\Such\\Key", ""), "");
+    store.setValue(HKEY_LOCAL_MACHINE, "Software\\X", "Dword", {platform::REG_DWORD, "\x01\0\0\0"});
+    store.setValue(HKEY_LOCAL_MACHINE, "Software\\X", "Expand", {platform::REG_EXPAND_SZ, "a%b%"});
+    store.setValue(HKEY_LOCAL_MACHINE, "Software\\X", "Nul", {platform::REG_SZ, std::string("ab\0cd", 5)});
+    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\X", "Dword"), "");
+    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\X", "Expand"), "");
+    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\X", "Nul"), "ab");
+
+    SetRegString(app, HKEY_LOCAL_MACHINE, "Software\\Dravelle Inc\\Vornap", "ProxyPort", "8080");
+    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\Dravelle Inc\\Vornap", "ProxyPort"),
+              "8080");
+    const auto raw = store.queryValue(HKEY_LOCAL_MACHINE, "Software\\Dravelle Inc\\Vornap", "ProxyPort");
+    ASSERT_TRUE(raw);
+    EXPECT_EQ(raw->data, std::string("8080\0", 5)); // the terminating NUL is stored too
+
+    DeleteRegValue(app, HKEY_LOCAL_MACHINE, "Software\\X", "Missing");
+    DeleteRegValue(app, HKEY_LOCAL_MACHINE, "No\\Key", "Missing");
+    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\X", "Nul"), "ab");
+}
+
+TEST_F(Preferences, BecomingTheDefaultPlayerKeepsTheOtherPlayersValuesOnce) {
+    setReg(kCommandKey, "", "/usr/bin/otherplayer %d");
+    setReg(kIconKey, "", "/usr/share/other.png");
+    platform::setAudioCdHandler("other.desktop");
+
+    auto dialog = open();
+    EXPECT_FALSE(dialog->chkSetAsDefault->isChecked());
+    dialog->chkSetAsDefault->setChecked(true);
+    dialog->cmdOK_Click();
+    EXPECT_EQ(reg(kCommandKey), dialog->ownCommand());
+    EXPECT_EQ(reg(kIconKey), dialog->ownIcon());
+    EXPECT_EQ(reg(kCommandKey, "VornapBack"), "/usr/bin/otherplayer %d");
+    EXPECT_EQ(reg(kIconKey, "VornapBack"), "/usr/share/other.png");
+    EXPECT_EQ(platform::audioCdHandler(), "vornap.desktop");
+
+    // Confirming again must not overwrite the backup with our own values.
+    auto again = open();
+    EXPECT_TRUE(again->chkSetAsDefault->isChecked());
+    again->cmdOK_Click();
+    EXPECT_EQ(reg(kCommandKey, "VornapBack"), "/usr/bin/otherplayer %d");
+
+    // Clearing puts the other player back and removes the backups.
+    auto clear = open();
+    clear->chkSetAsDefault->setChecked(false);
+    clear->cmdOK_Click();
+    EXPECT_EQ(reg(kCommandKey), "/usr/bin/otherplayer %d");
+    EXPECT_EQ(reg(kIconKey), "/usr/share/other.png");
+    EXPECT_FALSE(app.platform.registry->queryValue(HKEY_CLASSES_ROOT, kCommandKey.toStdString(),
+                                                   "VornapBack"));
+    EXPECT_FALSE(app.platform.registry->queryValue(HKEY_CLASSES_ROOT, kIconKey.toStdString(),
+                                                   "VornapBack"));
+    EXPECT_EQ(platform::audioCdHandler(), "other.desktop");
+}
+
+TEST_F(Preferences, ClearingWhenTheAssociationIsNotOursChangesNothing) {
+    setReg(kCommandKey, "", "/usr/bin/otherplayer");
+    setReg(kCommandKey, "VornapBack", "stale");
+    auto dialog = open();
+    dialog->cmdOK_Click();
+    EXPECT_EQ(reg(kCommandKey), "/usr/bin/otherplayer");
+    EXPECT_EQ(reg(kCommandKey, "VornapBack"), "stale");
+}
+
+TEST_F(Preferences, ClearingOurAssociationWithoutABackupLeavesItEmpty) {
+    auto dialog = open();
+    setReg(kCommandKey, "", dialog->ownCommand());
+    dialog->chkSetAsDefault->setChecked(false);
+    dialog->cmdOK_Click();
+    EXPECT_EQ(reg(kCommandKey), "");
+}
+
+TEST_F(Preferences, OkWithoutChangesRewritesTheSameOptions) {
+    writeOptions();
+    const QByteArray before = optionsBytes();
+    auto dialog = open();
+    dialog->cmdOK_Click();
+    EXPECT_EQ(optionsBytes(), before);
+    EXPECT_EQ(reg(kCommandKey), "");
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(Preferences, FreeDbNeedsASavedEmailAndAServer) {
+    app.v.sUseCDDB = QStringLiteral("1");
+    app.v.sCDDBServer = QStringLiteral("gnudb.gnudb.org");
+    auto dialog = open();
+    dialog->show();
+    dialog->cmdOK_Click();
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].text, "If you are using CDDB, you must enter your email address!");
+    EXPECT_EQ(tp.messageBox->boxes[0].caption, "Enter Your Email");
+    EXPECT_TRUE(dialog->isVisible());
+
+    app.v.sCDDBEmail = QStringLiteral("me@example.org");
+    app.v.sCDDBServer.clear();
+    auto second = open();
+    second->show();
+    second->cboCDDBServer->setEditText(QString());
+    second->cmdOK_Click();
+    ASSERT_EQ(tp.messageBox->boxes.size(), 2u);
+    EXPECT_EQ(tp.messageBox->boxes[1].text,
+              "If you are going to use CDDB, you should at least select a server!");
+    EXPECT_EQ(tp.messageBox->boxes[1].caption, "Select CDDB Server");
+    EXPECT_TRUE(second->isVisible());
+}
+
+TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
+    app.v.sPlayOnStart = QStringLiteral("0");
+    auto dialog = open();
+    EXPECT_EQ(dialog->cboCDDBServer->count(), 0);
+    dialog->chkUseCDDB->setChecked(true);
+    EXPECT_TRUE(dialog->cboCDDBServer->isEnabled());
+    EXPECT_TRUE(dialog->cmdEmail->isEnabled());
+    EXPECT_TRUE(dialog->cmdProxy->isEnabled());
+    EXPECT_FALSE(dialog->chkCDDBOnStartup->isEnabled());
+    EXPECT_TRUE(form().lblCDDB->isVisibleTo(&form()));
+    dialog->cboCDDBServer->setEditText("typed.example.org");
+    dialog->chkUseCDDB->setChecked(false);
+    EXPECT_FALSE(dialog->cboCDDBServer->isEnabled());
+    EXPECT_EQ(dialog->cboCDDBServer->count(), 12);
+    EXPECT_EQ(dialog->cboCDDBServer->currentText(), "typed.example.org");
+    EXPECT_FALSE(form().lblCDDB->isVisibleTo(&form()));
+    dialog->chkUseCDDB->setChecked(true);
+    EXPECT_EQ(dialog->cboCDDBServer->count(), 12);
+    EXPECT_EQ(dialog->cboCDDBServer->itemText(0), "gnudb.gnudb.org");
+
+    app.v.sUseCDDB = QStringLiteral("1");
+    app.v.sPlayOnStart = QStringLiteral("1");
+    app.v.sCDDBOnStart = QStringLiteral("1");
+    auto loaded = open();
+    EXPECT_EQ(loaded->cboCDDBServer->count(), 23);
+    EXPECT_TRUE(loaded->chkCDDBOnStartup->isChecked());
+    loaded->chkPlayOnStart->setChecked(false);
+    EXPECT_FALSE(loaded->chkCDDBOnStartup->isChecked());
+    EXPECT_FALSE(loaded->chkCDDBOnStartup->isEnabled());
+}
+
+TEST_F(Preferences, AValueThatIsNotANumberReadsAsUnchecked) {
+    app.v.sPlayOnStart = QStringLiteral("yes");
+    app.v.sUseCDDB = QStringLiteral("x");
+    auto dialog = open();
+    EXPECT_FALSE(dialog->chkPlayOnStart->isChecked());
+    EXPECT_FALSE(dialog->chkUseCDDB->isChecked());
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(Preferences, TheIconArrowsStopAt102And105) {
+    app.v.sSysTrayOnly = QStringLiteral("1");
+    app.v.sIconNum = QStringLiteral("106");
+    auto dialog = open();
+    EXPECT_EQ(dialog->iIconNum, 106);
+    dialog->imgIconDown_Click();
+    EXPECT_EQ(dialog->iIconNum, 106);
+    dialog->imgIconUp_Click();
+    EXPECT_EQ(dialog->iIconNum, 105);
+    dialog->imgIconDown_Click();
+    EXPECT_EQ(dialog->iIconNum, 105);
+
+    app.v.sIconNum = QStringLiteral("101");
+    auto low = open();
+    low->imgIconUp_Click();
+    EXPECT_EQ(low->iIconNum, 101);
+    low->imgIconDown_Click();
+    EXPECT_EQ(low->iIconNum, 102);
+    low->imgIconUp_Click();
+    EXPECT_EQ(low->iIconNum, 102);
+}
+
+TEST_F(Preferences, TheTrayBoxAppliesAtOk) {
+    auto dialog = open();
+    EXPECT_FALSE(dialog->ptrIconPreview->isEnabled());
+    dialog->chkSysTray->setChecked(true);
+    EXPECT_TRUE(dialog->ptrIconPreview->isEnabled());
+    EXPECT_EQ(dialog->iIconNum, 102);
+    dialog->imgIconDown_Click();
+    EXPECT_TRUE(tp.tray->calls.empty()); // nothing reaches the tray before OK
+    dialog->cmdOK_Click();
+    ASSERT_EQ(tp.tray->calls.size(), 3u);
+    EXPECT_EQ(tp.tray->calls[0].message, platform::NIM_DELETE);
+    EXPECT_EQ(tp.tray->calls[1].message, platform::NIM_ADD);
+    EXPECT_EQ(tp.tray->calls[2].message, platform::NIM_MODIFY);
+    EXPECT_EQ(app.v.sSysTrayOnly, "1");
+    EXPECT_EQ(app.v.sIconNum, "103");
+
+    tp.tray->calls.clear();
+    auto off = open();
+    off->chkSysTray->setChecked(false);
+    off->cmdOK_Click();
+    ASSERT_EQ(tp.tray->calls.size(), 1u);
+    EXPECT_EQ(tp.tray->calls[0].message, platform::NIM_DELETE);
+    EXPECT_EQ(app.v.sSysTrayOnly, "0");
+}
+
+TEST_F(Preferences, SkinTargetsFollowTheTable) {
+    auto dialog = open();
+    const SkinTargets t = dialog->skinTargets();
+    EXPECT_EQ(t.imgBackground, dialog->imgBackground);
+    EXPECT_EQ(t.foreOnly.size(), 1u);
+    EXPECT_EQ(t.backAndFore.size(), 10u);
+    EXPECT_TRUE(t.backOnly.empty());
+}
+
+TEST(MimeApps, TheAudioCdHandlerEntryIsWrittenAndRemovedInPlace) {
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
+    QFile f(dir.filePath("mimeapps.list"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("[Added Associations]\nx-content/audio-cdda=a.desktop;\n\n[Default Applications]\n"
+            "text/html=browser.desktop\nx-content/audio-cdda=other.desktop;more.desktop;\n");
+    f.close();
+    EXPECT_EQ(platform::audioCdHandler(), "other.desktop");
+    EXPECT_TRUE(platform::setAudioCdHandler("vornap.desktop"));
+    EXPECT_EQ(platform::audioCdHandler(), "vornap.desktop");
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    f.close();
+    EXPECT_TRUE(text.contains("x-content/audio-cdda=a.desktop;")); // other sections stay
+    EXPECT_TRUE(text.contains("text/html=browser.desktop"));
+    EXPECT_TRUE(platform::setAudioCdHandler(QString()));
+    EXPECT_EQ(platform::audioCdHandler(), "");
+    qunsetenv("XDG_CONFIG_HOME");
+}

@@ -1,0 +1,243 @@
+#include "skins/colors.h"
+#include "skins/dirlistbox.h"
+#include "skins/frmselectskindirectory.h"
+#include "skins/skintest.h"
+
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vornap;
+using namespace vornap::test;
+
+namespace {
+
+const QString kNoSkin =
+    QStringLiteral("                No Vornap skin in selected directory!!\r"
+                   "*Be sure to double click the directory before applying the skin*");
+
+struct Chooser : ::testing::Test, AppFixture {
+    void SetUp() override {
+        ASSERT_TRUE(installSkin(dir.path(), "Walnut"));
+        base = path("Skins/Base/");
+        writeOptions(dir.path(), base);
+        app.v.sSkinDir = base;
+        app.v.sSkinForm = QStringLiteral("frmCD");
+        form();
+        SetSkin(app);
+        optionsBefore = readFile(path("VornapOptions.dat"));
+    }
+
+    frmSelectSkinDirectory& open() {
+        chooser = std::make_unique<frmSelectSkinDirectory>(app);
+        chooser->Form_Load();
+        chooser->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(chooser.get()));
+        return *chooser;
+    }
+    // Where the entry of a directory is, in the chooser window's coordinates:
+    // the clicks go through the window system's path, which makes a double
+    // click of two quick clicks as a real one is.
+    QPoint entryPoint(const QString& dirPath) {
+        QTreeWidgetItem* item = chooser->Dir1->entryFor(dirPath);
+        EXPECT_NE(item, nullptr) << dirPath.toStdString();
+        if (!item)
+            return {};
+        const QPoint inView = chooser->Dir1->visualItemRect(item).center();
+        return chooser->Dir1->viewport()->mapTo(chooser.get(), inView);
+    }
+    void click(const QString& dirPath) {
+        QTest::mouseClick(chooser->windowHandle(), Qt::LeftButton, {}, entryPoint(dirPath));
+    }
+    void doubleClick(const QString& dirPath) {
+        QTest::mouseDClick(chooser->windowHandle(), Qt::LeftButton, {}, entryPoint(dirPath));
+    }
+    void apply() { QTest::mouseClick(chooser->cmdOK, Qt::LeftButton); }
+
+    // A copy of the base skin under Skins/<name>/.
+    QString skinCopy(const QString& name) {
+        const QString d = path("Skins/" + name + "/");
+        EXPECT_TRUE(copySkin(base, d));
+        return d;
+    }
+    QImage mainBackground() { return imageOf(form().imgBackground->picture()); }
+
+    void expectRefusedWith(const QString& text, const QString& caption) {
+        ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+        EXPECT_EQ(tp.messageBox->boxes[0].text, text);
+        EXPECT_EQ(tp.messageBox->boxes[0].caption, caption);
+        EXPECT_TRUE(chooser->isVisible());
+        EXPECT_EQ(app.v.sSkinDir, base);
+        EXPECT_EQ(readFile(path("VornapOptions.dat")), optionsBefore);
+        EXPECT_EQ(mainBackground(), imageFile(base + "Background.bmp"));
+    }
+    void applyAfterOpening(const QString& skinDir) {
+        open();
+        doubleClick(skinDir);
+        ASSERT_EQ(chooser->Dir1->path() + '/', skinDir);
+        apply();
+    }
+
+    QString base;
+    QByteArray optionsBefore;
+    std::unique_ptr<frmSelectSkinDirectory> chooser;
+};
+
+} // namespace
+
+TEST_F(Chooser, OpensOnTheSkinsFolderWithItsSkinsListed) {
+    frmSelectSkinDirectory& c = open();
+    EXPECT_EQ(c.windowTitle(), "Select Skin Directory");
+    EXPECT_EQ(c.cmdOK->text(), "&Apply Skin");
+    EXPECT_EQ(c.cmdCancel->text(), "&Cancel");
+    EXPECT_EQ(c.Dir1->path(), path("Skins"));
+    EXPECT_NE(c.Dir1->entryFor(path("Skins/Base")), nullptr);
+    EXPECT_NE(c.Dir1->entryFor(path("Skins/Walnut")), nullptr);
+    EXPECT_NE(c.Dir1->entryFor(dir.path()), nullptr); // the way back up
+}
+
+TEST_F(Chooser, WithoutASkinsFolderItStartsAtTheProgramsFolder) {
+    QDir(path("Skins")).removeRecursively();
+    EXPECT_EQ(open().Dir1->path(), dir.path());
+}
+
+TEST_F(Chooser, AHighlightedButUnopenedSkinIsNotTaken) {
+    open();
+    click(path("Skins/Walnut"));
+    EXPECT_EQ(chooser->Dir1->currentItem(), chooser->Dir1->entryFor(path("Skins/Walnut")));
+    EXPECT_EQ(chooser->Dir1->path(), path("Skins"));
+    apply();
+    expectRefusedWith(kNoSkin, "No Skin!");
+}
+
+TEST_F(Chooser, ReturnOpensTheHighlightedFolderInsteadOfApplying) {
+    open();
+    click(path("Skins/Walnut"));
+    QTest::keyClick(chooser->Dir1, Qt::Key_Return);
+    EXPECT_EQ(chooser->Dir1->path(), path("Skins/Walnut"));
+    EXPECT_TRUE(chooser->isVisible());
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(app.v.sSkinDir, base);
+}
+
+TEST_F(Chooser, AnOpenedSkinIsSavedAndEveryWindowReskinnedInOrder) {
+    DialogFactories factories(app);
+    const QImage walnut = imageFile(path("Skins/Walnut/Background.bmp"));
+    QStringList mainWindowSkinnedWhenCreated;
+    factories.onCreate = [&](const QString& name) {
+        if (mainBackground() == walnut)
+            mainWindowSkinnedWhenCreated << name;
+    };
+    applyAfterOpening(path("Skins/Walnut/"));
+
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(app.v.sSkinDir, path("Skins/Walnut/"));
+    EXPECT_TRUE(
+        readFile(path("VornapOptions.dat"))
+            .contains("\"//Skin Directory\",\"" + path("Skins/Walnut/").toLocal8Bit() + "\","));
+    EXPECT_EQ(mainBackground(), walnut);
+    EXPECT_EQ(ForeColorOf(form().lblArtistLabel), SkinColor(app.v.sSkinForeColor));
+    EXPECT_EQ(factories.created, QStringList({"frmAbout", "frmEmail", "frmPref", "frmSetProxy"}));
+    EXPECT_EQ(mainWindowSkinnedWhenCreated, QStringList({"frmEmail", "frmPref", "frmSetProxy"}));
+    for (const auto& d : factories.dialogs) {
+        EXPECT_EQ(imageOf(d->imgBackground->picture()), walnut) << d->name.toStdString();
+        EXPECT_FALSE(d->isVisible());
+    }
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_EQ(chooser->result(), QDialog::Accepted);
+}
+
+TEST_F(Chooser, TheCurrentSkinCanBeChosenAgain) {
+    // One field per line reads the same; saving writes the one-line form back.
+    QByteArray perLine = optionsBefore;
+    perLine.replace("\",\"", "\"\r\n\"");
+    writeFile(path("VornapOptions.dat"), perLine);
+    applyAfterOpening(base);
+    EXPECT_EQ(readFile(path("VornapOptions.dat")), optionsBefore);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(app.v.sSkinDir, base);
+    EXPECT_EQ(chooser->result(), QDialog::Accepted);
+}
+
+TEST_F(Chooser, FileNamesInAnyCaseAreAccepted) {
+    const QString mixed = skinCopy("Mixed");
+    QDir d(mixed);
+    for (const QString& file : d.entryList(QDir::Files))
+        ASSERT_TRUE(d.rename(file, file.toUpper()));
+    applyAfterOpening(mixed);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(app.v.sSkinDir, mixed);
+    EXPECT_EQ(mainBackground(), imageFile(mixed + "BACKGROUND.BMP"));
+}
+
+TEST_F(Chooser, AFolderMissingOneOfTheElevenFilesIsRefused) {
+    const QString skin = skinCopy("Incomplete");
+    QFile::remove(skin + "Fwd_down.bmp");
+    applyAfterOpening(skin);
+    expectRefusedWith(kNoSkin, "No Skin!");
+}
+
+TEST_F(Chooser, ASkinThatWouldFailToLoadIsRefusedBeforeAnythingIsSaved) {
+    const QString noBackground = skinCopy("NoBackground");
+    QFile::remove(noBackground + "Background.bmp");
+    applyAfterOpening(noBackground);
+    expectRefusedWith(kNoSkin, "No Skin!");
+}
+
+TEST_F(Chooser, ABrokenBitmapIsRefused) {
+    const QString skin = skinCopy("Broken");
+    writeFile(skin + "Stop_down.bmp", "BM this is no bitmap");
+    applyAfterOpening(skin);
+    expectRefusedWith(kNoSkin, "No Skin!");
+}
+
+TEST_F(Chooser, AColourFileThatCannotBeReadIsRefused) {
+    const QString badColour = skinCopy("BadColour");
+    writeFile(badColour + "Colors.txt", "\"//Back Color\",\"black\",\"//Fore Color\",\"255\"");
+    applyAfterOpening(badColour);
+    expectRefusedWith(kNoSkin, "No Skin!");
+
+    tp.messageBox->boxes.clear();
+    const QString short_ = skinCopy("ShortColours");
+    writeFile(short_ + "Colors.txt", "\"//Back Color\",\"0\",\"//Fore Color\"");
+    applyAfterOpening(short_);
+    expectRefusedWith(kNoSkin, "No Skin!");
+}
+
+TEST_F(Chooser, APathWithADoubleQuoteIsRefusedWithItsOwnMessage) {
+    const QString quoted = skinCopy("Say \"Hi\"");
+    applyAfterOpening(quoted);
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_TRUE(tp.messageBox->boxes[0].text.contains("double quote"));
+    EXPECT_EQ(tp.messageBox->boxes[0].caption, "Select Skin Directory");
+    tp.messageBox->boxes[0] = {kNoSkin, "No Skin!"}; // the rest is as for any refusal
+    expectRefusedWith(kNoSkin, "No Skin!");
+}
+
+TEST_F(Chooser, CancelChangesNothing) {
+    open();
+    doubleClick(path("Skins/Walnut"));
+    QTest::mouseClick(chooser->cmdCancel, Qt::LeftButton);
+    EXPECT_FALSE(chooser->isVisible());
+    EXPECT_EQ(chooser->result(), QDialog::Rejected);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(app.v.sSkinDir, base);
+    EXPECT_EQ(readFile(path("VornapOptions.dat")), optionsBefore);
+    EXPECT_EQ(mainBackground(), imageFile(base + "Background.bmp"));
+}
+
+TEST_F(Chooser, ShownModallyAndUnloadedWhenClosed) {
+    QPointer<QWidget> seen;
+    QTimer::singleShot(0, [&] {
+        seen = app.frmSelectSkinDirectory;
+        ASSERT_TRUE(seen);
+        EXPECT_TRUE(seen->isModal());
+        EXPECT_EQ(static_cast<frmSelectSkinDirectory*>(seen.data())->Dir1->path(), path("Skins"));
+        QTest::mouseClick(static_cast<frmSelectSkinDirectory*>(seen.data())->cmdCancel,
+                          Qt::LeftButton);
+    });
+    ShowSelectSkinDirectory(app, &form());
+    EXPECT_TRUE(seen.isNull());
+    EXPECT_TRUE(app.frmSelectSkinDirectory.isNull());
+}

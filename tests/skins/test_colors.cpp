@@ -1,0 +1,116 @@
+#include "app/vberror.h"
+#include "skins/colors.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <gtest/gtest.h>
+
+using namespace vornap;
+
+namespace {
+int errorNumber(const QString& text) {
+    try {
+        SkinColor(text);
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
+} // namespace
+
+TEST(SkinColors, RedIsTheLowByteBlueTheHigh) {
+    EXPECT_EQ(SkinColor("255"), QColor(255, 0, 0));
+    EXPECT_EQ(SkinColor("65280"), QColor(0, 255, 0));
+    EXPECT_EQ(SkinColor("16711680"), QColor(0, 0, 255));
+    EXPECT_EQ(SkinColor("8421631"), QColor(255, 128, 128));
+    EXPECT_EQ(SkinColor("0"), QColor(0, 0, 0));
+}
+
+TEST(SkinColors, NumbersAreReadAsTheLanguageConvertsThem) {
+    EXPECT_EQ(ColorValue("  4210752 "), 4210752u);
+    EXPECT_EQ(ColorValue("&HFF&"), 255u);
+    EXPECT_EQ(ColorValue("&h00ff00"), 65280u);
+    EXPECT_EQ(ColorValue("254.5"), 254u); // half to even
+    EXPECT_EQ(ColorValue("255.5"), 256u);
+    EXPECT_EQ(ColorValue("-2147483633"), 0x8000000Fu);
+    EXPECT_EQ(ColorValue("&H8000000F&"), 0x8000000Fu);
+    EXPECT_EQ(ColorValue("2147483663"), 0x8000000Fu);
+}
+
+TEST(SkinColors, TextThatIsNoNumberIsATypeMismatchTooLargeAnOverflow) {
+    EXPECT_EQ(errorNumber(""), 13);
+    EXPECT_EQ(errorNumber("red"), 13);
+    EXPECT_EQ(errorNumber("12 34"), 13);
+    EXPECT_EQ(errorNumber("&HXYZ"), 13);
+    EXPECT_EQ(errorNumber("&H123456789"), 13);
+    EXPECT_EQ(errorNumber("nan"), 13);
+    EXPECT_EQ(errorNumber("4294967296"), 6);
+    EXPECT_EQ(errorNumber("-2147483649"), 6);
+    EXPECT_EQ(errorNumber("1e300"), 6);
+}
+
+TEST(SkinColors, SystemColoursComeFromTheApplicationPalette) {
+    const QPalette p = QGuiApplication::palette();
+    EXPECT_EQ(ColorFromValue(0x80000005), p.color(QPalette::Active, QPalette::Base));
+    EXPECT_EQ(ColorFromValue(0x80000008), p.color(QPalette::Active, QPalette::Text));
+    EXPECT_EQ(ColorFromValue(0x8000000D), p.color(QPalette::Active, QPalette::Highlight));
+    EXPECT_EQ(ColorFromValue(0x8000000E), p.color(QPalette::Active, QPalette::HighlightedText));
+    EXPECT_EQ(ColorFromValue(0x8000000F), p.color(QPalette::Active, QPalette::Button));
+    EXPECT_EQ(ColorFromValue(0x80000012), p.color(QPalette::Active, QPalette::ButtonText));
+    EXPECT_EQ(ColorFromValue(0x80000018), p.color(QPalette::Active, QPalette::ToolTipBase));
+    EXPECT_EQ(SkinColor("-2147483633"), p.color(QPalette::Active, QPalette::Button));
+}
+
+TEST(SkinColors, SystemColoursFollowAChangedPalette) {
+    const QPalette saved = QGuiApplication::palette();
+    QPalette changed = saved;
+    changed.setColor(QPalette::Button, QColor(1, 2, 3));
+    QGuiApplication::setPalette(changed);
+    const QColor c = ColorFromValue(0x8000000F);
+    QGuiApplication::setPalette(saved);
+    EXPECT_EQ(c, QColor(1, 2, 3));
+}
+
+TEST(SkinColors, UnknownSystemIndexesAndHighBytesAreInvalidPropertyValues) {
+    EXPECT_EQ(errorNumber(QString::number(0x80000019u)), 380); // index 25 is no colour
+    EXPECT_EQ(errorNumber(QString::number(0x8000001Fu)), 380);
+    EXPECT_EQ(errorNumber(QString::number(0x80010005u)), 380);
+    EXPECT_EQ(errorNumber(QString::number(0x030000FFu)), 380);
+    EXPECT_EQ(SkinColor(QString::number(0x020000FFu)), QColor(255, 0, 0));
+}
+
+TEST(SkinColors, ControlsShowTheirForeAndBackColours) {
+    QLabel label(QStringLiteral("x"));
+    EXPECT_FALSE(label.autoFillBackground());
+    SetForeColor(&label, QColor(10, 20, 30));
+    EXPECT_EQ(ForeColorOf(&label), QColor(10, 20, 30));
+    EXPECT_FALSE(label.autoFillBackground()); // a caption stays transparent
+    SetBackColor(&label, QColor(40, 50, 60));
+    EXPECT_EQ(BackColorOf(&label), QColor(40, 50, 60));
+    EXPECT_TRUE(label.autoFillBackground());
+
+    QComboBox combo;
+    combo.setEditable(true);
+    SetBackColor(&combo, QColor(1, 1, 1));
+    SetForeColor(&combo, QColor(200, 200, 200));
+    EXPECT_EQ(BackColorOf(&combo), QColor(1, 1, 1));
+    EXPECT_EQ(ForeColorOf(&combo), QColor(200, 200, 200));
+    // The edit field shows them.
+    EXPECT_EQ(combo.lineEdit()->palette().color(QPalette::Base), QColor(1, 1, 1));
+    EXPECT_EQ(combo.lineEdit()->palette().color(QPalette::Text), QColor(200, 200, 200));
+
+    QCheckBox check(QStringLiteral("c"));
+    const QColor tick = check.palette().color(QPalette::Text);
+    SetForeColor(&check, QColor(250, 250, 250));
+    EXPECT_EQ(ForeColorOf(&check), QColor(250, 250, 250));
+    EXPECT_EQ(check.palette().color(QPalette::Text), tick); // the tick stays visible
+
+    QGroupBox frame(QStringLiteral("f"));
+    SetBackColor(&frame, QColor(5, 6, 7));
+    EXPECT_EQ(BackColorOf(&frame), QColor(5, 6, 7));
+    EXPECT_TRUE(frame.autoFillBackground());
+}

@@ -1,0 +1,245 @@
+#include "skins/colors.h"
+#include "skins/setskin.h"
+#include "skins/skintest.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace vornap;
+using namespace vornap::test;
+
+namespace {
+
+const QStringList kButtonFiles{"Back_up.bmp", "Fwd_up.bmp", "Play_up.bmp", "Pause_up.bmp",
+                               "Stop_up.bmp"};
+const QColor kBack(0x56, 0x34, 0x12); // 1193046
+const QColor kFore(0xEE, 0xFF, 0xC0); // 12648430
+
+struct SetSkinTest : ::testing::Test, AppFixture {
+    void SetUp() override {
+        // A copy of the base skin with colours the test knows.
+        testSkin = path("Skins/Test/");
+        ASSERT_TRUE(copySkin(builtSkinDir("Base"), testSkin));
+        writeFile(testSkin + "Colors.txt",
+                  "\"//Back Color\",1193046\r\n\"//Fore Color\",12648430\r\n");
+        useSkin(testSkin);
+    }
+    void useSkin(const QString& skinDir) {
+        writeOptions(dir.path(), skinDir);
+        app.v.sSkinDir = skinDir;
+    }
+    void skin(const QString& name) {
+        app.v.sSkinForm = name;
+        SetSkin(app);
+    }
+    // The fatal box's text when skinning the window ends the program.
+    QString fatalText(const QString& name) {
+        try {
+            skin(name);
+        } catch (const ProcessEnded&) {
+            if (!tp.messageBox->boxes.empty()) {
+                EXPECT_EQ(tp.messageBox->boxes.back().caption, "Vornap");
+                return tp.messageBox->boxes.back().text;
+            }
+            return QStringLiteral("(no box)");
+        }
+        return QString();
+    }
+
+    QString testSkin;
+};
+
+} // namespace
+
+TEST_F(SetSkinTest, MainWindowTakesBackgroundButtonsAndColours) {
+    frmCD& f = form();
+    app.v.sSkinDir = QStringLiteral("stale, not from the file");
+    skin("frmCD");
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(app.v.sSkinDir, testSkin); // the options file is read first
+    EXPECT_EQ(app.v.ErrorTag, "SetSkin_06");
+    EXPECT_EQ(app.v.sSkinBackColor, "1193046");
+    EXPECT_EQ(app.v.sSkinForeColor, "12648430");
+
+    EXPECT_EQ(imageOf(f.imgBackground->picture()), imageFile(testSkin + "Background.bmp"));
+    EXPECT_FALSE(f.imgBackground->isVisibleTo(&f));
+    const ImageBox* buttons[] = {f.imgBack, f.imgForward, f.imgPlay, f.imgPause, f.imgStop};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(imageOf(buttons[i]->picture()), imageFile(testSkin + kButtonFiles[i]))
+            << kButtonFiles[i].toStdString();
+        EXPECT_EQ(buttons[i]->size(), buttons[i]->picture().size());
+    }
+
+    for (QWidget* caption :
+         {static_cast<QWidget*>(f.lblTimeLabel), static_cast<QWidget*>(f.lblTotTrackTimeLabel),
+          static_cast<QWidget*>(f.lblTotTracksLabel), static_cast<QWidget*>(f.lblCurrentTrackLabel),
+          static_cast<QWidget*>(f.lblArtistLabel), static_cast<QWidget*>(f.lblAlbumLabel),
+          static_cast<QWidget*>(f.lblCDDriveLabel)}) {
+        EXPECT_EQ(ForeColorOf(caption), kFore) << caption->objectName().toStdString();
+        EXPECT_FALSE(caption->autoFillBackground()); // captions stand on the background
+    }
+    for (QWidget* value :
+         {static_cast<QWidget*>(f.lblTime), static_cast<QWidget*>(f.lblTotTrackTime),
+          static_cast<QWidget*>(f.lblTotTracks), static_cast<QWidget*>(f.lblArtist),
+          static_cast<QWidget*>(f.lblAlbum), static_cast<QWidget*>(f.lblCDDB),
+          static_cast<QWidget*>(f.cboCurrentTrack), static_cast<QWidget*>(f.cboCDDrive)}) {
+        EXPECT_EQ(ForeColorOf(value), kFore);
+        EXPECT_EQ(BackColorOf(value), kBack);
+    }
+    EXPECT_EQ(f.ProgressBar->BackColor(), kBack);
+    EXPECT_EQ(f.ProgressBar->BarColor(), kFore);
+    EXPECT_EQ(f.ProgressBar->BarColor2(), kFore);
+}
+
+TEST_F(SetSkinTest, MainWindowPaintsTheTiledBackground) {
+    frmCD& f = form();
+    skin("frmCD");
+    const QImage shot = f.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage tile = imageFile(testSkin + "Background.bmp");
+    // The bottom corners: no control covers them.
+    for (const QPoint p :
+         {QPoint(1, shot.height() - 2), QPoint(shot.width() - 2, shot.height() - 2)})
+        EXPECT_EQ(shot.pixel(p), tile.pixel(p.x() % tile.width(), p.y() % tile.height()));
+}
+
+TEST_F(SetSkinTest, SkinningTwiceLeavesTheSamePicturesAndColours) {
+    frmCD& f = form();
+    skin("frmCD");
+    const QImage background = imageOf(f.imgBackground->picture());
+    const QImage play = imageOf(f.imgPlay->picture());
+    skin("frmCD");
+    EXPECT_EQ(imageOf(f.imgBackground->picture()), background);
+    EXPECT_EQ(imageOf(f.imgPlay->picture()), play);
+    EXPECT_EQ(ForeColorOf(f.lblArtist), kFore);
+    EXPECT_EQ(BackColorOf(f.lblArtist), kBack);
+}
+
+TEST_F(SetSkinTest, ColourFileReadsTheSameOnOneLineAndOnFour) {
+    frmCD& f = form();
+    writeFile(testSkin + "Colors.txt",
+              "\"//Back Color\",\"1193046\",\"//Fore Color\",\"12648430\"");
+    skin("frmCD");
+    EXPECT_EQ(app.v.sSkinBackColor, "1193046");
+    EXPECT_EQ(ForeColorOf(f.lblTime), kFore);
+
+    f.lblTime->setPalette(QPalette());
+    writeFile(testSkin + "Colors.txt", "//Back Color\n  1193046\n\"//Fore Color\"\r\n12648430\r\n");
+    skin("frmCD");
+    EXPECT_EQ(app.v.sSkinBackColor, "1193046");
+    EXPECT_EQ(app.v.sSkinForeColor, "12648430");
+    EXPECT_EQ(ForeColorOf(f.lblTime), kFore);
+    EXPECT_EQ(BackColorOf(f.lblTime), kBack);
+}
+
+TEST_F(SetSkinTest, AnEmptySkinDirectoryBecomesTheBaseSkin) {
+    frmCD& f = form();
+    useSkin(QString());
+    skin("frmCD");
+    EXPECT_EQ(app.v.sSkinDir, dir.path() + "/Skins/Base/");
+    EXPECT_TRUE(readFile(path("VornapOptions.dat"))
+                    .contains("\"//Skin Directory\",\"" + app.v.sSkinDir.toLocal8Bit() + "\","));
+    EXPECT_EQ(imageOf(f.imgBackground->picture()),
+              imageFile(dir.path() + "/Skins/Base/Background.bmp"));
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(SetSkinTest, FileNamesMatchWithoutRegardToCase) {
+    QDir skinDir(testSkin);
+    for (const QString& file : skinDir.entryList(QDir::Files)) {
+        const QString renamed = file.startsWith('P') ? file.toUpper() : file.toLower();
+        ASSERT_TRUE(skinDir.rename(file, renamed));
+    }
+    ASSERT_TRUE(QFile::exists(testSkin + "PLAY_UP.BMP"));
+    ASSERT_TRUE(QFile::exists(testSkin + "colors.txt"));
+    frmCD& f = form();
+    skin("frmCD");
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(imageOf(f.imgPlay->picture()), imageFile(testSkin + "PLAY_UP.BMP"));
+    EXPECT_EQ(imageOf(f.imgStop->picture()), imageFile(testSkin + "stop_up.bmp"));
+    EXPECT_EQ(ForeColorOf(f.lblAlbum), kFore);
+}
+
+TEST_F(SetSkinTest, EachDialogIsCreatedHiddenOnceAndSkinnedByItsRow) {
+    DialogFactories factories(app);
+    const std::pair<const char*, const char*> rows[] = {{"frmAbout", "SetSkin_05"},
+                                                        {"frmEmail", "SetSkin_07"},
+                                                        {"frmPref", "SetSkin_08"},
+                                                        {"frmSetProxy", "SetSkin_04"}};
+    for (const auto& [name, tag] : rows) {
+        skin(name);
+        EXPECT_EQ(app.v.ErrorTag, tag) << name;
+        TestDialog* d = factories.dialog(name);
+        ASSERT_NE(d, nullptr) << name;
+        EXPECT_EQ(d->loads, 1) << name;
+        EXPECT_FALSE(d->isVisible());
+        EXPECT_EQ(imageOf(d->imgBackground->picture()), imageFile(testSkin + "Background.bmp"));
+        EXPECT_EQ(ForeColorOf(d->lblFore), kFore);
+        EXPECT_FALSE(d->lblFore->autoFillBackground());
+        EXPECT_EQ(ForeColorOf(d->chkBoth), kFore);
+        EXPECT_EQ(BackColorOf(d->chkBoth), kBack);
+        EXPECT_EQ(BackColorOf(d->fraBoth), kBack);
+        EXPECT_EQ(ForeColorOf(d->fraBoth), kFore);
+        EXPECT_EQ(BackColorOf(d->chkBack), kBack);
+        EXPECT_NE(ForeColorOf(d->chkBack), kFore);
+    }
+    EXPECT_EQ(factories.created, QStringList({"frmAbout", "frmEmail", "frmPref", "frmSetProxy"}));
+    EXPECT_EQ(app.frmAbout.data(), factories.dialog("frmAbout"));
+    EXPECT_EQ(app.frmSetProxy.data(), factories.dialog("frmSetProxy"));
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(SetSkinTest, AnOpenDialogIsReskinnedWithoutBeingCreatedAgain) {
+    DialogFactories factories(app);
+    skin("frmPref");
+    ASSERT_TRUE(installSkin(dir.path(), "Walnut"));
+    useSkin(path("Skins/Walnut/"));
+    skin("frmPref");
+    EXPECT_EQ(factories.created.size(), 1);
+    TestDialog* d = factories.dialog("frmPref");
+    EXPECT_EQ(imageOf(d->imgBackground->picture()), imageFile(path("Skins/Walnut/Background.bmp")));
+    EXPECT_EQ(ForeColorOf(d->lblFore), SkinColor(app.v.sSkinForeColor));
+    EXPECT_NE(ForeColorOf(d->lblFore), kFore);
+}
+
+TEST_F(SetSkinTest, AWindowWithoutFactoryOrAnUnknownNameOnlyLoadsTheColours) {
+    frmCD& f = form();
+    for (const char* name : {"frmAbout", "frmcd", "frmSelectSkinDirectory", ""}) {
+        app.v.sSkinBackColor.clear();
+        skin(name);
+        EXPECT_EQ(app.v.sSkinBackColor, "1193046") << name;
+    }
+    EXPECT_EQ(app.v.ErrorTag, "SetSkin_04");
+    EXPECT_TRUE(f.imgBackground->picture().isNull());
+    EXPECT_NE(ForeColorOf(f.lblArtist), kFore);
+    EXPECT_TRUE(app.frmAbout.isNull());
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(SetSkinTest, AMissingOrShortColourFileEndsTheProgramAtStepThree) {
+    form();
+    QFile::remove(testSkin + "Colors.txt");
+    EXPECT_EQ(fatalText("frmCD"), "File not found\rSetSkin_03");
+    writeFile(testSkin + "Colors.txt", "\"//Back Color\",1193046,\"//Fore Color\"");
+    EXPECT_EQ(fatalText("frmCD"), "Input past end of file\rSetSkin_03");
+}
+
+TEST_F(SetSkinTest, ADirectoryWithoutItsTrailingSeparatorFailsAtTheFirstFile) {
+    form();
+    useSkin(path("Skins/Test"));
+    EXPECT_EQ(fatalText("frmCD"), "File not found\rSetSkin_03");
+}
+
+TEST_F(SetSkinTest, AColourThatIsNoNumberEndsTheProgramAtStepFour) {
+    form();
+    writeFile(testSkin + "Colors.txt", "\"//Back Color\",\"dark\",\"//Fore Color\",\"0\"");
+    EXPECT_EQ(fatalText("frmCD"), "Type mismatch\rSetSkin_04");
+}
+
+TEST_F(SetSkinTest, AMissingOrBrokenBitmapEndsTheProgramAtStepFour) {
+    form();
+    QFile::remove(testSkin + "Background.bmp");
+    EXPECT_EQ(fatalText("frmCD"), "File not found\rSetSkin_04");
+    ASSERT_TRUE(copySkin(builtSkinDir("Base"), testSkin));
+    writeFile(testSkin + "Pause_up.bmp", "BM not really a bitmap");
+    EXPECT_EQ(fatalText("frmCD"), "Invalid picture\rSetSkin_04");
+}

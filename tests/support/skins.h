@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QString>
+
+namespace vornap::test {
+
+// A skin the build drew (Base, Walnut), in the build's program directory.
+inline QString builtSkinDir(const QString& name) {
+    const QString build =
+        qEnvironmentVariable("VORNAP_BUILD_DIR", QStringLiteral(VORNAP_TEST_BUILD_DIR));
+    return build + QStringLiteral("/bin/Skins/") + name + '/';
+}
+
+// Copies every file of a skin directory into another, created if missing.
+inline bool copySkin(const QString& from, const QString& to) {
+    if (!QDir().mkpath(to))
+        return false;
+    const QDir source(from);
+    for (const QString& file : source.entryList(QDir::Files)) {
+        QFile::remove(QDir(to).filePath(file));
+        if (!QFile::copy(source.filePath(file), QDir(to).filePath(file)))
+            return false;
+    }
+    return true;
+}
+
+// Puts a built skin where a player with this application path looks for it:
+// <appPath>/Skins/<name>/.
+inline bool installSkin(const QString& appPath, const QString& name = QStringLiteral("Base")) {
+    return copySkin(builtSkinDir(name), appPath + QStringLiteral("/Skins/") + name);
+}
+
+} // namespace vornap::test

@@ -1,0 +1,229 @@
+#include "app/vberror.h"
+#include "support/apptest.h"
+#include "support/fakefreedb.h"
+#include "tray/icons.h"
+#include "tray/systray.h"
+#include "tray/trackmenu.h"
+
+#include <QMenu>
+#include <gtest/gtest.h>
+
+using namespace vornap;
+using namespace vornap::test;
+
+namespace {
+
+std::string tip(const platform::NotifyIconData& d) { return std::string(d.szTip.data(), 64); }
+
+std::string padded(std::string text) {
+    text.resize(64, ' ');
+    return text;
+}
+
+struct Tray : ::testing::Test, AppFixture {
+    TitlesFreeDb* titles = nullptr;
+    void SetUp() override {
+        auto f = std::make_unique<TitlesFreeDb>();
+        titles = f.get();
+        freedb = std::move(f);
+        form();
+        app.v.sSysTrayOnly = QStringLiteral("1");
+        app.v.sIconNum = QStringLiteral("102");
+    }
+    QStringList trackItems() {
+        QStringList captions;
+        for (std::size_t i = 1; i < form().mnuTrackList.size(); ++i)
+            captions << form().mnuTrackList[i]->text();
+        return captions;
+    }
+};
+
+} // namespace
+
+TEST_F(Tray, AddingTheIconFillsTheWholeRecord) {
+    AddSysTrayIcon(app);
+    ASSERT_EQ(tp.tray->calls.size(), 1u);
+    const auto& call = tp.tray->calls[0];
+    EXPECT_EQ(call.message, platform::NIM_ADD);
+    EXPECT_EQ(call.data.cbSize, 88u);
+    EXPECT_EQ(call.data.hWnd, &form());
+    EXPECT_EQ(call.data.uID, 0u);
+    EXPECT_EQ(call.data.uFlags, 7u);
+    EXPECT_EQ(call.data.uCallbackMessage, 0x200u);
+    EXPECT_FALSE(call.data.hIcon.isNull());
+    EXPECT_EQ(tip(call.data), padded(std::string("No CD!") + '\0'));
+    EXPECT_EQ(form().windowIcon().availableSizes(), call.data.hIcon.availableSizes());
+}
+
+TEST_F(Tray, TheTipFollowsTheDiscAndTheTitles) {
+    app.v.bCDInDrive = true;
+    app.v.iCurrentTrack = 3;
+    AddSysTrayIcon(app);
+    EXPECT_EQ(tip(tp.tray->calls.back().data), padded(std::string("3.") + '\0'));
+
+    titles->titles = {"One", "Two", "Three"};
+    app.v.bCDDBFound = true;
+    AddSysTrayIcon(app);
+    EXPECT_EQ(tip(tp.tray->calls.back().data), padded(std::string("3. Three") + '\0'));
+}
+
+TEST_F(Tray, ATipOfSixtyFourOrMoreFillsTheFieldWithoutANul) {
+    platform::NotifyIconData d;
+    setTrayTip(d, QString(70, 'x'), true);
+    EXPECT_EQ(tip(d), std::string(64, 'x'));
+    setTrayTip(d, QString(63, 'y'), true);
+    EXPECT_EQ(tip(d), std::string(63, 'y') + '\0');
+    setTrayTip(d, QStringLiteral("No CD!"), false);
+    EXPECT_EQ(tip(d), padded("No CD!"));
+}
+
+TEST_F(Tray, NothingHappensWithTrayModeOff) {
+    app.v.sSysTrayOnly = QStringLiteral("0");
+    AddSysTrayIcon(app);
+    form().setWindowState(Qt::WindowMinimized);
+    form().Form_Resize();
+    EXPECT_TRUE(tp.tray->calls.empty());
+    EXPECT_TRUE(tp.windowStyle->writes.empty());
+}
+
+TEST_F(Tray, AnUnknownIconNumberEndsInTheBoxWithTheCallersTag) {
+    app.v.sIconNum = QStringLiteral("999");
+    app.v.ErrorTag = QStringLiteral("VNPLoad_05");
+    EXPECT_THROW(AddSysTrayIcon(app), ProcessEnded);
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].text, "Invalid picture\rVNPLoad_05");
+    EXPECT_TRUE(tp.tray->calls.empty());
+}
+
+TEST_F(Tray, RestoreRunsTwiceAfterStartUpAndThreeTimesAfterAHide) {
+    frmCD& f = form();
+    f.iShowCount = 0;
+    f.mnuShow_Click();
+    EXPECT_EQ(tp.windowStyle->writes.size(), 2u);
+    EXPECT_EQ(f.iShowCount, 0);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_EQ(tp.windowStyle->exStyle & platform::WS_EX_APPWINDOW, 0);
+
+    tp.windowStyle->writes.clear();
+    f.setWindowState(Qt::WindowMinimized); // the window's resize event hides it
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.iShowCount, -1);
+    EXPECT_EQ(tp.windowStyle->writes.size(), 1u);
+
+    tp.windowStyle->writes.clear();
+    tp.tray->sendMouseMessage(platform::WM_LBUTTONDBLCLK);
+    EXPECT_EQ(tp.windowStyle->writes.size(), 3u);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(f.isMinimized());
+    EXPECT_EQ(f.iShowCount, 0);
+}
+
+TEST_F(Tray, ARightClickOpensTheMenuWithShowAsDefaultOtherMessagesDoNothing) {
+    frmCD& f = form();
+    tp.tray->sendMouseMessage(0x201);
+    EXPECT_FALSE(f.mnuSysTrayMenu->isVisible());
+    EXPECT_FALSE(f.isVisible());
+    tp.tray->sendMouseMessage(platform::WM_RBUTTONUP);
+    EXPECT_TRUE(f.mnuSysTrayMenu->isVisible());
+    EXPECT_EQ(f.mnuSysTrayMenu->defaultAction(), f.mnuShow);
+    EXPECT_TRUE(f.mnuShow->font().bold() || f.mnuSysTrayMenu->defaultAction() == f.mnuShow);
+    f.mnuSysTrayMenu->hide();
+}
+
+TEST_F(Tray, TheTrackMenuListsTracksByNumberOrByTitle) {
+    app.v.iTotalTracks = 12;
+    app.v.bDeleteMenuItems = true;
+    app.v.bLoadMenuItems = true;
+    DeleteMenuItems(app);
+    LoadMenuItems(app);
+    ASSERT_EQ(trackItems().size(), 12);
+    EXPECT_EQ(trackItems().front(), "Track 1");
+    EXPECT_EQ(trackItems().back(), "Track 12");
+    EXPECT_FALSE(app.v.bDeleteMenuItems);
+    EXPECT_FALSE(app.v.bLoadMenuItems);
+    EXPECT_TRUE(form().mnuTrackList[0]->isVisible());
+
+    // A lookup whose track count differs from the device's.
+    titles->titles = {"Alpha", "Beta", "Gamma"};
+    app.v.bCDDBFound = true;
+    app.v.bDeleteMenuItems = true;
+    DeleteMenuItems(app);
+    app.v.bLoadMenuItems = true;
+    LoadMenuItems(app);
+    EXPECT_EQ(trackItems(), (QStringList{"Alpha", "Beta", "Gamma"}));
+}
+
+TEST_F(Tray, WithoutRequestsTheItemsStay) {
+    app.v.iTotalTracks = 4;
+    app.v.bDeleteMenuItems = app.v.bLoadMenuItems = true;
+    DeleteMenuItems(app);
+    LoadMenuItems(app);
+    app.v.iTotalTracks = 9; // a removal and a new count change nothing by themselves
+    DeleteMenuItems(app);
+    LoadMenuItems(app);
+    EXPECT_EQ(trackItems().size(), 4);
+}
+
+TEST_F(Tray, RequestsWaitWhileTrayModeIsOff) {
+    app.v.sSysTrayOnly = QStringLiteral("0");
+    app.v.iTotalTracks = 5;
+    app.v.bDeleteMenuItems = app.v.bLoadMenuItems = true;
+    DeleteMenuItems(app);
+    LoadMenuItems(app);
+    EXPECT_TRUE(trackItems().isEmpty());
+    EXPECT_TRUE(app.v.bDeleteMenuItems);
+    EXPECT_TRUE(app.v.bLoadMenuItems);
+    app.v.sSysTrayOnly = QStringLiteral("1");
+    DeleteMenuItems(app);
+    LoadMenuItems(app);
+    EXPECT_EQ(trackItems().size(), 5);
+}
+
+TEST_F(Tray, ChoosingATrackFromTheMenu) {
+    frmCD& f = form();
+    app.v.iTotalTracks = 6;
+    app.v.bDeleteMenuItems = app.v.bLoadMenuItems = true;
+    DeleteMenuItems(app);
+    LoadMenuItems(app);
+
+    app.v.bPlaying = false;
+    app.v.iElapsedSec = 30;
+    tp.mci->commands.clear();
+    f.mnuTrackList[5]->trigger();
+    EXPECT_EQ(app.v.iCurrentTrack, 5);
+    EXPECT_EQ(f.cboCurrentTrack->text(), "5");
+    EXPECT_EQ(app.v.iElapsedSec, 0);
+    ASSERT_FALSE(tp.mci->commands.empty());
+    EXPECT_EQ(tp.mci->commands.front(), "set cd1 time format tmsf");
+    EXPECT_EQ(std::count(tp.mci->commands.begin(), tp.mci->commands.end(), "play cd1 from 5"), 0);
+
+    titles->titles = {"a", "b", "c", "d", "e", "Sixth"};
+    app.v.bCDDBFound = true;
+    app.v.bPlaying = true;
+    tp.mci->commands.clear();
+    f.mnuTrackList_Click(6);
+    EXPECT_EQ(f.cboCurrentTrack->text(), "6. - Sixth");
+    ASSERT_GE(tp.mci->commands.size(), 3u);
+    EXPECT_EQ(tp.mci->commands[tp.mci->commands.size() - 2], "stop cd1 wait");
+    EXPECT_EQ(tp.mci->commands.back(), "play cd1 from 6");
+
+    tp.mci->commands.clear();
+    f.mnuTrackList_Click(0);
+    EXPECT_EQ(tp.mci->commands, (std::vector<std::string>{"set cd1 time format tmsf"}));
+    EXPECT_EQ(app.v.iCurrentTrack, 6);
+}
+
+TEST(TrayIcons, SizesAndColourDepthsOfTheResources) {
+    for (int n : {101, 106, 1})
+        EXPECT_GE(iconImage(n).width(), 32) << n;
+    for (int n = 102; n <= 105; ++n) {
+        EXPECT_EQ(iconImage(n).size(), QSize(16, 16)) << n;
+        EXPECT_TRUE(LoadResPicture(n).availableSizes().contains(QSize(16, 16)));
+    }
+    EXPECT_EQ(iconImage(101).size(), QSize(32, 32));
+    EXPECT_LE(iconImage(102).colorCount(), 17); // sixteen colours and transparency
+    EXPECT_EQ(iconImage(102).format(), QImage::Format_Indexed8);
+    EXPECT_NE(iconImage(103), iconImage(104));
+    EXPECT_FALSE(isIconResource(107));
+    EXPECT_THROW(LoadResPicture(100), RuntimeError);
+}
