@@ -16,12 +16,20 @@ out=$(e2e_artifacts)
 
 openbox --sm-disable >/dev/null 2>&1 &
 E2E_PIDS+=($!)
-trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 >/dev/null 2>&1 &
-E2E_PIDS+=($!)
+# The tray host comes after the window manager is up; a host that did not
+# come up is started once more.
 for _ in $(seq 100); do
-    [[ "$(xwininfo -root -tree)" == *'("panel" "trayer")'* ]] && break
+    [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && break
     sleep 0.1
 done
+tray_up() { [[ "$(xwininfo -root -tree)" == *'("panel" "trayer")'* ]]; }
+for attempt in 1 2; do
+    trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    for _ in $(seq 100); do tray_up && break; sleep 0.1; done
+    tray_up && break
+done
+tray_up || { echo "the tray host did not start"; exit 1; }
 
 home=$(e2e_tmp)/home
 mkdir -p "$home"
