@@ -194,7 +194,7 @@ HttpOptions FreeDbLookup::httpOptions() const {
     HttpOptions options;
     options.connectTimeoutMs = m_settings.connectTimeoutMs;
     options.totalTimeoutMs = m_settings.totalTimeoutMs;
-    options.userAgent = m_clientName + u'/' + m_clientVersion;
+    options.userAgent = clientName() + u'/' + clientVersion();
     options.proxy.address = registryText(m_registry, "ProxyAddress");
     if (!options.proxy.address.isEmpty()) {
         bool ok = false;
@@ -205,6 +205,14 @@ HttpOptions FreeDbLookup::httpOptions() const {
     return options;
 }
 
+QString FreeDbLookup::clientName() const {
+    return m_clientName.isEmpty() ? QStringLiteral("Vornap") : m_clientName;
+}
+
+QString FreeDbLookup::clientVersion() const {
+    return m_clientVersion.isEmpty() ? VersionText() : m_clientVersion;
+}
+
 QString FreeDbLookup::helloText() const {
     const qsizetype at = m_email.indexOf(u'@');
     QString user = at < 0 ? m_email : m_email.left(at);
@@ -213,10 +221,8 @@ QString FreeDbLookup::helloText() const {
         user = QStringLiteral("anonymous");
     if (host.trimmed().isEmpty())
         host = QStringLiteral("localhost");
-    const QString client = m_clientName.isEmpty() ? QStringLiteral("Vornap") : m_clientName;
-    const QString version = m_clientVersion.isEmpty() ? VersionText() : m_clientVersion;
     QStringList words;
-    for (const QString& word : {user, host, client, version})
+    for (const QString& word : {user, host, clientName(), clientVersion()})
         words << QString::fromLatin1(QUrl::toPercentEncoding(word.trimmed()));
     return words.join(u'+');
 }
@@ -241,7 +247,7 @@ std::optional<FreeDbLookup::Answer> FreeDbLookup::queryCddb(const QString& discI
         auto reply = splitCddbReply(http.body);
         if (!reply)
             throw LookupFailure(server, QStringLiteral("the server's reply could not be read"));
-        return std::pair(*reply, http.body);
+        return *reply;
     };
 
     QStringList query{QStringLiteral("cddb"), QStringLiteral("query"), discId,
@@ -249,7 +255,7 @@ std::optional<FreeDbLookup::Answer> FreeDbLookup::queryCddb(const QString& discI
     for (int offset : toc.trackOffsets)
         query << QString::number(offset);
     query << QString::number(toc.leadOut / 75);
-    const CddbReply found = send(query.join(u'+')).first;
+    const CddbReply found = send(query.join(u'+'));
 
     std::vector<Match> matches;
     switch (found.code) {
@@ -273,7 +279,7 @@ std::optional<FreeDbLookup::Answer> FreeDbLookup::queryCddb(const QString& discI
 
     // Several matches: the first is taken; the cache keeps it under this disc's own ID.
     const Match& match = matches.front();
-    const auto [read, body] =
+    const CddbReply read =
         send(QStringLiteral("cddb+read+%1+%2")
                  .arg(QString::fromLatin1(QUrl::toPercentEncoding(match.category)), match.discId));
     if (read.code != 210)
@@ -306,7 +312,7 @@ std::optional<FreeDbLookup::Answer> FreeDbLookup::queryMusicBrainz(const DiscIds
 
     HttpOptions options = httpOptions();
     options.userAgent =
-        m_clientName + u'/' + m_clientVersion + QStringLiteral(" ( audio CD player lookup )");
+        clientName() + u'/' + clientVersion() + QStringLiteral(" ( audio CD player lookup )");
     const HttpReply http = httpGet(url.toString(QUrl::FullyEncoded), options);
     if (!http.transferred)
         throw LookupFailure(server, http.error);

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "app/versiontext.h"
 #include "freedb/discids.h"
 #include "freedb/freedbcontrol.h"
 #include "freedb/httpget.h"
@@ -72,6 +71,8 @@ private:
     std::optional<Answer> queryCddb(const QString& discId, const platform::DiscToc& toc);
     std::optional<Answer> queryMusicBrainz(const DiscIds& ids, const platform::DiscToc& toc);
     HttpOptions httpOptions() const;
+    QString clientName() const;
+    QString clientVersion() const;
     QString helloText() const;
 
     platform::DiscTocSource& m_tocSource;
@@ -80,7 +81,7 @@ private:
     LookupSettings m_settings;
 
     String m_clientName = QStringLiteral("Vornap");
-    String m_clientVersion = VersionText();
+    String m_clientVersion;
     String m_email;
     String m_server;
     Boolean m_submitMode = false;

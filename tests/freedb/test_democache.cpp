@@ -2,6 +2,7 @@
 #include "platform/memoryregistry.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -89,4 +90,24 @@ TEST(DemoCache, TheShippedTitlesAreAnEntry) {
     EXPECT_FALSE(entry->artist.isEmpty());
     EXPECT_NE(entry->artist, entry->title);
     EXPECT_GE(entry->trackTitles.size(), 5);
+}
+
+TEST(DemoCache, TheBuiltDemoDiscCarriesItsBundledEntry) {
+    const QString demo = buildDir() + "/bin/Demo";
+    if (!QFileInfo(demo).isDir())
+        GTEST_SKIP() << "no demo disc in this build";
+    QTemporaryDir fresh;
+    QProcess run;
+    run.start(buildDir() + "/tools/vornap_democache",
+              {demo, sourceDir() + "/resources/demo/titles.txt", fresh.filePath("CDDB")});
+    ASSERT_TRUE(run.waitForFinished(60000));
+    ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
+    const QString written = QString::fromLocal8Bit(run.readAllStandardOutput()).trimmed();
+
+    QFile bundled(buildDir() + "/bin/CDDB/misc/" + QFileInfo(written).fileName());
+    ASSERT_TRUE(bundled.open(QIODevice::ReadOnly))
+        << "the build did not write " << bundled.fileName().toStdString();
+    QFile expected(written);
+    ASSERT_TRUE(expected.open(QIODevice::ReadOnly));
+    EXPECT_EQ(bundled.readAll(), expected.readAll());
 }

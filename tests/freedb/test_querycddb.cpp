@@ -190,9 +190,9 @@ TEST_F(QueryCddbTest, TitlesAreNeverReadAsMarkup) {
     EXPECT_EQ(f().cboCurrentTrack->itemText(0), "1. <a href='z'>t</a>");
 }
 
-TEST_F(QueryCddbTest, AComponentFailureEndsInTheFatalBoxWithTheStepTag) {
-    // 40000 tracks do not fit the 16-bit count the track list is built with.
-    class HugeAnswer final : public FreeDbControl {
+TEST_F(QueryCddbTest, ComponentFailuresEndInTheFatalBox) {
+    // An answer the component cannot give, or one the window cannot take.
+    class BrokenAnswer final : public FreeDbControl {
     public:
         String GetDiscID(const String&) override { return {}; }
         void setClientName(const String&) override {}
@@ -202,15 +202,29 @@ TEST_F(QueryCddbTest, AComponentFailureEndsInTheFatalBoxWithTheStepTag) {
         Long QueryDisc(const String&) override { return 1; }
         String DiscArtist() const override { return QStringLiteral("A"); }
         String DiscTitle() const override { return QStringLiteral("B"); }
-        Long TrackCount() const override { return 40000; }
+        Long TrackCount() const override { return trackCount; }
         String TrackTitle(Integer) const override { return {}; }
-        Integer TrackSeconds(Integer) const override { return 1; }
+        Integer TrackSeconds(Integer) const override {
+            if (failSeconds)
+                throw RuntimeError(440, QStringLiteral("Automation error"));
+            return 1;
+        }
         void setSubmitMode(Boolean) override {}
         void setOptionFlag(Boolean) override {}
+        bool failSeconds = true;
+        Long trackCount = 3;
     };
-    f().uFREEDB1 = std::make_unique<HugeAnswer>();
+    auto broken = std::make_unique<BrokenAnswer>();
+    BrokenAnswer& answer = *broken;
+    f().uFREEDB1 = std::move(broken);
     EXPECT_THROW(QueryCDDB(fx.app), ProcessEnded);
     ASSERT_EQ(boxes().size(), 1u);
-    // The drive-list rename just before the track list set the last tag.
-    EXPECT_TRUE(boxes()[0].text.endsWith("GetDriveType_01")) << boxes()[0].text.toStdString();
+    EXPECT_EQ(boxes()[0].text, "Automation error\rQueryCDDB_02");
+
+    // 40000 tracks do not fit the 16-bit count the track list is built with.
+    answer.failSeconds = false;
+    answer.trackCount = 40000;
+    EXPECT_THROW(QueryCDDB(fx.app), ProcessEnded);
+    ASSERT_EQ(boxes().size(), 2u);
+    EXPECT_TRUE(boxes()[1].text.startsWith("Overflow\r")) << boxes()[1].text.toStdString();
 }
