@@ -1,6 +1,7 @@
 #include "platform/discimage/demodisc.h"
 #include "platform/drives/drivetable.h"
 #include "platform/platform.h"
+#include "support/files.h"
 #include "test_mci_fixture.h"
 
 #include <QDir>
@@ -12,19 +13,9 @@ using namespace vornap::test;
 using platform::DriveTable;
 using platform::DriveTableServices;
 
-namespace {
-
-void writeText(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
-} // namespace
-
 TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
     QTemporaryDir dir;
-    writeText(dir.filePath(DriveTable::drivesFileName), "# virtual drives\n"
+    writeFile(dir.filePath(DriveTable::drivesFileName), "# virtual drives\n"
                                                         "G:\\=/nowhere/disc.cue\n"
                                                         "\n"
                                                         "e:\\=Demo\n"
@@ -163,7 +154,7 @@ TEST(DrivesTable, DataFileArrivingAfterItsCueSheetIsANewMedium) {
 
 TEST(DrivesTable, UnreadableImageIsNoDisc) {
     MciFixture f;
-    writeText(f.dir.filePath("junk.cue"), "this is not a cue sheet\n");
+    writeFile(f.dir.filePath("junk.cue"), "this is not a cue sheet\n");
     f.cd.table->addVirtualDrive('E', f.dir.filePath("junk.cue"));
     f.send("open E:\\ type cdaudio alias cd1 wait shareable");
     EXPECT_EQ(f.ask("status cd1 media present"), "false");
@@ -178,7 +169,7 @@ TEST(DrivesTable, DemoTrayStandsInOnlyWhenThereIsNoDrive) {
     EXPECT_EQ(alone.drives()[0]->root(), "D:\\");
     EXPECT_EQ(alone.drives()[0]->source(), dir.filePath("Demo"));
 
-    writeText(dir.filePath(DriveTable::drivesFileName), "F:\\=/some/disc.cue\n");
+    writeFile(dir.filePath(DriveTable::drivesFileName), "F:\\=/some/disc.cue\n");
     DriveTable configured({dir.path(), false, dir.filePath("Demo")});
     ASSERT_EQ(configured.drives().size(), 1u);
     EXPECT_EQ(configured.drives()[0]->root(), "F:\\");
