@@ -55,9 +55,7 @@ TEST(DemoCache, TheBuildToolWritesAnEntryTheLookupAnswersFromWithoutNetwork) {
 }
 
 TEST(DemoCache, TheShippedTitlesAreAnEntry) {
-    QFile titles(sourceDir() + "/resources/demo/titles.txt");
-    ASSERT_TRUE(titles.open(QIODevice::ReadOnly));
-    const auto entry = parseXmcd(titles.readAll());
+    const auto entry = parseXmcd(readFile(sourceDir() + "/resources/demo/titles.txt"));
     ASSERT_TRUE(entry);
     EXPECT_FALSE(entry->artist.isEmpty());
     EXPECT_NE(entry->artist, entry->title);

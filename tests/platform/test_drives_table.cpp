@@ -107,11 +107,7 @@ TEST(DrivesTable, CueSheetNamingAnotherDataFileIsFollowed) {
                                 "album.cue");
     // The sheet is renamed and names its data file; libcdio alone would look for "renamed.bin".
     QFile::rename(cue, f.dir.filePath("renamed.cue"));
-    QFile c(f.dir.filePath("renamed.cue"));
-    ASSERT_TRUE(c.open(QIODevice::ReadOnly));
-    const QByteArray sheet = c.readAll();
-    c.close();
-    EXPECT_TRUE(sheet.contains("FILE \"album.bin\" BINARY"));
+    EXPECT_TRUE(readFile(f.dir.filePath("renamed.cue")).contains("FILE \"album.bin\" BINARY"));
     f.cd.table->addVirtualDrive('E', f.dir.filePath("renamed.cue"));
     f.send("open E:\\ type cdaudio alias cd1 wait shareable");
     EXPECT_EQ(f.ask("status cd1 number of tracks"), "2");
@@ -139,10 +135,7 @@ TEST(DrivesTable, DataFileArrivingAfterItsCueSheetIsANewMedium) {
     f.write(workedExample(), "full.cue");
     // A copy in progress: the sheet is there, its data file only partly.
     QFile::copy(f.dir.filePath("full.cue"), f.dir.filePath("tray/full.cue"));
-    QFile part(f.dir.filePath("tray/full.bin"));
-    ASSERT_TRUE(part.open(QIODevice::WriteOnly));
-    part.write(QByteArray(2352 * 19500, '\0'));
-    part.close();
+    writeFile(f.dir.filePath("tray/full.bin"), QByteArray(2352 * 19500, '\0'));
     const auto partial = drive->disc();
     QFile::remove(f.dir.filePath("tray/full.bin"));
     QFile::copy(f.dir.filePath("full.bin"), f.dir.filePath("tray/full.bin"));
