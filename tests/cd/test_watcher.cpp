@@ -184,7 +184,7 @@ TEST_F(Watcher, TheTrayTipNamesTheTrackOnlyInTrayMode) {
     EXPECT_EQ(lastTip(), (QString("1. Dawn") + QChar(0)).leftJustified(64, ' '));
 }
 
-TEST_F(Watcher, NoTrayCallsInWindowModeNorForADataDisc) {
+TEST_F(Watcher, NoTipChangesInWindowMode) {
     start(threeTracks, "0");
     eject('E');
     tick();
