@@ -26,11 +26,10 @@ set(CPACK_PACKAGE_VENDOR "Vornap")
 set(CPACK_PACKAGE_CONTACT "Vornap developers <vornap@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "skinnable audio CD player")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Vornap plays audio CDs from real drives and from disc images, shows the track, the time\n"
-    "and the disc's artist and album, looks discs up on CDDB servers, lives in the\n"
-    "notification area if asked and wears bitmap skins. Desktop applets and media keys\n"
-    "control it through MPRIS.")
+set(CPACK_PACKAGE_DESCRIPTION "Vornap plays audio CDs from real drives and from disc \
+images, shows the track, the time and the disc's artist and album, looks discs up on CDDB \
+servers, lives in the notification area if asked and wears bitmap skins. Desktop applets and \
+media keys control it through MPRIS.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
