@@ -14,6 +14,7 @@
 int main(int argc, char* argv[]) {
     QApplication qapp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vornap"));
+    QApplication::setDesktopFileName(QStringLiteral("vornap"));
     QApplication::setQuitOnLastWindowClosed(false);
 
     vornap::platform::Platform platform = vornap::platform::makeDesktopPlatform();

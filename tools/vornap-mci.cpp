@@ -4,6 +4,7 @@
 
 #include "platform/mci/mcidevice.h"
 #include "platform/process.h"
+#include "platform/userdata.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -20,14 +21,16 @@ void usage() {
               "  Prints \"<result code>\\t<answer>\" per command.\n"
               "  --drives  list the drive table (real drives and VornapDrives.dat)\n"
               "  Drives file and application path as the player: $VORNAP_HOME or this\n"
-              "  program's directory.");
+              "  program's directory (installed: the per-user folder under the XDG data home).");
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
-    const QString appPath = DefaultAppPath().path();
+    const DefaultAppPath where;
+    prepareUserAppPath(where.layout()); // an installed copy finds the demo tray as the player does
+    const QString appPath = where.path();
     CdDeviceOptions options;
     options.appPath = appPath;
     options.demoWhenNoDrives = true;

@@ -14,10 +14,39 @@ public:
     virtual QString path() const = 0;
 };
 
-// $VORNAP_HOME when set, else the directory of the executable.
+// Where the application path is and whether the program runs installed.
+struct AppPathLayout {
+    QString path;    // App.Path
+    QString shipped; // an installed copy's read-only data (<prefix>/share/vornap); else empty
+    bool installed() const { return !shipped.isEmpty(); }
+};
+
+struct AppPathInputs {
+    QString vornapHome;         // $VORNAP_HOME
+    QString programDir;         // the executable's directory
+    QString dataHome;           // $XDG_DATA_HOME
+    QString home;               // the user's home directory
+    QString shippedFromProgram; // the installed data folder, relative to programDir
+};
+
+// $VORNAP_HOME when set. Else a program directory holding its own Skins is a
+// runnable layout (the build tree, a portable copy) and is App.Path itself.
+// A program without Skins beside it whose shipped data (with Skins) sits at
+// programDir/shippedFromProgram runs installed: its App.Path is the per-user
+// <data home>/vornap, where a relative $XDG_DATA_HOME counts as unset.
+// Anything else falls back to the program directory.
+AppPathLayout resolveAppPath(const AppPathInputs& in);
+// The inputs of this process, from its environment and executable.
+AppPathInputs currentAppPathInputs();
+
 class DefaultAppPath final : public AppPath {
 public:
-    QString path() const override;
+    DefaultAppPath() : m_layout(resolveAppPath(currentAppPathInputs())) {}
+    QString path() const override { return m_layout.path; }
+    const AppPathLayout& layout() const { return m_layout; }
+
+private:
+    AppPathLayout m_layout;
 };
 
 class FixedAppPath final : public AppPath {

@@ -89,15 +89,22 @@ bool isIconResource(int number) {
     return number == 1 || (number >= 101 && number <= 106);
 }
 
-QImage iconImage(int number) { return draw(lookFor(number)); }
+QImage iconImage(int number) {
+    return draw(lookFor(number));
+}
+
+QImage programIconImage(int size) {
+    IconLook look = lookFor(1);
+    look.size = size;
+    return draw(look);
+}
 
 QIcon LoadResPicture(int number) {
     QIcon icon(QPixmap::fromImage(iconImage(number)));
     // The program's icon carries its smaller renderings too.
     if (number == 1) {
         for (int size : {16, 24, 32, 64})
-            icon.addPixmap(QPixmap::fromImage(draw({size, false, QColor(200, 210, 225),
-                                                    QColor(40, 110, 200)})));
+            icon.addPixmap(QPixmap::fromImage(programIconImage(size)));
     }
     return icon;
 }

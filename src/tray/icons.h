@@ -10,6 +10,8 @@ namespace vornap {
 // colours). Any other number is an "Invalid picture" failure.
 QIcon LoadResPicture(int number);
 QImage iconImage(int number);
+// Icon resource 1's picture drawn at any size (the desktop's icon theme).
+QImage programIconImage(int size);
 bool isIconResource(int number);
 
 } // namespace vornap

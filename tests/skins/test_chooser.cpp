@@ -1,4 +1,5 @@
 #include "options/frmpref.h"
+#include "platform/userdata.h"
 #include "skins/colors.h"
 #include "skins/dirlistbox.h"
 #include "skins/frmselectskindirectory.h"
@@ -283,4 +284,25 @@ TEST_F(Chooser, ThePreferencesRepaintFocusesOkYetTabStillMovesOn) {
     EXPECT_NE(moved, pref->cmdOK);
     QCoreApplication::processEvents(); // the focus frames repaint
     EXPECT_EQ(pref->focusWidget(), moved);
+}
+
+TEST_F(Chooser, AnInstalledCopyListsTheShippedSkinsBesideTheUsersOwnAndReadsThemInPlace) {
+    // The shipped Walnut lives under a read-only prefix and is linked in; the
+    // user's own Base folder stays theirs.
+    QTemporaryDir prefix;
+    const QString shipped = prefix.filePath("share/vornap");
+    ASSERT_TRUE(QDir(path("Skins/Walnut")).removeRecursively());
+    ASSERT_TRUE(installSkin(shipped, "Walnut"));
+    ASSERT_TRUE(platform::prepareUserAppPath({dir.path(), shipped}));
+    ASSERT_TRUE(QFileInfo(path("Skins/Walnut")).isSymLink());
+    skinCopy("Mine");
+
+    open();
+    for (const char* skin : {"Base", "Walnut", "Mine"})
+        EXPECT_NE(chooser->Dir1->entryFor(path("Skins/") + skin), nullptr) << skin;
+    chooser->reject();
+    applyAfterOpening(path("Skins/Walnut/"));
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(app.v.sSkinDir, path("Skins/Walnut/"));
+    EXPECT_EQ(mainBackground(), imageFile(shipped + "/Skins/Walnut/Background.bmp"));
 }

@@ -375,7 +375,7 @@ DriveTable::DriveTable(const Options& options) {
     if (options.realDrives)
         addRealDrives();
     if (m_drives.empty() && !options.demoTray.isEmpty() && QFileInfo(options.demoTray).isDir())
-        addVirtualDrive('D', options.demoTray);
+        m_usesDemoTray = addVirtualDrive('D', options.demoTray) != nullptr;
     for (const QString& p : m_problems)
         qCWarning(lcDrives) << p;
 }

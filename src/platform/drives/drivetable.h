@@ -105,6 +105,9 @@ public:
     // the tray. Replaces a drive already at that letter.
     Drive* addVirtualDrive(char letter, const QString& path);
 
+    // True when the demo tray stands in for a machine without any drive.
+    bool usesDemoTray() const { return m_usesDemoTray; }
+
     // Lines of the drives file that could not be used, for the log.
     const QStringList& problems() const { return m_problems; }
 
@@ -114,6 +117,7 @@ private:
 
     std::vector<std::unique_ptr<Drive>> m_drives; // letter order
     QStringList m_problems;
+    bool m_usesDemoTray = false;
 };
 
 // GetDriveTypeA, the disc-root listing and the TOC on top of a drive table.

@@ -1,0 +1,164 @@
+#!/usr/bin/env bash
+# Installs the built player into a temporary prefix, makes the prefix
+# read-only and starts the installed program as a new user on a machine
+# without a CD drive: its window appears, it plays the demo disc (heard
+# through a PulseAudio null sink and seen in the device log), its options go
+# to the per-user path and nothing under the prefix changes. Checks the
+# desktop entry and the AppStream file with their validators. Then builds the
+# Debian package, reads its fields and contents, unpacks it and starts the
+# program from it the same way.
+# Usage: install.sh <vornap>
+set -euo pipefail
+VORNAP=$1
+BUILD=${VORNAP_BUILD_DIR:-$(cd "$(dirname "$VORNAP")/.." && pwd)}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
+for tool in Xvfb xdotool pulseaudio pactl parecord python3 desktop-file-validate appstreamcli \
+    cpack dpkg-deb identify; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
+done
+ARTIFACTS=$(e2e_artifacts)
+
+WORK=$(mktemp -d /tmp/vornap-e2e-install.XXXXXX)
+E2E_TMP=$WORK
+export XDG_RUNTIME_DIR=$WORK/xdg
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+PLAYER_PID=""
+REC_PID=""
+cleanup() {
+    for pid in $REC_PID $PLAYER_PID; do kill "$pid" 2>/dev/null || true; done
+    HOME=$WORK/pulsehome pulseaudio --kill 2>/dev/null || true
+    chmod -R u+w "$WORK" 2>/dev/null || true
+    e2e_cleanup
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    exit 1
+}
+
+PREFIX=$WORK/prefix
+cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log"
+for f in bin/vornap bin/vornap-mci bin/vornap-discgen share/vornap/vornap_help.html \
+    share/vornap/Skins/Base/Colors.txt share/vornap/Skins/Walnut/Play_up.bmp \
+    share/vornap/Demo/Demo.cue share/vornap/Demo/Demo.bin \
+    share/applications/vornap.desktop share/metainfo/org.example.vornap.metainfo.xml; do
+    [ -e "$PREFIX/$f" ] || fail "$f is not installed"
+done
+# The bundled cache holds the demo disc's entry and nothing the build tree cached.
+[ "$(find "$PREFIX/share/vornap/CDDB" -type f | wc -l)" -eq 1 ] ||
+    fail "the installed lookup cache is not the demo entry alone: $(find "$PREFIX/share/vornap/CDDB" -type f)"
+for size in 16 22 24 32 48 64 128 256; do
+    icon=$PREFIX/share/icons/hicolor/${size}x${size}/apps/vornap.png
+    [ "$(identify -format '%w %h' "$icon")" = "$size $size" ] || fail "$icon is not ${size}x${size}"
+done
+desktop-file-validate "$PREFIX/share/applications/vornap.desktop"
+grep -qx 'MimeType=x-content/audio-cdda;' "$PREFIX/share/applications/vornap.desktop" ||
+    fail "the entry does not handle audio CDs"
+appstreamcli validate --no-net --pedantic "$PREFIX/share/metainfo/org.example.vornap.metainfo.xml"
+
+# What a tree holds: every entry's type and mode, every file's checksum.
+snapshot() {
+    (cd "$1" && find . -printf '%p %y %m\n' | sort && find . -type f -exec sha256sum {} + | sort -k2)
+}
+
+# An audio server for everyone below, with its own home.
+mkdir -p "$WORK/pulsehome"
+HOME=$WORK/pulsehome pulseaudio -D --exit-idle-time=-1 --log-target=file:"$WORK/pulse.log" 2>/dev/null
+for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+pactl load-module module-null-sink sink_name=ci_sink rate=44100 channels=2 norewinds=1 >/dev/null
+pactl set-default-sink ci_sink
+pactl unload-module module-suspend-on-idle 2>/dev/null || true
+e2e_start_xvfb
+
+# Starts <program> as a user with a fresh home <home> and none of the
+# player's variables, records the sink while the demo disc plays on its own
+# and checks what a first start must show. Screenshot named <name>. With
+# "nobody" it runs as that account, for whom the prefix is truly read-only;
+# it cannot reach the test's audio server, so only the device log tells.
+first_start() {
+    local program=$1 home=$2 name=$3 as=${4:-}
+    local runner=() unset_runtime=()
+    mkdir -p "$home"
+    if [ "$as" = nobody ]; then
+        chown 65534:65534 "$home"
+        runner=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+        unset_runtime=(-u XDG_RUNTIME_DIR)
+    fi
+    "${runner[@]}" env -u VORNAP_HOME -u VORNAP_REGISTRY -u XDG_DATA_HOME -u XDG_CONFIG_HOME \
+        -u XDG_CACHE_HOME "${unset_runtime[@]}" HOME="$home" QT_LOGGING_RULES="vornap.mci.debug=true" \
+        "$program" >"$WORK/$name.log" 2>&1 &
+    PLAYER_PID=$!
+    local wid
+    wid=$(e2e_wait_window '^Vornap$' 30) || { cat "$WORK/$name.log"; fail "$name: no window"; }
+    parecord --device=ci_sink.monitor --latency-msec=20 --file-format=wav \
+        --format=s16le --rate=44100 --channels=2 "$WORK/$name.wav" &
+    REC_PID=$!
+    sleep 4
+    import -window "$wid" "$ARTIFACTS/install-$name.png" 2>/dev/null || true
+    kill "$REC_PID"
+    wait "$REC_PID" 2>/dev/null || true
+    REC_PID=""
+    kill -0 "$PLAYER_PID" || { cat "$WORK/$name.log"; fail "$name: the player ended"; }
+    kill "$PLAYER_PID"
+    wait "$PLAYER_PID" 2>/dev/null || true
+    PLAYER_PID=""
+
+    grep -Eq '(^|: )play [^ ]+.* -> 0 ' "$WORK/$name.log" || { cat "$WORK/$name.log"; fail "$name: no play command succeeded"; }
+    [ "$as" = nobody ] || python3 - "$WORK/$name.wav" <<'PY' || fail "$name: the demo disc was not heard"
+import struct, sys, wave
+w = wave.open(sys.argv[1])
+samples = struct.unpack('<%dh' % (2 * w.getnframes()), w.readframes(w.getnframes()))
+loud = sum(1 for x in samples if abs(x) > 1000)
+print('demo disc samples above -30 dB:', loud)
+sys.exit(0 if loud > w.getframerate() else 1)
+PY
+    local user=$home/.local/share/vornap
+    grep -q '"//CD-ROM Drive to Use","D:\\"' "$user/VornapOptions.dat" ||
+        fail "$name: no options with the demo drive under $user"
+    [ -L "$user/Skins/Base" ] || fail "$name: the shipped skins are not linked into $user"
+    local stray
+    stray=$(find "$WORK" -name VornapOptions.dat -not -path "$WORK/home*/.local/share/vornap/*")
+    [ -z "$stray" ] || fail "$name: options written elsewhere: $stray"
+    echo "$name: ok"
+}
+
+chmod -R a-w "$PREFIX"
+snapshot "$PREFIX" >"$WORK/before.txt"
+first_start "$PREFIX/bin/vornap" "$WORK/home1" installed
+# A second start finds its per-user path set up and plays again.
+first_start "$PREFIX/bin/vornap" "$WORK/home1" installed-again
+if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null; then
+    chmod 755 "$WORK"
+    first_start "$PREFIX/bin/vornap" "$WORK/home3" installed-as-nobody nobody
+fi
+snapshot "$PREFIX" >"$WORK/after.txt"
+diff "$WORK/before.txt" "$WORK/after.txt" || fail "the program changed its installed tree"
+
+# The Debian package from the same install rules.
+mkdir -p "$WORK/pkg"
+(cd "$WORK/pkg" && cpack -G DEB --config "$BUILD/CPackConfig.cmake" -B "$WORK/pkg") >"$WORK/cpack.log" 2>&1 ||
+    { cat "$WORK/cpack.log"; fail "cpack failed"; }
+deb=$(ls "$WORK"/pkg/vornap_*.deb)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
+[ "$(dpkg-deb --field "$deb" Package)" = vornap ] || fail "package name"
+[ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "package version is not $version"
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "Depends: $depends"
+for lib in libqt6widgets6 libqt6dbus6 libcdio libpulse0 libcurl4 libdiscid0; do
+    grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
+done
+dpkg-deb --contents "$deb" >"$WORK/contents.txt"
+for f in ./usr/bin/vornap ./usr/share/applications/vornap.desktop \
+    ./usr/share/metainfo/org.example.vornap.metainfo.xml ./usr/share/vornap/Demo/Demo.bin \
+    ./usr/share/icons/hicolor/256x256/apps/vornap.png ./usr/share/vornap/Skins/Base/Colors.txt; do
+    grep -q " $f\$" "$WORK/contents.txt" || fail "$f is not in the package"
+done
+! grep -q 'VornapOptions.dat\|VornapDrives.dat' "$WORK/contents.txt" || fail "the package carries user files"
+dpkg -x "$deb" "$WORK/root"
+chmod -R a-w "$WORK/root"
+snapshot "$WORK/root" >"$WORK/before.txt"
+first_start "$WORK/root/usr/bin/vornap" "$WORK/home2" package
+snapshot "$WORK/root" >"$WORK/after.txt"
+diff "$WORK/before.txt" "$WORK/after.txt" || fail "the packaged program changed its tree"
+echo "install: ok ($(du -h "$deb" | cut -f1) package)"
