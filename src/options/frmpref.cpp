@@ -4,7 +4,6 @@
 #include "app/frmcd.h"
 #include "cd/discloading.h"
 #include "cd/mcicommands.h"
-#include "options/fieldreader.h"
 #include "options/options.h"
 #include "options/registry.h"
 #include "platform/mimeapps.h"
@@ -181,6 +180,12 @@ void frmPref::createControls() {
         connect(sender, signal, this,
                 [this, handler] { unhandled(this->app, [&] { (this->*handler)(); }); });
     };
+    // A check box fills with its Button colour by default; the skin's back
+    // colour goes to Window, and the skin's light text needs that dark fill.
+    for (QCheckBox* box :
+         {chkSetAsDefault, chkPlayOnStart, chkUseCDDB, chkCDDBOnStartup, chkSysTray})
+        box->setBackgroundRole(QPalette::Window);
+
     on(cmdOK, &QPushButton::clicked, &frmPref::cmdOK_Click);
     on(cmdCancel, &QPushButton::clicked, &frmPref::cmdCancel_Click);
     on(chkPlayOnStart, &QCheckBox::toggled, &frmPref::chkPlayOnStart_Click);
@@ -379,8 +384,7 @@ void frmPref::cmdOK_Click() {
         v.ErrorTag = QStringLiteral("PrefOKError_03");
         if (chkUseCDDB->isChecked()) {
             v.sUseCDDB = QStringLiteral("1");
-            v.sCDDBEmail =
-                readFields(app.appPath() + QStringLiteral("/VornapOptions.dat"), 16).at(15);
+            v.sCDDBEmail = storedEmailAddress(app);
             if (v.sCDDBEmail.isEmpty()) {
                 app.platform.messageBox->show(
                     this, QStringLiteral("If you are using CDDB, you must enter your email address!"),

@@ -111,6 +111,18 @@ TEST_F(StartUp, AShortOptionsFileEndsStartUpWithTheOptionsTag) {
     EXPECT_TRUE(tp.mci->commands.empty());
 }
 
+TEST_F(StartUp, AnUnknownTrayIconEndsStartUpWithTheTagOfTheTrayStep) {
+    // The tray icon's procedure sets no tag: the box names the start-up step.
+    writeOptionsFile(dir.path(), {.drives = QStringLiteral("E:\\"),
+                                  .drive = QStringLiteral("E:\\"),
+                                  .trayOnly = QStringLiteral("1"),
+                                  .iconNum = QStringLiteral("7")});
+    EXPECT_THROW(form().Form_Load(), ProcessEnded);
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].text, "Invalid picture\rVNPLoad_05");
+    EXPECT_TRUE(tp.tray->calls.empty());
+}
+
 TEST_F(StartUp, ShutdownDeletesTheTrayIconThenStopsAndClosesTheDevice) {
     frmCD& f = load();
     tp.mci->commands.clear();

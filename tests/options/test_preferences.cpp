@@ -1,6 +1,7 @@
 #include "options/frmpref.h"
 #include "options/registry.h"
 #include "platform/mimeapps.h"
+#include "skins/colors.h"
 #include "support/apptest.h"
 #include "support/files.h"
 
@@ -60,6 +61,39 @@ struct Preferences : ::testing::Test, AppFixture {
 };
 
 } // namespace
+
+TEST_F(Preferences, CaptionsOfTheDialog) {
+    auto dialog = open();
+    EXPECT_EQ(dialog->windowTitle(), "Preferences");
+    EXPECT_EQ(dialog->chkSetAsDefault->text(), "Set Vornap as Default Audio CD Player");
+    EXPECT_EQ(dialog->chkPlayOnStart->text(), "Start Playing CD on Startup");
+    EXPECT_EQ(dialog->fraSkins->title(), "Skin Options");
+    EXPECT_EQ(dialog->lblSkinDirLabel->text(), "Skin Directory:");
+    EXPECT_EQ(dialog->lblSkinDir->text(), app.v.sSkinDir);
+    EXPECT_EQ(dialog->cmdSkinBrowse->text(), "Select &Skin Directory");
+    EXPECT_EQ(dialog->fraCDDB->title(), "FreeDB Options");
+    EXPECT_EQ(dialog->chkUseCDDB->text(), "Use FreeDB");
+    EXPECT_EQ(dialog->lblCDDBServerLabel->text(), "Select FreeDB Server:");
+    EXPECT_EQ(dialog->chkCDDBOnStartup->text(), "Query FreeDB Server On Startup");
+    EXPECT_EQ(dialog->cmdEmail->text(), "Email");
+    EXPECT_EQ(dialog->cmdProxy->text(), "Set &Proxy...");
+    EXPECT_EQ(dialog->fraSysTray->title(), "System Tray");
+    EXPECT_EQ(dialog->chkSysTray->text(), "System Tray Icon");
+    EXPECT_EQ(dialog->cmdOK->text(), "&OK");
+    EXPECT_EQ(dialog->cmdCancel->text(), "&Cancel");
+}
+
+TEST_F(Preferences, CheckBoxesAreFilledWithTheSkinsBackColour) {
+    auto dialog = open();
+    const QColor back = SkinColor(app.v.sSkinBackColor);
+    for (QCheckBox* box : {dialog->chkSetAsDefault, dialog->chkPlayOnStart, dialog->chkUseCDDB,
+                           dialog->chkCDDBOnStartup, dialog->chkSysTray}) {
+        // Right of the caption, where only the box's own fill shows.
+        const QImage image = box->grab().toImage();
+        EXPECT_EQ(image.pixelColor(image.width() - 3, image.height() / 2), back)
+            << box->text().toStdString();
+    }
+}
 
 TEST_F(Preferences, BecomingTheDefaultPlayerKeepsTheOtherPlayersValuesOnce) {
     setReg(kCommandKey, "", "/usr/bin/otherplayer %d");
