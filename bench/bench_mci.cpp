@@ -16,6 +16,8 @@ struct Device {
     char answer[30];
 
     explicit Device(int tracks) {
+        if (tracks == 0)
+            return;
         di::DiscSpec spec;
         for (int i = 0; i < tracks; ++i)
             spec.tracks.push_back(di::TrackSpec::audio(di::seconds(200)));
@@ -54,6 +56,22 @@ void BM_WatcherTick(benchmark::State& state, bool tray) {
 }
 BENCHMARK_CAPTURE(BM_WatcherTick, image_file, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(BM_WatcherTick, tray_directory, true)->Unit(benchmark::kMicrosecond);
+
+// A tick with the drive empty: only the probe.
+void BM_WatcherTickEmpty(benchmark::State& state) {
+    Device d(0);
+    QDir(d.dir.path()).mkdir("tray");
+    d.cd.table->addVirtualDrive('E', d.dir.filePath("tray"));
+    for (auto _ : state) {
+        d.send("close all");
+        d.send("open E:\\ type cdaudio alias CDCheck wait shareable");
+        d.send("status CDCheck media present wait");
+        d.send("close all");
+        d.send("open E:\\ type cdaudio alias cd1 wait shareable");
+        benchmark::DoNotOptimize(d.answer);
+    }
+}
+BENCHMARK(BM_WatcherTickEmpty)->Unit(benchmark::kMicrosecond);
 
 void BM_StatusPosition(benchmark::State& state) {
     Device d(12);
