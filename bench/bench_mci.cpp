@@ -3,6 +3,8 @@
 
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+#include <ctime>
+#include <sys/time.h>
 
 using namespace vornap::platform;
 namespace di = discimage;
@@ -27,6 +29,13 @@ struct Device {
     std::uint32_t send(const char* command) { return cd.device->sendString(command, answer, 30); }
 };
 
+// The tray as a drive sees it long after the last insertion or removal; the
+// first second after a change, the drive lists the tray at every probe.
+void settle(const QString& tray) {
+    const timeval old[2] = {{std::time(nullptr) - 60, 0}, {std::time(nullptr) - 60, 0}};
+    ::utimes(QFile::encodeName(tray).constData(), old);
+}
+
 // One tick of the disc watcher while a disc plays: the probe of the drive,
 // then the queries behind the position display.
 void BM_WatcherTick(benchmark::State& state, bool tray) {
@@ -36,6 +45,7 @@ void BM_WatcherTick(benchmark::State& state, bool tray) {
         QFile::rename(d.dir.filePath("disc.cue"), d.dir.filePath("tray/disc.cue"));
         QFile::rename(d.dir.filePath("disc.bin"), d.dir.filePath("tray/disc.bin"));
         d.cd.table->addVirtualDrive('E', d.dir.filePath("tray"));
+        settle(d.dir.filePath("tray"));
     }
     d.send("open E:\\ type cdaudio alias cd1 wait shareable");
     d.send("set cd1 time format tmsf");
@@ -62,6 +72,7 @@ void BM_WatcherTickEmpty(benchmark::State& state) {
     Device d(0);
     QDir(d.dir.path()).mkdir("tray");
     d.cd.table->addVirtualDrive('E', d.dir.filePath("tray"));
+    settle(d.dir.filePath("tray"));
     for (auto _ : state) {
         d.send("close all");
         d.send("open E:\\ type cdaudio alias CDCheck wait shareable");
