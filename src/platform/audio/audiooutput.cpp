@@ -123,39 +123,16 @@ public:
         return s;
     }
 
+    // Sound is held back until the server wants a whole request's worth:
+    // each wake-up of this thread and of libpulse's costs more than the copy.
     bool write(const std::int16_t* interleaved, std::int64_t samples,
                std::stop_token stop) override {
         const std::stop_callback wake(stop, [this] { signal(); });
         const auto* data = reinterpret_cast<const std::uint8_t*>(interleaved);
-        std::size_t left = std::size_t(samples) * 4;
         Locked lock(m_loop);
-        while (left > 0) {
-            if (!healthy()) {
-                qCWarning(lcAudio)
-                    << "PulseAudio write failed:" << pa_strerror(pa_context_errno(m_context));
-                return false;
-            }
-            // Stopping leaves the rest unwritten: the writer is about to go.
-            if (stop.stop_requested())
-                return true;
-            const std::size_t room = pa_stream_writable_size(m_stream);
-            if (room == std::size_t(-1))
-                return false;
-            // Each wake-up of this thread and of libpulse's costs more than
-            // the copy: write in pieces the size the server asks for.
-            if (room < std::min(left, m_request)) {
-                pa_threaded_mainloop_wait(m_loop);
-                continue;
-            }
-            const std::size_t n = std::min(room, left);
-            if (pa_stream_write(m_stream, data, n, nullptr, 0, PA_SEEK_RELATIVE) < 0)
-                return false;
-            data += n;
-            left -= n;
-            m_written += std::int64_t(n / 4);
-        }
-        noteLatency();
-        return true;
+        m_staged.insert(m_staged.end(), data, data + std::size_t(samples) * 4);
+        m_written += samples;
+        return send(m_request, &stop);
     }
     // What was heard: the frames written minus the server's latency, carried
     // forward in real time between writes.
@@ -167,17 +144,19 @@ public:
     }
     std::int64_t written() const override { return m_written; }
     void skip(std::int64_t samples) override {
+        Locked lock(m_loop);
         m_written += samples;
+        m_sent += samples;
         m_heard += samples;
     }
     // The last stretch: draining also plays out what is below the server's
     // start threshold, which waiting alone would not.
     bool drain(std::stop_token stop) override {
-        m_ending = true;
         const std::stop_callback wake(stop, [this] { signal(); });
         Locked lock(m_loop);
-        if (stop.stop_requested())
+        if (!send(1, &stop) || stop.stop_requested())
             return false;
+        m_ending = true;
         if (!complete(pa_stream_drain(m_stream, &PulseStream::succeeded, this), &stop)) {
             if (!stop.stop_requested())
                 qCWarning(lcAudio)
@@ -191,6 +170,8 @@ public:
     void discard() override {
         m_ending = true;
         Locked lock(m_loop);
+        m_written -= std::int64_t(m_staged.size() / 4);
+        m_staged.clear();
         if (healthy())
             complete(pa_stream_flush(m_stream, &PulseStream::succeeded, this), nullptr);
     }
@@ -265,6 +246,43 @@ private:
         return true;
     }
 
+    // Sends held-back sound (locked) while at least `atLeast` bytes of it
+    // wait, each time the server has room for a request. A stop drops what
+    // is left; false when the stream broke.
+    bool send(std::size_t atLeast, const std::stop_token* stop) {
+        std::size_t done = 0;
+        while (m_staged.size() - done >= atLeast && done < m_staged.size()) {
+            if (!healthy()) {
+                qCWarning(lcAudio)
+                    << "PulseAudio write failed:" << pa_strerror(pa_context_errno(m_context));
+                return false;
+            }
+            if (stop && stop->stop_requested()) {
+                m_written -= std::int64_t((m_staged.size() - done) / 4);
+                m_staged.clear();
+                return true;
+            }
+            const std::size_t left = m_staged.size() - done;
+            const std::size_t room = pa_stream_writable_size(m_stream);
+            if (room == std::size_t(-1))
+                return false;
+            if (room < std::min(left, m_request)) {
+                pa_threaded_mainloop_wait(m_loop);
+                continue;
+            }
+            const std::size_t n = std::min(room, left) / 4 * 4;
+            if (pa_stream_write(m_stream, m_staged.data() + done, n, nullptr, 0, PA_SEEK_RELATIVE) <
+                0)
+                return false;
+            done += n;
+            m_sent += std::int64_t(n / 4);
+        }
+        m_staged.erase(m_staged.begin(), m_staged.begin() + std::ptrdiff_t(done));
+        if (done > 0)
+            noteLatency();
+        return true;
+    }
+
     bool healthy() const {
         return PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)) &&
                PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream));
@@ -292,11 +310,11 @@ private:
         int negative = 0;
         // Without timing data yet, the whole buffer counts as not heard.
         if (pa_stream_get_latency(m_stream, &latency, &negative) < 0)
-            latency = pa_usec_t(m_written.load()) * 1'000'000 / sampleRate;
+            latency = pa_usec_t(m_sent) * 1'000'000 / sampleRate;
         else if (negative)
             latency = 0;
         m_heard =
-            std::max<std::int64_t>(0, m_written - std::int64_t(latency) * sampleRate / 1'000'000);
+            std::max<std::int64_t>(0, m_sent - std::int64_t(latency) * sampleRate / 1'000'000);
         m_heardAt = steady_clock::now().time_since_epoch().count();
     }
 
@@ -325,6 +343,8 @@ private:
     pa_context* m_context = nullptr;
     pa_stream* m_stream = nullptr;
     std::size_t m_request = 4;
+    std::vector<std::uint8_t> m_staged;
+    std::int64_t m_sent = 0; // samples handed to the server
     int m_succeeded = -1;
     std::atomic<bool> m_ending{false};
     std::atomic<int> m_underruns{0};
@@ -337,13 +357,13 @@ private:
 
 std::unique_ptr<AudioStream> PulseAudioOutput::open() {
     // Half a second of buffer rides out a busy machine; pause and stop flush
-    // it, so they still take effect at once. Refilled a tenth of a second at
-    // a time, about what a drive reads at once.
+    // it, so they still take effect at once. Refilled a fifth of a second at
+    // a time: fewer, larger writes cost less than many small ones.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
     attr.tlength = std::uint32_t(sampleRate / 2 * 4);
     attr.prebuf = std::uint32_t(-1);
-    attr.minreq = std::uint32_t(sampleRate / 10 * 4);
+    attr.minreq = std::uint32_t(sampleRate / 5 * 4);
     attr.fragsize = std::uint32_t(-1);
     QString error;
     std::unique_ptr<AudioStream> s = PulseStream::connect(attr, error);
