@@ -12,4 +12,8 @@ bench_need Xvfb xdotool pulseaudio pactl paplay python3
 trap bench_cleanup EXIT
 bench_pulse
 bench_xvfb
-python3 "$HERE/program.py" "$BIN" "$WORK" "${2:-60}" "${3:-30}" "${4:-5}"
+# A session bus as on a desktop (without one, every start would spawn
+# dbus-launch to look for one).
+SESSION=()
+command -v dbus-run-session >/dev/null && SESSION=(dbus-run-session --)
+"${SESSION[@]}" python3 "$HERE/program.py" "$BIN" "$WORK" "${2:-60}" "${3:-30}" "${4:-5}"
