@@ -29,12 +29,12 @@ def log(*args):
 class Player:
     """One run of the program with its trace lines collected as they come."""
 
-    def __init__(self, home):
+    def __init__(self, home, program=VORNAP):
         env = dict(os.environ, VORNAP_HOME=home, VORNAP_TRACE="1")
         self.events = []
         self.cond = threading.Condition()
         self.started = time.time()
-        self.proc = subprocess.Popen([VORNAP], env=env, stdout=subprocess.DEVNULL,
+        self.proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
                                      stderr=subprocess.PIPE, text=True)
         threading.Thread(target=self._read, daemon=True).start()
 
@@ -160,6 +160,19 @@ report("first_paint_ms", "%.0f" % statistics.median(paints))
 report("first_paint_cpu_ms", "%.0f" % statistics.median(cpus))
 log("first paint (ms):", " ".join("%.0f" % x for x in paints))
 log("CPU used by the first paint (ms):", " ".join("%.0f" % x for x in cpus))
+
+# The same for a bare Qt window: what any Qt Widgets program costs here.
+paints, cpus = [], []
+for run in range(RUNS + 1):
+    p = Player(home, os.path.join(BIN, "bench_firstpaint"))
+    paint = p.wait_for("first-paint")
+    cpu = p.cpu_ns() / 1e6
+    if run:
+        paints.append((paint - p.started) * 1000)
+        cpus.append(cpu)
+    p.stop()
+report("floor_paint_ms", "%.0f" % statistics.median(paints))
+report("floor_paint_cpu_ms", "%.0f" % statistics.median(cpus))
 
 # Idle with the demo disc in and stopped, then playing it against paplay.
 p = Player(home)

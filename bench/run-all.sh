@@ -10,7 +10,7 @@ QUICK=0
 if [ "${1:-}" = --quick ]; then QUICK=1; shift; fi
 BUILD=${1:-$HERE/../build}
 BIN=$BUILD/bin
-for b in bench_mci bench_lookup vornap vornap-mci vornap-discgen; do
+for b in bench_mci bench_lookup bench_firstpaint vornap vornap-mci vornap-discgen; do
     [ -x "$BIN/$b" ] || { echo "no $BIN/$b: build with -DVORNAP_BUILD_BENCH=ON first" >&2; exit 1; }
 done
 if [ $QUICK = 1 ]; then IDLE=10 PLAY=10 RUNS=3 CONT=60; else IDLE=60 PLAY=30 RUNS=5 CONT=; fi
@@ -79,6 +79,8 @@ rows = [
     (f"  paplay, same run", num("paplay_prog_pct"), "% core", None, None),
     (f"start to first paint (median of {runs})", num("first_paint_ms"), "ms", "<", 300),
     ("  CPU time used by then (all threads)", num("first_paint_cpu_ms"), "ms", None, None),
+    ("  bare Qt window, same runs: first paint", num("floor_paint_ms"), "ms", None, None),
+    ("  bare Qt window: CPU time by then", num("floor_paint_cpu_ms"), "ms", None, None),
     ("peak resident memory (start, load, play)", num("peak_rss_mb"), "MB", "<", 60),
     (f"insertion to track table (median of {runs})", num("insert_tracks_ms"), "ms", "<", 600),
     (f"insertion to titles from cache (median of {runs})", num("insert_titles_ms"), "ms", None, None),
