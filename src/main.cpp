@@ -1,6 +1,7 @@
 #include "about/frmabout.h"
 #include "app/application.h"
 #include "app/frmcd.h"
+#include "cd/displaytrace.h"
 #include "freedb/freedblookup.h"
 #include "freedb/frmemail.h"
 #include "freedb/frmsetproxy.h"
@@ -21,6 +22,7 @@ int main(int argc, char* argv[]) {
     vornap::Application app(platform);
     vornap::frmCD form(app, std::make_unique<vornap::FreeDbLookup>(
                                 *platform.discToc, *platform.registry, app.appPath()));
+    vornap::installDisplayTrace(form);
     // How a skin change (or a button) loads a dialog that is not open.
     vornap::RegisterAboutForm(app);
     vornap::RegisterEmailForm(app);

@@ -89,6 +89,9 @@ void frmCD::createControls() {
     cboSetFocus = new LockableComboBox(form);
     cboSetFocus->setGeometry(90, 9, 316, 22);
     cboSetFocus->setText(QStringLiteral("Combo1"));
+    // Out of sight, its caret would still blink, repainting the drive box
+    // over it twice a second for nothing.
+    cboSetFocus->setLocked(true);
     cboCDDrive = new LockableComboBox(form);
     cboCDDrive->setGeometry(90, 9, 316, 22);
     cboCDDrive->raise();

@@ -4,8 +4,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <pulse/context.h>
 #include <pulse/error.h>
-#include <pulse/simple.h>
+#include <pulse/stream.h>
+#include <pulse/thread-mainloop.h>
 #include <thread>
 
 Q_LOGGING_CATEGORY(lcAudio, "vornap.audio", QtInfoMsg)
@@ -84,19 +86,53 @@ std::unique_ptr<AudioStream> CaptureAudioOutput::open() {
 
 namespace {
 
+// One connection to the sound server with one playback stream, driven by
+// libpulse's own thread. The asynchronous API rather than the simple one:
+// timing comes interpolated without a round trip per write, and the stream
+// tells when the server ran out of sound.
 class PulseStream final : public AudioStream {
 public:
-    explicit PulseStream(pa_simple* s) : m_pa(s) {}
-    ~PulseStream() override { pa_simple_free(m_pa); }
-
-    bool write(const std::int16_t* interleaved, std::int64_t samples, std::stop_token) override {
-        int error = 0;
-        if (pa_simple_write(m_pa, interleaved, size_t(samples) * 4, &error) < 0) {
-            qCWarning(lcAudio) << "PulseAudio write failed:" << pa_strerror(error);
-            return false;
+    ~PulseStream() override {
+        if (m_loop) {
+            pa_threaded_mainloop_lock(m_loop);
+            if (m_stream) {
+                pa_stream_set_underflow_callback(m_stream, nullptr, nullptr);
+                pa_stream_disconnect(m_stream);
+                pa_stream_unref(m_stream);
+            }
+            if (m_context) {
+                pa_context_disconnect(m_context);
+                pa_context_unref(m_context);
+            }
+            pa_threaded_mainloop_unlock(m_loop);
+            pa_threaded_mainloop_stop(m_loop);
+            pa_threaded_mainloop_free(m_loop);
         }
+        if (m_written > 0)
+            qCDebug(lcAudio).noquote()
+                << QStringLiteral("stream closed: %1 samples written, %2 underruns")
+                       .arg(m_written.load())
+                       .arg(m_underruns.load());
+    }
+
+    // Null with the server's error text when no server answers.
+    static std::unique_ptr<PulseStream> connect(const pa_buffer_attr& attr, QString& error) {
+        std::unique_ptr<PulseStream> s(new PulseStream);
+        if (!s->start(attr, error))
+            return nullptr;
+        return s;
+    }
+
+    // Sound is held back until the server wants a whole request's worth:
+    // each wake-up of this thread and of libpulse's costs more than the copy.
+    bool write(const std::int16_t* interleaved, std::int64_t samples,
+               std::stop_token stop) override {
+        const std::stop_callback wake(stop, [this] { signal(); });
+        const auto* data = reinterpret_cast<const std::uint8_t*>(interleaved);
+        Locked lock(m_loop);
+        m_staged.insert(m_staged.end(), data, data + std::size_t(samples) * 4);
         m_written += samples;
-        return noteLatency();
+        return send(m_request, &stop);
     }
     // What was heard: the frames written minus the server's latency, carried
     // forward in real time between writes.
@@ -108,17 +144,23 @@ public:
     }
     std::int64_t written() const override { return m_written; }
     void skip(std::int64_t samples) override {
+        Locked lock(m_loop);
         m_written += samples;
+        m_sent += samples;
         m_heard += samples;
     }
-    // The last quarter second: pa_simple_drain also plays out what is below
-    // the server's start threshold, which waiting alone would not.
+    // The last stretch: draining also plays out what is below the server's
+    // start threshold, which waiting alone would not.
     bool drain(std::stop_token stop) override {
-        if (stop.stop_requested())
+        const std::stop_callback wake(stop, [this] { signal(); });
+        Locked lock(m_loop);
+        if (!send(1, &stop) || stop.stop_requested())
             return false;
-        int error = 0;
-        if (pa_simple_drain(m_pa, &error) < 0) {
-            qCWarning(lcAudio) << "PulseAudio drain failed:" << pa_strerror(error);
+        m_ending = true;
+        if (!complete(pa_stream_drain(m_stream, &PulseStream::succeeded, this), &stop)) {
+            if (!stop.stop_requested())
+                qCWarning(lcAudio)
+                    << "PulseAudio drain failed:" << pa_strerror(pa_context_errno(m_context));
             return false;
         }
         m_heard = m_written.load();
@@ -126,25 +168,186 @@ public:
         return true;
     }
     void discard() override {
-        int error = 0;
-        pa_simple_flush(m_pa, &error);
+        m_ending = true;
+        Locked lock(m_loop);
+        m_written -= std::int64_t(m_staged.size() / 4);
+        m_staged.clear();
+        if (healthy())
+            complete(pa_stream_flush(m_stream, &PulseStream::succeeded, this), nullptr);
     }
+    int underruns() const override { return m_underruns; }
 
 private:
-    bool noteLatency() {
-        int error = 0;
-        const pa_usec_t latency = pa_simple_get_latency(m_pa, &error);
-        if (latency == pa_usec_t(-1)) {
-            qCWarning(lcAudio) << "PulseAudio latency query failed:" << pa_strerror(error);
+    struct Locked {
+        explicit Locked(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
+        ~Locked() { pa_threaded_mainloop_unlock(loop); }
+        pa_threaded_mainloop* loop;
+    };
+
+    PulseStream() = default;
+
+    bool start(const pa_buffer_attr& attr, QString& error) {
+        m_loop = pa_threaded_mainloop_new();
+        if (!m_loop) {
+            error = QStringLiteral("no main loop");
             return false;
         }
-        m_heard =
-            std::max<std::int64_t>(0, m_written - std::int64_t(latency) * sampleRate / 1'000'000);
-        m_heardAt = steady_clock::now().time_since_epoch().count();
+        m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Vornap");
+        pa_context_set_state_callback(m_context, &PulseStream::changed, this);
+        if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
+            pa_threaded_mainloop_start(m_loop) < 0) {
+            error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+            return false;
+        }
+        Locked lock(m_loop);
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(m_context);
+            if (state == PA_CONTEXT_READY)
+                break;
+            if (!PA_CONTEXT_IS_GOOD(state)) {
+                error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+                return false;
+            }
+            pa_threaded_mainloop_wait(m_loop);
+        }
+        pa_sample_spec spec{};
+        spec.format = PA_SAMPLE_S16LE;
+        spec.rate = sampleRate;
+        spec.channels = 2;
+        m_stream = pa_stream_new(m_context, "CD audio", &spec, nullptr);
+        if (!m_stream) {
+            error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+            return false;
+        }
+        pa_stream_set_state_callback(m_stream, &PulseStream::streamChanged, this);
+        pa_stream_set_write_callback(m_stream, &PulseStream::writable, this);
+        pa_stream_set_underflow_callback(m_stream, &PulseStream::underflow, this);
+        const auto flags = pa_stream_flags_t(
+            PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+        if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
+            error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+            return false;
+        }
+        for (;;) {
+            const pa_stream_state_t state = pa_stream_get_state(m_stream);
+            if (state == PA_STREAM_READY)
+                break;
+            if (!PA_STREAM_IS_GOOD(state)) {
+                error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+                return false;
+            }
+            pa_threaded_mainloop_wait(m_loop);
+        }
+        if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(m_stream)) {
+            m_request = std::max<std::size_t>(got->minreq, 4);
+            qCDebug(lcAudio) << "stream buffer" << got->tlength << "bytes, requests of"
+                             << got->minreq << "bytes";
+        }
         return true;
     }
 
-    pa_simple* m_pa;
+    // Sends held-back sound (locked) while at least `atLeast` bytes of it
+    // wait, each time the server has room for a request. A stop drops what
+    // is left; false when the stream broke.
+    bool send(std::size_t atLeast, const std::stop_token* stop) {
+        std::size_t done = 0;
+        while (m_staged.size() - done >= atLeast && done < m_staged.size()) {
+            if (!healthy()) {
+                qCWarning(lcAudio)
+                    << "PulseAudio write failed:" << pa_strerror(pa_context_errno(m_context));
+                return false;
+            }
+            if (stop && stop->stop_requested()) {
+                m_written -= std::int64_t((m_staged.size() - done) / 4);
+                m_staged.clear();
+                return true;
+            }
+            const std::size_t left = m_staged.size() - done;
+            const std::size_t room = pa_stream_writable_size(m_stream);
+            if (room == std::size_t(-1))
+                return false;
+            if (room < std::min(left, m_request)) {
+                pa_threaded_mainloop_wait(m_loop);
+                continue;
+            }
+            const std::size_t n = std::min(room, left) / 4 * 4;
+            if (pa_stream_write(m_stream, m_staged.data() + done, n, nullptr, 0, PA_SEEK_RELATIVE) <
+                0)
+                return false;
+            done += n;
+            m_sent += std::int64_t(n / 4);
+        }
+        m_staged.erase(m_staged.begin(), m_staged.begin() + std::ptrdiff_t(done));
+        if (done > 0)
+            noteLatency();
+        return true;
+    }
+
+    bool healthy() const {
+        return PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)) &&
+               PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream));
+    }
+    void signal() {
+        Locked lock(m_loop);
+        pa_threaded_mainloop_signal(m_loop, 0);
+    }
+    // Waits (locked) for an operation; false when it failed, the connection
+    // broke or a stop came first (the operation is then cancelled).
+    bool complete(pa_operation* op, const std::stop_token* stop) {
+        if (!op)
+            return false;
+        m_succeeded = -1;
+        while (pa_operation_get_state(op) == PA_OPERATION_RUNNING && healthy() &&
+               !(stop && stop->stop_requested()))
+            pa_threaded_mainloop_wait(m_loop);
+        if (pa_operation_get_state(op) == PA_OPERATION_RUNNING)
+            pa_operation_cancel(op);
+        pa_operation_unref(op);
+        return m_succeeded == 1;
+    }
+    void noteLatency() {
+        pa_usec_t latency = 0;
+        int negative = 0;
+        // Without timing data yet, the whole buffer counts as not heard.
+        if (pa_stream_get_latency(m_stream, &latency, &negative) < 0)
+            latency = pa_usec_t(m_sent) * 1'000'000 / sampleRate;
+        else if (negative)
+            latency = 0;
+        m_heard =
+            std::max<std::int64_t>(0, m_sent - std::int64_t(latency) * sampleRate / 1'000'000);
+        m_heardAt = steady_clock::now().time_since_epoch().count();
+    }
+
+    static void changed(pa_context*, void* self) {
+        pa_threaded_mainloop_signal(static_cast<PulseStream*>(self)->m_loop, 0);
+    }
+    static void streamChanged(pa_stream*, void* self) {
+        pa_threaded_mainloop_signal(static_cast<PulseStream*>(self)->m_loop, 0);
+    }
+    static void writable(pa_stream*, size_t, void* self) {
+        pa_threaded_mainloop_signal(static_cast<PulseStream*>(self)->m_loop, 0);
+    }
+    static void succeeded(pa_stream*, int success, void* self) {
+        auto* s = static_cast<PulseStream*>(self);
+        s->m_succeeded = success ? 1 : 0;
+        pa_threaded_mainloop_signal(s->m_loop, 0);
+    }
+    // The end of a disc, a pause or a stop empties the buffer on purpose.
+    static void underflow(pa_stream*, void* self) {
+        auto* s = static_cast<PulseStream*>(self);
+        if (!s->m_ending)
+            ++s->m_underruns;
+    }
+
+    pa_threaded_mainloop* m_loop = nullptr;
+    pa_context* m_context = nullptr;
+    pa_stream* m_stream = nullptr;
+    std::size_t m_request = 4;
+    std::vector<std::uint8_t> m_staged;
+    std::int64_t m_sent = 0; // samples handed to the server
+    int m_succeeded = -1;
+    std::atomic<bool> m_ending{false};
+    std::atomic<int> m_underruns{0};
     std::atomic<std::int64_t> m_written{0};
     std::atomic<std::int64_t> m_heard{0};
     std::atomic<std::int64_t> m_heardAt{steady_clock::now().time_since_epoch().count()};
@@ -153,31 +356,26 @@ private:
 } // namespace
 
 std::unique_ptr<AudioStream> PulseAudioOutput::open() {
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_S16LE;
-    spec.rate = sampleRate;
-    spec.channels = 2;
     // Half a second of buffer rides out a busy machine; pause and stop flush
-    // it, so they still take effect at once.
+    // it, so they still take effect at once. Refilled a fifth of a second at
+    // a time: fewer, larger writes cost less than many small ones.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
     attr.tlength = std::uint32_t(sampleRate / 2 * 4);
     attr.prebuf = std::uint32_t(-1);
-    attr.minreq = std::uint32_t(-1);
+    attr.minreq = std::uint32_t(sampleRate / 5 * 4);
     attr.fragsize = std::uint32_t(-1);
-    int error = 0;
-    pa_simple* s = pa_simple_new(nullptr, "Vornap", PA_STREAM_PLAYBACK, nullptr, "CD audio", &spec,
-                                 nullptr, &attr, &error);
+    QString error;
+    std::unique_ptr<AudioStream> s = PulseStream::connect(attr, error);
     if (!s) {
         if (!m_reportedFailure)
             qCWarning(lcAudio).noquote()
-                << QStringLiteral("No sound server (%1): the CD plays silently")
-                       .arg(pa_strerror(error));
+                << QStringLiteral("No sound server (%1): the CD plays silently").arg(error);
         m_reportedFailure = true;
         return makeSilentStream(m_clock);
     }
     m_reportedFailure = false;
-    return std::make_unique<PulseStream>(s);
+    return s;
 }
 
 } // namespace vornap::platform::audio

@@ -34,6 +34,8 @@ public:
     virtual bool drain(std::stop_token stop) = 0;
     // Drops whatever was written but not heard yet.
     virtual void discard() {}
+    // Times the output ran out of sound while it was being fed.
+    virtual int underruns() const { return 0; }
 };
 
 class AudioOutput {

@@ -14,6 +14,7 @@
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
 #include <linux/cdrom.h>
 #include <sys/ioctl.h>
@@ -50,6 +51,10 @@ char letterOf(std::string_view root) {
         return 0;
     const char c = char(std::toupper(static_cast<unsigned char>(root[0])));
     return (c >= 'A' && c <= 'Z') ? c : 0;
+}
+
+std::int64_t nanoseconds(const timespec& t) {
+    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
 }
 
 std::optional<MediumId> statId(const QString& path) {
@@ -204,18 +209,29 @@ public:
     bool isVirtual() const override { return true; }
     QString source() const override { return m_path; }
     std::optional<MediumId> probe() override {
-        const QFileInfo info(m_path);
-        if (!info.isDir())
+        struct stat st {};
+        if (::stat(m_encodedPath.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
             return statId(m_path);
-        // The tray holds a disc when it holds an image; with several, the
-        // first by name is in the drive.
-        QStringList images;
-        for (const QString& name : QDir(m_path).entryList(QDir::Files, QDir::Name))
-            if (isImageName(name))
-                images << name;
-        if (images.isEmpty())
+        QString image;
+        {
+            // The watcher and a playing drive both probe, several times a
+            // second: the tray is listed again only when it changed.
+            std::lock_guard lock(m_trayMutex);
+            const std::int64_t mtime = nanoseconds(st.st_mtim);
+            if (!m_tray || !m_tray->settled || m_tray->inode != std::int64_t(st.st_ino) ||
+                m_tray->mtimeNs != mtime) {
+                timespec now{};
+                ::clock_gettime(CLOCK_REALTIME, &now);
+                // A change within the same timestamp tick as this listing would
+                // leave the time unchanged; such a listing is taken again.
+                const bool settled = nanoseconds(now) - mtime > 1'000'000'000;
+                m_tray = Tray{std::int64_t(st.st_ino), mtime, settled, firstImage(m_path)};
+            }
+            image = m_tray->image;
+        }
+        if (image.isEmpty())
             return std::nullopt;
-        return statId(m_path + '/' + images.first());
+        return statId(m_path + '/' + image);
     }
 
 protected:
@@ -228,7 +244,25 @@ protected:
     }
 
 private:
+    struct Tray {
+        std::int64_t inode = 0;
+        std::int64_t mtimeNs = 0;
+        bool settled = false;
+        QString image;
+    };
+    // The tray holds a disc when it holds an image; with several, the first
+    // by name is in the drive.
+    static QString firstImage(const QString& dir) {
+        for (const QString& name : QDir(dir).entryList(QDir::Files, QDir::Name))
+            if (isImageName(name))
+                return name;
+        return {};
+    }
+
     QString m_path;
+    QByteArray m_encodedPath = QFile::encodeName(m_path);
+    std::mutex m_trayMutex;
+    std::optional<Tray> m_tray;
 };
 
 class DeviceDrive final : public Drive {

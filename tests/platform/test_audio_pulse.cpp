@@ -1,0 +1,186 @@
+#include "platform/audio/audiooutput.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <functional>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace vornap::platform;
+using namespace std::chrono_literals;
+
+namespace {
+
+// A private PulseAudio server with one null sink, reached through its own
+// socket; skipped where PulseAudio is not installed.
+class PulseServer {
+public:
+    PulseServer() : m_oldServer(qgetenv("PULSE_SERVER")) {}
+    ~PulseServer() {
+        stop();
+        if (m_oldServer.isNull())
+            qunsetenv("PULSE_SERVER");
+        else
+            qputenv("PULSE_SERVER", m_oldServer);
+    }
+
+    bool start() {
+        const QString program = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+        if (program.isEmpty())
+            return false;
+        const QString runtime = m_dir.filePath(QStringLiteral("xdg"));
+        QDir().mkpath(runtime);
+        QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString socket = m_dir.filePath(QStringLiteral("native"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.remove(QStringLiteral("PULSE_SERVER"));
+        m_server.setProcessEnvironment(env);
+        m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_server.start(program,
+                       {"-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
+                        "--log-target=stderr", "--log-level=error", "-L",
+                        "module-native-protocol-unix auth-anonymous=1 socket=" + socket, "-L",
+                        "module-null-sink sink_name=test_sink rate=44100 channels=2 norewinds=1"});
+        if (!m_server.waitForStarted(5000))
+            return false;
+        for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
+            std::this_thread::sleep_for(50ms);
+        qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
+        return QFileInfo::exists(socket);
+    }
+    void stop() {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        m_server.kill();
+        m_server.waitForFinished(5000);
+    }
+
+private:
+    QByteArray m_oldServer;
+    QTemporaryDir m_dir;
+    QProcess m_server;
+};
+
+// A tone, so a stream that plays silence would not pass unnoticed by ear.
+std::vector<std::int16_t> tone(double seconds) {
+    const auto samples = std::size_t(seconds * audio::sampleRate);
+    std::vector<std::int16_t> out(samples * 2);
+    for (std::size_t i = 0; i < samples; ++i)
+        out[2 * i] = out[2 * i + 1] = std::int16_t(8000 * std::sin(i * 0.0627));
+    return out;
+}
+
+// Writes in tenths of a second, as a playing drive does.
+bool feed(audio::AudioStream& stream, const std::vector<std::int16_t>& pcm,
+          std::stop_token stop = {}) {
+    constexpr std::int64_t chunk = audio::sampleRate / 10;
+    const auto total = std::int64_t(pcm.size() / 2);
+    for (std::int64_t at = 0; at < total; at += chunk)
+        if (!stream.write(pcm.data() + at * 2, std::min(chunk, total - at), stop))
+            return false;
+    return true;
+}
+
+bool eventually(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + 10s;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+class AudioPulseStream : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.start())
+            GTEST_SKIP() << "no PulseAudio server could be started here";
+    }
+    std::unique_ptr<audio::AudioStream> open() {
+        auto stream = output.open();
+        // A silent stream (the server not reached) would be past 0 by now.
+        std::this_thread::sleep_for(30ms);
+        EXPECT_EQ(stream->neededFrom(), 0);
+        return stream;
+    }
+
+    PulseServer server;
+    SteadyClock clock;
+    audio::PulseAudioOutput output{clock};
+};
+
+} // namespace
+
+TEST_F(AudioPulseStream, EverythingWrittenIsPlayedOut) {
+    auto stream = open();
+    const auto pcm = tone(1.5);
+    ASSERT_TRUE(feed(*stream, pcm));
+    EXPECT_EQ(stream->written(), 66150);
+    // What was written is not all heard yet: the server holds a buffer.
+    EXPECT_LT(stream->played(), stream->written());
+    ASSERT_TRUE(stream->drain({}));
+    EXPECT_EQ(stream->played(), 66150);
+}
+
+TEST_F(AudioPulseStream, RunningOutOfSoundWhileFedIsCounted) {
+    auto stream = open();
+    ASSERT_TRUE(feed(*stream, tone(0.7)));
+    // The writer falls behind: the server plays its buffer out and waits.
+    EXPECT_TRUE(eventually([&] { return stream->underruns() > 0; }));
+    const int counted = stream->underruns();
+    // Sound written afterwards plays again.
+    ASSERT_TRUE(feed(*stream, tone(0.7)));
+    ASSERT_TRUE(stream->drain({}));
+    EXPECT_EQ(stream->played(), stream->written());
+    EXPECT_EQ(stream->underruns(), counted);
+}
+
+TEST_F(AudioPulseStream, EmptyingOnPurposeIsNoUnderrun) {
+    auto paused = open();
+    ASSERT_TRUE(feed(*paused, tone(0.7)));
+    paused->discard();
+    auto ended = open();
+    ASSERT_TRUE(feed(*ended, tone(0.7)));
+    ASSERT_TRUE(ended->drain({}));
+    std::this_thread::sleep_for(600ms);
+    EXPECT_EQ(paused->underruns(), 0);
+    EXPECT_EQ(ended->underruns(), 0);
+}
+
+TEST_F(AudioPulseStream, StopWakesAWriterWaitingForRoom) {
+    auto stream = open();
+    const auto pcm = tone(5);
+    std::atomic<bool> returned{false};
+    std::atomic<bool> result{false};
+    std::jthread writer([&](std::stop_token stop) {
+        result = stream->write(pcm.data(), std::int64_t(pcm.size() / 2), stop);
+        returned = true;
+    });
+    // Five seconds do not fit in the server's buffer: the writer waits.
+    ASSERT_TRUE(eventually([&] { return stream->written() > 0; }));
+    EXPECT_FALSE(returned);
+    writer.request_stop();
+    ASSERT_TRUE(eventually([&] { return returned.load(); }));
+    // A stop is not a broken stream.
+    EXPECT_TRUE(result);
+    EXPECT_LT(stream->written(), 5 * audio::sampleRate);
+    EXPECT_FALSE(stream->drain(writer.get_stop_token()));
+}
+
+TEST_F(AudioPulseStream, ServerGoingAwayFailsTheWriter) {
+    auto stream = open();
+    ASSERT_TRUE(feed(*stream, tone(0.7)));
+    server.stop();
+    const auto pcm = tone(0.1);
+    EXPECT_TRUE(eventually([&] { return !stream->write(pcm.data(), 4410, {}); }));
+    EXPECT_FALSE(stream->drain({}));
+}

@@ -1,0 +1,120 @@
+#include "platform/drives/drivetable.h"
+#include "test_mci_fixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace vornap;
+using namespace vornap::test;
+
+namespace {
+
+timespec mtimeOf(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mtim;
+}
+
+// Sets a directory's modification time, as a coarse file system clock would
+// leave it after a change.
+void setMtime(const QString& path, timespec when) {
+    const timespec times[2] = {when, when};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+struct Tray : MciFixture {
+    QString tray = dir.filePath("tray");
+    platform::Drive* drive = nullptr;
+    Tray() {
+        QDir(dir.path()).mkdir("tray");
+        drive = cd.table->addVirtualDrive('E', tray);
+        write({{di::TrackSpec::audio(300)}}, "one.cue");
+        write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
+    }
+    void put(const QString& name, const QString& as) {
+        QFile::copy(dir.filePath(name + ".bin"), tray + '/' + as + ".bin");
+        QFile::copy(dir.filePath(name + ".cue"), tray + '/' + as + ".cue");
+    }
+    void take(const QString& as) {
+        QFile::remove(tray + '/' + as + ".cue");
+        QFile::remove(tray + '/' + as + ".bin");
+    }
+    int tracks() {
+        const auto disc = drive->disc();
+        return disc ? disc->trackCount() : 0;
+    }
+};
+
+} // namespace
+
+TEST(DrivesTray, InsertionsAndRemovalsInQuickSuccessionAreEachSeen) {
+    Tray t;
+    for (int round = 0; round < 3; ++round) {
+        EXPECT_EQ(t.tracks(), 0);
+        t.put("one", "a");
+        EXPECT_EQ(t.tracks(), 1);
+        t.take("a");
+        EXPECT_EQ(t.tracks(), 0);
+        t.put("two", "b");
+        EXPECT_EQ(t.tracks(), 2);
+        t.take("b");
+    }
+}
+
+TEST(DrivesTray, ChangeHiddenByAnUnchangedDirectoryTimeIsStillSeen) {
+    Tray t;
+    t.put("one", "m");
+    const timespec before = mtimeOf(t.tray);
+    EXPECT_EQ(t.tracks(), 1);
+    // A second disc sorting first arrives within the same timestamp tick.
+    t.put("two", "a");
+    setMtime(t.tray, before);
+    EXPECT_EQ(t.tracks(), 2);
+    t.take("a");
+    setMtime(t.tray, before);
+    EXPECT_EQ(t.tracks(), 1);
+}
+
+TEST(DrivesTray, SettledTrayFollowsLaterChanges) {
+    Tray t;
+    t.put("one", "m");
+    // A tray last changed long ago is listed once and then trusted...
+    timespec old{};
+    ::clock_gettime(CLOCK_REALTIME, &old);
+    old.tv_sec -= 60;
+    setMtime(t.tray, old);
+    EXPECT_EQ(t.tracks(), 1);
+    EXPECT_EQ(t.tracks(), 1);
+    // ...until it changes again.
+    t.take("m");
+    EXPECT_EQ(t.tracks(), 0);
+    t.put("two", "z");
+    EXPECT_EQ(t.tracks(), 2);
+    // Rewriting a disc in place leaves the listing alone, yet is a new medium.
+    setMtime(t.tray, old);
+    EXPECT_EQ(t.tracks(), 2);
+    for (const char* ext : {".cue", ".bin"}) {
+        QFile from(t.dir.filePath(QStringLiteral("one") + ext));
+        QFile to(t.tray + QStringLiteral("/z") + ext);
+        ASSERT_TRUE(from.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(to.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        to.write(from.readAll());
+    }
+    EXPECT_EQ(mtimeOf(t.tray).tv_sec, old.tv_sec);
+    EXPECT_EQ(t.tracks(), 1);
+}
+
+TEST(DrivesTray, TrayRemovedAndMadeAgainIsFollowed) {
+    Tray t;
+    t.put("one", "a");
+    EXPECT_EQ(t.tracks(), 1);
+    ASSERT_TRUE(QDir(t.tray).removeRecursively());
+    EXPECT_EQ(t.tracks(), 0);
+    QDir(t.dir.path()).mkdir("tray");
+    EXPECT_EQ(t.tracks(), 0);
+    t.put("two", "a");
+    EXPECT_EQ(t.tracks(), 2);
+}
