@@ -1,6 +1,6 @@
 # Libraries the platform layer reaches through pkg-config.
 pkg_check_modules(CDIO REQUIRED IMPORTED_TARGET libcdio libcdio_cdda libcdio_paranoia libiso9660)
-pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse libpulse-simple)
+pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
 pkg_check_modules(DISCID REQUIRED IMPORTED_TARGET libdiscid)
 pkg_check_modules(CURL REQUIRED IMPORTED_TARGET libcurl)
 target_link_libraries(vornap_core PUBLIC PkgConfig::CDIO PkgConfig::PULSE PkgConfig::DISCID PkgConfig::CURL)
