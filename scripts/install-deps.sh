@@ -13,6 +13,7 @@ packages=(
     pulseaudio pulseaudio-utils sox dbus dbus-x11
     libxcb1-dev python3 fonts-dejavu-core
     openbox playerctl libglib2.0-bin desktop-file-utils appstream
+    clang libclang-rt-14-dev llvm
 )
 
 missing=()

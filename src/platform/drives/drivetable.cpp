@@ -416,7 +416,11 @@ void DriveTable::readDrivesFile(const QString& appPath) {
     QFile f(appPath + '/' + drivesFileName);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
-    QTextStream in(&f);
+    readDrivesText(f.readAll(), appPath);
+}
+
+void DriveTable::readDrivesText(const QByteArray& text, const QString& appPath) {
+    QTextStream in(text);
     int lineNo = 0;
     while (!in.atEnd()) {
         const QString raw = in.readLine();

@@ -105,6 +105,10 @@ public:
     // the tray. Replaces a drive already at that letter.
     Drive* addVirtualDrive(char letter, const QString& path);
 
+    // Adds the virtual drives of a drives file's text; relative paths are
+    // taken from `appPath`.
+    void readDrivesText(const QByteArray& text, const QString& appPath);
+
     // Lines of the drives file that could not be used, for the log.
     const QStringList& problems() const { return m_problems; }
 
