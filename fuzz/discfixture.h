@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fuzzsupport.h"
 #include "platform/discimage/discimage.h"
 #include "platform/mci/mcidevice.h"
 
@@ -15,7 +16,7 @@ namespace vornap::fuzz {
 // A short disc written once per process: audio with a pregap, a data track
 // holding a file, and audio again.
 inline const QTemporaryDir& discDirectory() {
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(scratchTemplate());
     static const bool written = [] {
         namespace di = platform::discimage;
         di::DiscSpec spec{{di::TrackSpec::audio(150, di::sine(440), 75),

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace vornap::platform;
-    static QTemporaryDir dir;
+    static QTemporaryDir dir(vornap::fuzz::scratchTemplate());
     const QString path = dir.filePath(QStringLiteral("registry.json"));
     QFile::remove(path + QStringLiteral(".damaged"));
     {

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,14 @@ template <class App = QCoreApplication> void ensureApplication() {
         static char* argv[] = {name, nullptr};
         return std::make_unique<App>(argc, argv);
     }();
+}
+
+// A scratch directory in memory when there is one: the stores are written
+// through QSaveFile, whose sync to disk would otherwise set the pace.
+inline QString scratchTemplate() {
+    return QDir(QStringLiteral("/dev/shm")).exists()
+               ? QStringLiteral("/dev/shm/vornap-fuzz-XXXXXX")
+               : QDir::tempPath() + QStringLiteral("/vornap-fuzz-XXXXXX");
 }
 
 } // namespace vornap::fuzz

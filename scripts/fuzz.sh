@@ -4,7 +4,7 @@
 #   scripts/fuzz.sh [build dir] [seconds per target]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${1:-build-san}
+build=$(realpath "${1:-build-san}")
 seconds=${2:-6}
 src=$PWD/fuzz
 
@@ -19,7 +19,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
 export QT_QPA_PLATFORM=offscreen
 
-artifacts=$PWD/$build/artifacts/fuzz
+artifacts=$build/artifacts/fuzz
 mkdir -p "$artifacts"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
