@@ -19,9 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fuzz::bytes(data, size), QStringLiteral("SJdpcXRHi_Slapm_id4X7rNm8FA-"), toc, &readable);
     if (entry && !readable)
         std::abort();
-    // The disc title of a release by "AC / DC" reads back split at the
-    // slash: the format has no way to say otherwise, so only tracks count.
     if (entry)
-        fuzz::checkEntry(*entry, false);
+        fuzz::checkEntry(*entry);
     return 0;
 }
