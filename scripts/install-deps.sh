@@ -14,6 +14,7 @@ packages=(
     libxcb1-dev python3 fonts-dejavu-core
     openbox playerctl libglib2.0-bin desktop-file-utils appstream
     dpkg-dev file
+    clang libclang-rt-14-dev llvm
 )
 
 missing=()

@@ -7,3 +7,7 @@ bash scripts/build.sh
 mkdir -p build/artifacts
 cd build
 ctest --output-on-failure --timeout 600 -j2
+
+# The same suite under the sanitizers, and the fuzz targets.
+cd ..
+bash scripts/sanitize.sh

@@ -1,12 +1,10 @@
 #include "freedb/freedblookup.h"
 
 #include "app/versiontext.h"
+#include "freedb/replies.h"
 
 #include <QDir>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QUrlQuery>
@@ -48,60 +46,6 @@ QString registryText(platform::Registry& registry, const std::string& name) {
     return QString::fromLocal8Bit(data.data(),
                                   qsizetype(end == std::string::npos ? data.size() : end))
         .trimmed();
-}
-
-// A CDDB reply: its status line and the lines of its body up to the lone ".".
-struct CddbReply {
-    int code = 0;
-    QString statusLine;
-    QByteArrayList lines;
-    bool terminated = false;
-};
-
-std::optional<CddbReply> splitCddbReply(const QByteArray& body) {
-    QByteArrayList lines = body.split('\n');
-    for (QByteArray& line : lines)
-        if (line.endsWith('\r'))
-            line.chop(1);
-    while (!lines.isEmpty() && lines.first().trimmed().isEmpty())
-        lines.removeFirst();
-    if (lines.isEmpty())
-        return std::nullopt;
-    static const QRegularExpression status(QStringLiteral("^([1-5]\\d\\d)(\\s|$)"));
-    CddbReply reply;
-    reply.statusLine = decodeCddbText(lines.first()).trimmed();
-    const auto m = status.match(reply.statusLine);
-    if (!m.hasMatch())
-        return std::nullopt;
-    reply.code = m.captured(1).toInt();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        if (lines[i] == ".") {
-            reply.terminated = true;
-            break;
-        }
-        reply.lines << lines[i];
-    }
-    return reply;
-}
-
-struct Match {
-    QString category;
-    QString discId;
-};
-
-// "categ discid Artist / Title"
-std::optional<Match> parseMatch(const QString& text) {
-    const QStringList parts = text.simplified().split(u' ');
-    if (parts.size() < 2 || !isDiscId(parts[1].toLower()))
-        return std::nullopt;
-    return Match{parts[0], parts[1].toLower()};
-}
-
-QString joinArtistCredit(const QJsonArray& credit) {
-    QString artist;
-    for (const QJsonValue& c : credit)
-        artist += c[QLatin1String("name")].toString() + c[QLatin1String("joinphrase")].toString();
-    return artist;
 }
 
 } // namespace
@@ -257,28 +201,16 @@ std::optional<FreeDbLookup::Answer> FreeDbLookup::queryCddb(const QString& discI
     query << QString::number(toc.leadOut / 75);
     const CddbReply found = send(query.join(u'+'));
 
-    std::vector<Match> matches;
-    switch (found.code) {
-    case 200:
-        if (auto m = parseMatch(found.statusLine.mid(4)))
-            matches.push_back(*m);
-        break;
-    case 210:
-    case 211:
-        for (const QByteArray& line : found.lines)
-            if (auto m = parseMatch(decodeCddbText(line)))
-                matches.push_back(*m);
-        break;
-    case 202:
+    if (found.code == 202)
         return std::nullopt;
-    default:
+    if (found.code != 200 && found.code != 210 && found.code != 211)
         throw LookupFailure(server, found.statusLine);
-    }
+    const std::vector<CddbMatch> matches = cddbQueryMatches(found);
     if (matches.empty())
         throw LookupFailure(server, QStringLiteral("the server's reply could not be read"));
 
     // Several matches: the first is taken; the cache keeps it under this disc's own ID.
-    const Match& match = matches.front();
+    const CddbMatch& match = matches.front();
     const CddbReply read =
         send(QStringLiteral("cddb+read+%1+%2")
                  .arg(QString::fromLatin1(QUrl::toPercentEncoding(match.category)), match.discId));
@@ -321,47 +253,15 @@ std::optional<FreeDbLookup::Answer> FreeDbLookup::queryMusicBrainz(const DiscIds
     if (http.status != 200)
         throw LookupFailure(server, QStringLiteral("HTTP status %1").arg(http.status));
 
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(http.body, &error);
-    if (error.error != QJsonParseError::NoError || !doc.isObject())
+    bool readable = false;
+    std::optional<XmcdEntry> entry = musicBrainzEntry(http.body, ids.musicBrainz, toc, &readable);
+    if (!readable)
         throw LookupFailure(server, QStringLiteral("the server's reply could not be read"));
-    const QJsonArray releases = doc[QLatin1String("releases")].toArray();
-    if (releases.isEmpty())
-        return std::nullopt;
-    const QJsonObject release = releases.first().toObject();
-
-    // The medium that holds this disc; a release may have several.
-    QJsonObject medium;
-    for (const QJsonValue& m : release[QLatin1String("media")].toArray()) {
-        for (const QJsonValue& disc : m[QLatin1String("discs")].toArray())
-            if (disc[QLatin1String("id")].toString() == ids.musicBrainz)
-                medium = m.toObject();
-        if (medium.isEmpty() &&
-            m[QLatin1String("track-count")].toInt() == int(toc.trackOffsets.size()))
-            medium = m.toObject();
-    }
-    if (medium.isEmpty())
+    if (!entry)
         return std::nullopt;
 
-    XmcdEntry entry;
-    entry.title = release[QLatin1String("title")].toString();
-    entry.artist = joinArtistCredit(release[QLatin1String("artist-credit")].toArray());
-    if (entry.artist.isEmpty())
-        entry.artist = entry.title;
-    entry.year = release[QLatin1String("date")].toString().left(4);
-    for (const QJsonValue& track : medium[QLatin1String("tracks")].toArray()) {
-        QString title = track[QLatin1String("title")].toString();
-        if (title.isEmpty())
-            title = track[QLatin1String("recording")][QLatin1String("title")].toString();
-        entry.trackTitles << title;
-    }
-    if (entry.trackTitles.isEmpty())
-        return std::nullopt;
-    entry.frameOffsets = toc.trackOffsets;
-    entry.discLengthSeconds = toc.leadOut / 75;
-
-    writeCache(QStringLiteral("misc"), ids.freedb, writeXmcd(entry, ids.freedb));
-    return Answer{std::move(entry), {}, 1};
+    writeCache(QStringLiteral("misc"), ids.freedb, writeXmcd(*entry, ids.freedb));
+    return Answer{std::move(*entry), {}, 1};
 }
 
 String FreeDbLookup::DiscArtist() const {

@@ -134,7 +134,8 @@ std::optional<XmcdEntry> parseXmcd(const QByteArray& raw) {
             if (inOffsets) {
                 const auto m = offsetLine.match(line);
                 if (m.hasMatch()) {
-                    entry.frameOffsets.push_back(m.captured(1).toInt());
+                    if (entry.frameOffsets.size() < std::size_t(kMaxDiscTracks))
+                        entry.frameOffsets.push_back(m.captured(1).toInt());
                     continue;
                 }
                 if (line.trimmed() == QLatin1String("#"))
@@ -153,10 +154,12 @@ std::optional<XmcdEntry> parseXmcd(const QByteArray& raw) {
         const QString key = line.left(eq).trimmed().toUpper();
         const QString value = line.mid(eq + 1);
         const auto t = titleKey.match(key);
-        if (t.hasMatch())
-            titles[t.captured(1).toInt()] += value;
-        else
+        if (t.hasMatch()) {
+            if (t.captured(1).toInt() < kMaxDiscTracks)
+                titles[t.captured(1).toInt()] += value;
+        } else {
             values[key] += value;
+        }
         if (key == QLatin1String("DTITLE"))
             sawDiscTitle = true;
     }

@@ -8,6 +8,9 @@
 
 namespace vornap {
 
+// A CD holds at most 99 tracks; an entry naming more is read up to there.
+inline constexpr int kMaxDiscTracks = 99;
+
 // One disc's entry in the xmcd format of CDDB servers and their caches.
 struct XmcdEntry {
     QString artist;

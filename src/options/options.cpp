@@ -45,7 +45,9 @@ QByteArray recordLine(const std::array<QString, kFieldCount>& fields) {
     for (int i = 0; i < kFieldCount; ++i) {
         if (i > 0)
             line += ',';
-        line += '"' + fields[std::size_t(i)].toLocal8Bit() + '"';
+        // A double quote would end the field early and shift every field after
+        // it; the format has no way to hold one, so it is left out.
+        line += '"' + fields[std::size_t(i)].toLocal8Bit().replace('"', QByteArray()) + '"';
     }
     return line + "\r\n";
 }
@@ -68,6 +70,15 @@ void writeRecord(const QString& path, const std::array<QString, kFieldCount>& fi
     }
     if (!file.commit())
         throw errors::diskFull();
+}
+
+std::array<QString, kFieldCount> fieldsOf(const Variables& v) {
+    std::array<QString, kFieldCount> fields;
+    for (std::size_t i = 0; i < kItems.size(); ++i) {
+        fields[2 * i] = v.*kItems[i].header;
+        fields[2 * i + 1] = v.*kItems[i].value;
+    }
+    return fields;
 }
 
 void createDefaultFile(const QString& path) {
@@ -106,23 +117,26 @@ void CheckOptions(Application& app) {
         if (!QFileInfo::exists(path))
             createDefaultFile(path);
         FieldReader reader = FieldReader::open(path);
-        for (const Item& item : kItems) {
-            v.sDummy = reader.input();
-            v.*item.value = reader.input();
-        }
+        ReadOptions(v, reader);
     });
+}
+
+QByteArray OptionsRecord(const Variables& v) {
+    return recordLine(fieldsOf(v));
+}
+
+void ReadOptions(Variables& v, FieldReader& reader) {
+    for (const Item& item : kItems) {
+        v.sDummy = reader.input();
+        v.*item.value = reader.input();
+    }
 }
 
 void SaveOptions(Application& app) {
     Variables& v = app.v;
     guarded(app, [&] {
         v.ErrorTag = QStringLiteral("SaveOptions_01");
-        std::array<QString, kFieldCount> fields;
-        for (std::size_t i = 0; i < kItems.size(); ++i) {
-            fields[2 * i] = v.*kItems[i].header;
-            fields[2 * i + 1] = v.*kItems[i].value;
-        }
-        writeRecord(optionsFilePath(app), fields);
+        writeRecord(optionsFilePath(app), fieldsOf(v));
     });
 }
 

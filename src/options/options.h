@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/application.h"
+#include "options/fieldreader.h"
 
 namespace vornap {
 
@@ -9,6 +10,11 @@ namespace vornap {
 void CheckOptions(Application& app);
 // Writes the option strings back to the options file.
 void SaveOptions(Application& app);
+
+// The options file's text for the option strings, and the reading of it
+// back (a RuntimeError when the file ends early).
+QByteArray OptionsRecord(const Variables& v);
+void ReadOptions(Variables& v, FieldReader& reader);
 
 // App.Path followed by the options file's name.
 QString optionsFilePath(const Application& app);

@@ -85,12 +85,16 @@ bool frmUpdate::FileExist(const QString& path) {
 std::optional<QString> frmUpdate::ReadServerVersion(const QString& path) {
     try {
         FieldReader file = FieldReader::open(path);
-        if (file.atEnd())
-            return std::nullopt;
-        return file.input();
+        return UpdateFileVersion(file);
     } catch (const RuntimeError&) {
         return std::nullopt;
     }
+}
+
+std::optional<QString> UpdateFileVersion(FieldReader& file) {
+    if (file.atEnd())
+        return std::nullopt;
+    return file.input();
 }
 
 void frmUpdate::cmdGetUpdate_Click() {

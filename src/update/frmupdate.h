@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/widgets.h"
+#include "options/fieldreader.h"
 
 #include <QDialog>
 #include <optional>
@@ -45,6 +46,10 @@ private:
     // The update file's first field; nothing when the file holds no field.
     std::optional<QString> ReadServerVersion(const QString& path);
 };
+
+// The version an update file gives: its first field, or nothing when the file
+// holds no field.
+std::optional<QString> UpdateFileVersion(FieldReader& file);
 
 // Creates the dialog, loads it and shows it modally; it is gone when closed.
 void ShowUpdateDialog(Application& app, QWidget* owner);

@@ -78,8 +78,10 @@ struct DialogFactories {
             {"frmEmail", &Application::frmEmail},
             {"frmPref", &Application::frmPref},
             {"frmSetProxy", &Application::frmSetProxy}};
-        for (const auto& [name, slot] : forms) {
-            const QString formName = QString::fromLatin1(name);
+        for (const auto& form : forms) {
+            const QString formName = QString::fromLatin1(form.first);
+            const auto slot =
+                form.second; // a lambda cannot capture a structured binding in clang 14
             app.formFactories[formName] = [this, formName, slot](Application& a) -> QWidget* {
                 created << formName;
                 if (onCreate)

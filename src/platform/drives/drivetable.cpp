@@ -120,8 +120,10 @@ QString correctedCue(const QString& cuePath, std::shared_ptr<void>& keepAlive, Q
     QString named = files.first();
     named.replace('\\', '/');
     const QString target = QFileInfo(named).isAbsolute() ? named : cue.absolutePath() + '/' + named;
+    // Only a regular file is a disc's data: a pipe or a device named here
+    // would hold the reader forever.
     if (QFileInfo(target).canonicalFilePath() == QFileInfo(expected).canonicalFilePath() ||
-        !QFileInfo::exists(target))
+        !QFileInfo(target).isFile())
         return cuePath;
     auto dir = std::make_shared<QTemporaryDir>();
     if (!dir->isValid())
@@ -322,8 +324,17 @@ std::shared_ptr<Disc> loadDisc(const QString& path, const MediumId& id, bool dev
     disc->device = device;
     disc->openPath = path;
     disc->driver = device ? DRIVER_DEVICE : driverFor(path);
-    if (!device && disc->driver == DRIVER_BINCUE)
+    if (!device && disc->driver == DRIVER_BINCUE) {
         disc->openPath = correctedCue(path, disc->keepAlive, problem);
+        // libcdio opens <name>.bin whatever it is; a pipe there would never answer.
+        const QFileInfo sheet(disc->openPath);
+        const QFileInfo data(sheet.absolutePath() + '/' + sheet.completeBaseName() + ".bin");
+        if (data.exists() && !data.isFile()) {
+            if (problem)
+                *problem = QStringLiteral("%1 is not a regular file").arg(data.filePath());
+            return nullptr;
+        }
+    }
     CdIo_t* cdio =
         cdio_open(QFile::encodeName(disc->openPath).constData(), driver_id_t(disc->driver));
     if (!cdio) {
@@ -450,7 +461,11 @@ void DriveTable::readDrivesFile(const QString& appPath) {
     QFile f(appPath + '/' + drivesFileName);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return;
-    QTextStream in(&f);
+    readDrivesText(f.readAll(), appPath);
+}
+
+void DriveTable::readDrivesText(const QByteArray& text, const QString& appPath) {
+    QTextStream in(text);
     int lineNo = 0;
     while (!in.atEnd()) {
         const QString raw = in.readLine();

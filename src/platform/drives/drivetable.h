@@ -108,6 +108,10 @@ public:
     // True when the demo tray stands in for a machine without any drive.
     bool usesDemoTray() const { return m_usesDemoTray; }
 
+    // Adds the virtual drives of a drives file's text; relative paths are
+    // taken from `appPath`.
+    void readDrivesText(const QByteArray& text, const QString& appPath);
+
     // Lines of the drives file that could not be used, for the log.
     const QStringList& problems() const { return m_problems; }
 

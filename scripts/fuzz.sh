@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Runs every fuzz target of a sanitizer build for a bounded time, from the
+# committed seed corpus. Fails on any crash, leak, time-out or sanitizer report.
+#   scripts/fuzz.sh [build dir] [seconds per target]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=$(realpath "${1:-build-san}")
+seconds=${2:-6}
+src=$PWD/fuzz
+
+declare -A dicts=(
+    [fieldreader]=fields [options]=fields [colors]=fields [updatefile]=fields [drivesfile]=fields
+    [xmcd]=xmcd [cddbreply]=xmcd [musicbrainz]=json [registrystore]=json
+    [mci]=mci [cuesheet]=cuesheet
+)
+
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$PWD/scripts/lsan.supp:print_suppressions=0}
+export QT_QPA_PLATFORM=offscreen
+
+artifacts=$build/artifacts/fuzz
+mkdir -p "$artifacts"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+failed=()
+for target in "$build"/fuzz/fuzz_*; do
+    [ -x "$target" ] || continue
+    name=$(basename "$target")
+    name=${name#fuzz_}
+    args=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=20 -print_final_stats=1
+          -artifact_prefix="$artifacts/$name-")
+    [ -n "${dicts[$name]:-}" ] && args+=(-dict="$src/dict/${dicts[$name]}.dict")
+    # New inputs go to a scratch corpus; the committed seeds are only read.
+    mkdir -p "$work/$name"
+    log=$artifacts/$name.log
+    if (cd "$work" && "$target" "${args[@]}" "$work/$name" "$src/corpus/$name" </dev/null >"$log" 2>&1); then
+        runs=$(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
+        echo "fuzz $name: ok, $runs runs in ${seconds}s"
+    else
+        echo "fuzz $name: FAILED (log and reproducer in $artifacts)"
+        tail -n 40 "$log"
+        failed+=("$name")
+    fi
+done
+[ ${#failed[@]} -eq 0 ] || { echo "fuzz targets that failed: ${failed[*]}"; exit 1; }
