@@ -7,8 +7,11 @@ namespace vornap {
 // Reads the options file into the option strings. A missing file is first
 // created with workable defaults.
 void CheckOptions(Application& app);
-// Writes the option strings back to the options file.
+// Writes the option strings back to the options file. When the file cannot
+// be replaced (read-only directory, disk full) it keeps its old record and a
+// message box tells the user.
 void SaveOptions(Application& app);
+QString saveFailureText(const Application& app, const QString& description);
 
 // App.Path followed by the options file's name.
 QString optionsFilePath(const Application& app);
