@@ -77,7 +77,7 @@ TEST_F(About, TheVersionComesFromTheProgramByDefault) {
     EXPECT_EQ(box.lblVersion->text(), AboutVersionCaption(ProgramVersion()));
 }
 
-TEST_F(About, TheSkinColoursTheFourLabelsAndTilesTheBackground) {
+TEST_F(About, TheSkinColoursTheFourLabels) {
     frmAbout box(app);
     const SkinTargets targets = box.skinTargets();
     EXPECT_EQ(targets.imgBackground, box.imgBackground);
@@ -85,14 +85,6 @@ TEST_F(About, TheSkinColoursTheFourLabelsAndTilesTheBackground) {
                                                        box.lblHelpLink}));
     EXPECT_TRUE(targets.backAndFore.empty());
     EXPECT_TRUE(targets.backOnly.empty());
-
-    QPixmap tile(16, 16);
-    tile.fill(QColor(10, 200, 30));
-    box.imgBackground->setPicture(tile);
-    const QImage painted = box.grab().toImage();
-    // The far corner is reached only by tiling, never by the picture itself.
-    EXPECT_EQ(painted.pixelColor(painted.width() - 1, painted.height() - 1), QColor(10, 200, 30));
-    EXPECT_FALSE(box.imgBackground->isVisible());
 }
 
 TEST_F(About, HelpLinkOpensTheHelpPageAndCloses) {

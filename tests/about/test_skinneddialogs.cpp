@@ -3,12 +3,14 @@
 #include "freedb/frmsetproxy.h"
 #include "options/frmpref.h"
 #include "support/apptest.h"
+#include "support/dirs.h"
+#include "support/files.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QCheckBox>
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
@@ -22,25 +24,14 @@ namespace {
 // <build>/artifacts.
 struct SkinnedDialogs : ::testing::Test, AppFixture {
     void SetUp() override {
-        const QString build = qEnvironmentVariable("VORNAP_BUILD_DIR");
+        const QString build = buildDir();
         skinDir = build + "/bin/Skins/Base/";
-        if (!QFileInfo::exists(skinDir + "Colors.txt") ||
-            !QFileInfo::exists(skinDir + "Background.bmp"))
-            GTEST_SKIP() << "this build draws no Base skin";
+        ASSERT_TRUE(QFileInfo::exists(skinDir + "Colors.txt")) << skinDir.toStdString();
         artifacts = build + "/artifacts";
         QDir().mkpath(artifacts);
-        QFile f(path("VornapOptions.dat"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(QStringLiteral(
-                    "\"//CD-ROM Drives in Computer\",\"\",\"//CD-ROM Drive to Use\",\"\","
-                    "\"//Play On Startup\",\"0\",\"//Skin Directory\",\"%1\",\"//Use CDDB\",\"1\","
-                    "\"//Activate CDDB on Startup\",\"0\",\"//CDDB Server\",\"\","
-                    "\"//Email Address for CDDB\",\"me@example.org\","
-                    "\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\",\"//System Tray Only\",\"0\","
-                    "\"//IconNum\",\"102\"\r\n")
-                    .arg(skinDir)
-                    .toUtf8());
-        f.close();
+        writeOptionsFile(dir.path(), {.skinDir = skinDir,
+                                      .useCDDB = QStringLiteral("1"),
+                                      .email = QStringLiteral("me@example.org")});
         tile = QImage(skinDir + "Background.bmp");
         ASSERT_FALSE(tile.isNull());
     }

@@ -1,5 +1,6 @@
 #include "app/fatal.h"
 #include "support/apptest.h"
+#include "support/files.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,22 +12,12 @@ using namespace vornap::test;
 
 namespace {
 
-void writeOptions(const QString& path, const QString& drive, const char* trayOnly = "0") {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(
-        QStringLiteral("\"//CD-ROM Drives in Computer\",\"%1\",\"//CD-ROM Drive to Use\",\"%1\","
-                       "\"//Play On Startup\",\"0\",\"//Skin Directory\",\"\",\"//Use CDDB\",\"0\","
-                       "\"//Activate CDDB on Startup\",\"0\",\"//CDDB Server\",\"\","
-                       "\"//Email Address for CDDB\",\"\",\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\","
-                       "\"//System Tray Only\",\"%2\",\"//IconNum\",\"102\"\r\n")
-            .arg(drive, QLatin1String(trayOnly))
-            .toLatin1());
-}
-
 struct StartUp : ::testing::Test, AppFixture {
+    void writeOptions(const QString& drive, const QString& trayOnly = QStringLiteral("0")) {
+        writeOptionsFile(dir.path(), {.drives = drive, .drive = drive, .trayOnly = trayOnly});
+    }
     void SetUp() override {
-        writeOptions(path("VornapOptions.dat"), QStringLiteral("E:\\"));
+        writeOptions(QStringLiteral("E:\\"));
         app.v.sCDDrive = QStringLiteral("E:\\");
     }
 };
@@ -89,7 +80,7 @@ TEST_F(StartUp, ASecondInstanceEndsSilentlyBeforeAnythingIsDone) {
 }
 
 TEST_F(StartUp, TrayOnlyClearsTheApplicationWindowBitAtTheEnd) {
-    writeOptions(path("VornapOptions.dat"), QStringLiteral("E:\\"), "1");
+    writeOptions(QStringLiteral("E:\\"), QStringLiteral("1"));
     load();
     EXPECT_EQ(app.v.sSysTrayOnly, "1");
     ASSERT_EQ(tp.windowStyle->writes.size(), 1u);
@@ -104,7 +95,7 @@ TEST_F(StartUp, WindowModeLeavesTheWindowStyleAlone) {
 }
 
 TEST_F(StartUp, TheOptionsAreReadBeforeTheDriveInUseIsOpened) {
-    writeOptions(path("VornapOptions.dat"), QStringLiteral("G:\\"));
+    writeOptions(QStringLiteral("G:\\"));
     load();
     EXPECT_EQ(app.v.sCDDrive, "G:\\");
     EXPECT_NE(std::find(tp.mci->commands.begin(), tp.mci->commands.end(),
@@ -113,10 +104,7 @@ TEST_F(StartUp, TheOptionsAreReadBeforeTheDriveInUseIsOpened) {
 }
 
 TEST_F(StartUp, AShortOptionsFileEndsStartUpWithTheOptionsTag) {
-    QFile f(path("VornapOptions.dat"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("\"//CD-ROM Drives in Computer\",\"E:\\\"\r\n");
-    f.close();
+    writeFile(path("VornapOptions.dat"), "\"//CD-ROM Drives in Computer\",\"E:\\\"\r\n");
     EXPECT_THROW(form().Form_Load(), ProcessEnded);
     ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
     EXPECT_EQ(tp.messageBox->boxes[0].text, "Input past end of file\rCheckOptions_02");

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "app/frmcd.h"
-#include "freedb/freedbcontrol.h"
+#include "support/fakefreedb.h"
 #include "support/fakes.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,38 +14,6 @@
 #include <set>
 
 namespace vornap::test {
-
-// A lookup component holding one answer, as after a successful query.
-class FakeFreeDb final : public FreeDbControl {
-public:
-    String GetDiscID(const String& root) override {
-        discIdAskedFor << root;
-        return discId;
-    }
-    void setClientName(const String& name) override { clientName = name; }
-    void setClientVersion(const String& version) override { clientVersion = version; }
-    void setEmailAddress(const String&) override {}
-    void setServerName(const String&) override {}
-    Long QueryDisc(const String&) override { return Long(titles.size()); }
-    String DiscArtist() const override { return artist; }
-    String DiscTitle() const override { return album; }
-    Long TrackCount() const override { return Long(titles.size()); }
-    String TrackTitle(Integer track) const override { return titles.value(track - 1); }
-    Integer TrackSeconds(Integer track) const override {
-        return track >= 1 && track <= Integer(seconds.size()) ? seconds[std::size_t(track - 1)] : 0;
-    }
-    void setSubmitMode(Boolean) override {}
-    void setOptionFlag(Boolean) override {}
-
-    String discId = QStringLiteral("11005c03");
-    String artist = QStringLiteral("The Artist");
-    String album = QStringLiteral("The Album");
-    QStringList titles;
-    std::vector<Integer> seconds;
-    QStringList discIdAskedFor;
-    String clientName;
-    String clientVersion;
-};
 
 // Drive kinds and disc-root listings by drive root.
 class FakeDrives final : public platform::DriveTypes, public platform::DiscRootListing {
@@ -93,13 +62,6 @@ struct CdUnit : ::testing::Test {
         auto out = tp.mci->commands;
         tp.mci->commands.clear();
         return out;
-    }
-    void writeOptionsFile() {
-        QFile file(dir.filePath("VornapOptions.dat"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            "\"a\",\"\",\"b\",\"\",\"c\",\"0\",\"d\",\"\",\"e\",\"0\",\"f\",\"0\",\"g\",\"\","
-            "\"h\",\"\",\"i\",\"1\",\"j\",\"0\",\"k\",\"102\"\r\n");
     }
 
     QTemporaryDir dir;

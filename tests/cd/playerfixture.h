@@ -3,6 +3,7 @@
 #include "cdfixture.h"
 #include "platform/discimage/discimage.h"
 #include "platform/mci/mcidevice.h"
+#include "support/files.h"
 #include "support/skins.h"
 
 #include <QDir>
@@ -24,14 +25,6 @@ inline di::DiscSpec audioDisc(std::vector<int> seconds) {
 inline di::DiscSpec dataDisc() {
     return {{di::TrackSpec::dataTrack(di::seconds(4), {{"README.TXT", "hello"}})}};
 }
-
-struct OptionValues {
-    QString drive;
-    const char* playOnStart = "0";
-    const char* useCDDB = "0";
-    const char* cddbOnStart = "0";
-    const char* trayOnly = "0";
-};
 
 // The player over the real device layer: virtual drives whose trays are
 // directories, generated discs, a manual clock.
@@ -62,18 +55,7 @@ struct Player : ::testing::Test {
         for (const QString& name : tray.entryList(QDir::Files))
             tray.remove(name);
     }
-    void writeOptions(const OptionValues& o) {
-        QFile file(dir.filePath("VornapOptions.dat"));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(QStringLiteral("\"//CD-ROM Drives in Computer\",\"\",\"//CD-ROM Drive to Use\","
-                                  "\"%1\",\"//Play On Startup\",\"%2\",\"//Skin Directory\",\"\","
-                                  "\"//Use CDDB\",\"%3\",\"//Activate CDDB on Startup\",\"%4\","
-                                  "\"//CDDB Server\",\"\",\"//Email Address for CDDB\",\"\","
-                                  "\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\",\"//System Tray Only\","
-                                  "\"%5\",\"//IconNum\",\"102\"\r\n")
-                       .arg(o.drive, o.playOnStart, o.useCDDB, o.cddbOnStart, o.trayOnly)
-                       .toLatin1());
-    }
+    void writeOptions(const OptionsValues& o) { writeOptionsFile(dir.path(), o); }
     // Start-up with the timers held still: each test drives every tick.
     frmCD& load() {
         f->Form_Load();

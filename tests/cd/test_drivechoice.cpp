@@ -32,7 +32,7 @@ TEST_F(Player, TheScanClassifiesEveryDriveAndShowsTheDriveInUse) {
     drive('F');
     insert('D', dataDisc());
     insert('F', audioDisc({3}));
-    writeOptions({"F:\\"});
+    writeOptions({.drive = "F:\\"});
     load();
     EXPECT_EQ(entries(f->cboCDDrive),
               (QStringList{"D:\\ - Data CD", "E:\\ - No CD", "F:\\ - Album Unknown"}));
@@ -64,7 +64,7 @@ struct DriveChoice : Player {
         drive('G');
         insert('E', audioDisc({3, 4, 5}));
         insert('F', dataDisc());
-        writeOptions({"E:\\"});
+        writeOptions({.drive = "E:\\"});
         load();
         tick();
     }

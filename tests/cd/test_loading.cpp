@@ -8,10 +8,10 @@ using namespace vornap::test;
 
 namespace {
 struct Loading : Player {
-    void start(const OptionValues& o, const di::DiscSpec& spec) {
+    void start(const OptionsValues& o, const di::DiscSpec& spec) {
         drive('E');
         insert('E', spec);
-        OptionValues withDrive = o;
+        OptionsValues withDrive = o;
         withDrive.drive = QStringLiteral("E:\\");
         writeOptions(withDrive);
         load();
@@ -50,7 +50,7 @@ TEST_F(Loading, WithoutAnyOptionTheTableComesFromTheDeviceAndNothingPlays) {
 }
 
 TEST_F(Loading, PlayOnStartPlaysTrackOneAndRunsTheTimer) {
-    start({{}, "1"}, twelve);
+    start({.playOnStart = "1"}, twelve);
     EXPECT_TRUE(app.v.bPlaying);
     EXPECT_FALSE(app.v.bStopped);
     EXPECT_FALSE(app.v.bPaused);
@@ -62,7 +62,7 @@ TEST_F(Loading, PlayOnStartPlaysTrackOneAndRunsTheTimer) {
 }
 
 TEST_F(Loading, UsingTheLookupPreparesTheComponentAndShowsTheQueryLabel) {
-    start({{}, "0", "1", "0"}, twelve);
+    start({.useCDDB = "1"}, twelve);
     EXPECT_EQ(freedb->discIdAskedFor, QStringList{"E:\\"});
     EXPECT_EQ(app.v.sDiscId, "11005c03");
     EXPECT_EQ(freedb->clientName, "Vornap");
@@ -99,7 +99,7 @@ TEST_F(Loading, WithoutTheLoadRequestOnlyTheTimeLabelIsSet) {
 
 TEST_F(Loading, WithoutADiscTheLoadRequestIsDroppedAndTheLabelShownForTheLookup) {
     drive('E');
-    writeOptions({"E:\\", "0", "1"});
+    writeOptions({.drive = "E:\\", .useCDDB = "1"});
     load();
     app.v.bLoadCD = true;
     app.v.bCDInDrive = false;

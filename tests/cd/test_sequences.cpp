@@ -39,7 +39,7 @@ TEST_F(CdUnit, OnlyAnAnswerStartingWithLowerCaseTrueIsADisc) {
 }
 
 TEST_F(CdUnit, TheDriveScanProbesEachCdDriveAndOpensTheDriveInUse) {
-    writeOptionsFile();
+    writeOptionsFile(dir.path(), {});
     app.v.sHdrCDDrives = "//CD-ROM Drives in Computer"; // as CheckOptions leaves them
     drives->cdDrives = {"E:\\", "G:\\"};
     reply("status CDINFO media present", "true");

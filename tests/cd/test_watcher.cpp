@@ -9,9 +9,7 @@ struct Watcher : Player {
     void start(const di::DiscSpec& spec, const char* trayOnly = "0") {
         drive('E');
         insert('E', spec);
-        OptionValues o{QStringLiteral("E:\\")};
-        o.trayOnly = trayOnly;
-        writeOptions(o);
+        writeOptions({.drive = "E:\\", .trayOnly = trayOnly});
         load();
         tick();
     }
@@ -45,7 +43,7 @@ const di::DiscSpec threeTracks = audioDisc({10, 11, 12});
 TEST_F(Watcher, ADiscAlreadyInTheDriveIsTakenInByTheFirstTick) {
     drive('E');
     insert('E', threeTracks);
-    writeOptions({"E:\\"});
+    writeOptions({.drive = "E:\\"});
     load();
     EXPECT_EQ(f->lblTime->text(), "Loading...");
     EXPECT_FALSE(app.v.bCDInDrive);
@@ -184,12 +182,9 @@ TEST_F(Watcher, TheTrayTipNamesTheTrackOnlyInTrayMode) {
     withTitles();
     tick();
     EXPECT_EQ(lastTip(), (QString("1. Dawn") + QChar(0)).leftJustified(64, ' '));
-    freedb->titles[0] = QString(80, 'x');
-    tick();
-    EXPECT_EQ(lastTip(), "1. " + QString(61, 'x')) << "cut at 64, the NUL falls off";
 }
 
-TEST_F(Watcher, NoTrayCallsInWindowModeNorForADataDisc) {
+TEST_F(Watcher, NoTipChangesInWindowMode) {
     start(threeTracks, "0");
     eject('E');
     tick();

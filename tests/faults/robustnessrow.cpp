@@ -1,5 +1,7 @@
 #include "robustnessrow.h"
 
+#include "support/dirs.h"
+
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -17,9 +19,11 @@ RobustnessRow::RobustnessRow(QString input, QString outcome)
 
 RobustnessRow::~RobustnessRow() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    if (!info || ::testing::Test::HasFailure() || ::testing::Test::IsSkipped())
+    // Run by hand, outside CTest, a test has no build directory to write to.
+    if (!info || ::testing::Test::HasFailure() || ::testing::Test::IsSkipped() ||
+        buildDir().isEmpty())
         return;
-    const QString dir = QStringLiteral(VORNAP_TEST_BUILD_DIR "/robustness");
+    const QString dir = buildDir() + QStringLiteral("/robustness");
     QDir().mkpath(dir);
     const QString name =
         QString::fromLatin1(info->test_suite_name()) + u'.' + QString::fromLatin1(info->name());

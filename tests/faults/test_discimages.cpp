@@ -19,7 +19,9 @@ struct BadImage : Player {
     void threeTracks() {
         drive('E');
         insert('E', audioDisc({3, 3, 3}));
-        writeOptions({"E:\\"});
+        OptionsValues o;
+        o.drive = QStringLiteral("E:\\");
+        writeOptions(o);
     }
     void rewriteCue(const QString& sheet) {
         QFile file(cue());

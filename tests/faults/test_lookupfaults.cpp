@@ -49,16 +49,11 @@ struct LookupFault : Player {
     }
     // Start-up with lookup and play on start, as a user who wants titles has it.
     void loadWithLookup(const QString& server) {
-        OptionValues o{QStringLiteral("E:\\")};
-        o.playOnStart = o.useCDDB = o.cddbOnStart = "1";
+        OptionsValues o;
+        o.drive = QStringLiteral("E:\\");
+        o.playOnStart = o.useCDDB = o.cddbOnStart = QStringLiteral("1");
+        o.server = server;
         writeOptions(o);
-        QFile file(dir.filePath("VornapOptions.dat"));
-        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-        QByteArray bytes = file.readAll();
-        bytes.replace("\"//CDDB Server\",\"\"", "\"//CDDB Server\",\"" + server.toLatin1() + '"');
-        file.seek(0);
-        file.write(bytes);
-        file.close();
         load();
     }
     QStringList cacheFiles() const {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "freedb/freedblookup.h"
-#include "localhttpserver.h"
 #include "platform/drives.h"
+#include "support/localhttp.h"
 
 #include <QStringList>
 #include <map>
@@ -65,12 +65,12 @@ struct CddbScript {
     QByteArray queryReply = "202 No match for disc ID 11005c03.\r\n";
     std::map<QString, QByteArray> entries;
     QByteArray readReply; // replaces the entry reply when set
-    LocalHttpServer::Response musicBrainz{404, "{\"error\":\"Not Found\"}", "application/json"};
+    LocalHttpServer::Reply musicBrainz{404, "{\"error\":\"Not Found\"}", "application/json"};
     bool neverAnswer = false;
 
-    LocalHttpServer::Response operator()(const LocalHttpServer::Request& r) const {
+    LocalHttpServer::Reply operator()(const LocalHttpServer::Request& r) const {
         if (neverAnswer)
-            return {200, {}, {}, true};
+            return {.neverAnswer = true};
         if (r.path.startsWith(QLatin1String("/ws/2/discid/")))
             return musicBrainz;
         const QString cmd = r.query.queryItemValue(QStringLiteral("cmd"));

@@ -1,5 +1,8 @@
 #include "lookupsupport.h"
+#include "platform/discimage/discimage.h"
 #include "platform/memoryregistry.h"
+#include "support/dirs.h"
+#include "support/files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,55 +13,24 @@
 using namespace vornap;
 using namespace vornap::test;
 
-namespace {
-
-QString buildDir() {
-    return QStringLiteral(VORNAP_TEST_BUILD_DIR);
-}
-QString sourceDir() {
-    return QStringLiteral(VORNAP_TEST_SOURCE_DIR);
-}
-
-// A BIN/CUE of silent audio tracks starting at the given sectors.
-void writeImage(const QString& folder, const std::vector<int>& starts, int leadOut) {
-    QFile bin(folder + "/demo.bin");
-    ASSERT_TRUE(bin.open(QIODevice::WriteOnly));
-    bin.write(QByteArray(qsizetype(leadOut) * 2352, '\0'));
-    QByteArray cue = "FILE \"demo.bin\" BINARY\n";
-    for (std::size_t i = 0; i < starts.size(); ++i) {
-        const int f = starts[i];
-        cue += QStringLiteral("  TRACK %1 AUDIO\n    INDEX 01 %2:%3:%4\n")
-                   .arg(i + 1, 2, 10, QChar('0'))
-                   .arg(f / 75 / 60, 2, 10, QChar('0'))
-                   .arg(f / 75 % 60, 2, 10, QChar('0'))
-                   .arg(f % 75, 2, 10, QChar('0'))
-                   .toLatin1();
-    }
-    QFile cueFile(folder + "/demo.cue");
-    ASSERT_TRUE(cueFile.open(QIODevice::WriteOnly));
-    cueFile.write(cue);
-}
-
-} // namespace
-
 TEST(DemoCache, TheBuildToolWritesAnEntryTheLookupAnswersFromWithoutNetwork) {
     const QString tool = buildDir() + "/tools/vornap_democache";
     ASSERT_TRUE(QFile::exists(tool)) << tool.toStdString();
     QTemporaryDir image, app;
-    const std::vector<int> starts = {0, 300, 450};
-    writeImage(image.path(), starts, 900);
-    QFile titles(image.filePath("titles.txt"));
-    ASSERT_TRUE(titles.open(QIODevice::WriteOnly));
-    titles.write("DTITLE=Demo Band / Demo Album\nTTITLE0=First\nTTITLE1=Second\n");
-    titles.close();
+    namespace di = platform::discimage;
+    ASSERT_TRUE(di::writeBinCue(
+        {{di::TrackSpec::audio(300), di::TrackSpec::audio(150), di::TrackSpec::audio(450)}},
+        image.filePath("demo.cue")));
+    const QString titles = image.filePath("titles.txt");
+    writeFile(titles, "DTITLE=Demo Band / Demo Album\nTTITLE0=First\nTTITLE1=Second\n");
 
     QProcess run;
-    run.start(tool, {image.path(), titles.fileName(), app.filePath("CDDB")});
+    run.start(tool, {image.path(), titles, app.filePath("CDDB")});
     ASSERT_TRUE(run.waitForFinished(60000));
     ASSERT_EQ(run.exitCode(), 0) << run.readAllStandardError().toStdString();
 
     FakeTocSource toc;
-    toc.discs["E:\\"] = tocFromLsn(starts, 900);
+    toc.discs["E:\\"] = tocFromLsn({0, 300, 450}, 900);
     platform::MemoryRegistry registry;
     LookupSettings offline;
     offline.musicBrainzUrl = "http://127.0.0.1:1";
@@ -77,15 +49,13 @@ TEST(DemoCache, TheBuildToolWritesAnEntryTheLookupAnswersFromWithoutNetwork) {
 
     // A folder without an image is an error, not an empty cache.
     QTemporaryDir empty;
-    run.start(tool, {empty.path(), titles.fileName(), app.filePath("CDDB")});
+    run.start(tool, {empty.path(), titles, app.filePath("CDDB")});
     ASSERT_TRUE(run.waitForFinished(60000));
     EXPECT_NE(run.exitCode(), 0);
 }
 
 TEST(DemoCache, TheShippedTitlesAreAnEntry) {
-    QFile titles(sourceDir() + "/resources/demo/titles.txt");
-    ASSERT_TRUE(titles.open(QIODevice::ReadOnly));
-    const auto entry = parseXmcd(titles.readAll());
+    const auto entry = parseXmcd(readFile(sourceDir() + "/resources/demo/titles.txt"));
     ASSERT_TRUE(entry);
     EXPECT_FALSE(entry->artist.isEmpty());
     EXPECT_NE(entry->artist, entry->title);

@@ -172,7 +172,7 @@ TEST_F(Lookup, MalformedRepliesAreFailuresNotAnswers) {
 
 TEST_F(Lookup, HttpErrorsAndUnreachableServersAreFailures) {
     LocalHttpServer missing([](const LocalHttpServer::Request&) {
-        return LocalHttpServer::Response{404, "no such page"};
+        return LocalHttpServer::Reply{404, "no such page"};
     });
     auto lookup = makeLookup(missing.address());
     try {
@@ -183,7 +183,7 @@ TEST_F(Lookup, HttpErrorsAndUnreachableServersAreFailures) {
     }
 
     LocalHttpServer hangUp([](const LocalHttpServer::Request&) {
-        LocalHttpServer::Response r;
+        LocalHttpServer::Reply r;
         r.closeAtOnce = true;
         return r;
     });
@@ -194,12 +194,7 @@ TEST_F(Lookup, HttpErrorsAndUnreachableServersAreFailures) {
     lookup->setServerName(QStringLiteral("https://") + missing.address());
     EXPECT_THROW(lookup->QueryDisc(QStringLiteral("11005c03")), LookupFailure);
 
-    int closedPort = 0;
-    {
-        LocalHttpServer gone(
-            [](const LocalHttpServer::Request&) { return LocalHttpServer::Response{}; });
-        closedPort = gone.port();
-    }
+    const quint16 closedPort = LocalHttpServer::closedPort();
     lookup->setServerName(QStringLiteral("127.0.0.1:%1").arg(closedPort));
     try {
         lookup->QueryDisc(QStringLiteral("11005c03"));

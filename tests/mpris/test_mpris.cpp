@@ -37,24 +37,26 @@ struct Mpris : ::testing::Test, AppFixture {
     std::unique_ptr<MprisService> service;
     QDBusConnection client{QStringLiteral("none")};
     ChangeLog log;
-    TitlesFreeDb* titles = nullptr;
+    FakeFreeDb* titles = nullptr;
 
     void SetUp() override {
         ASSERT_FALSE(bus.address().isEmpty()) << "no dbus-daemon";
-        auto f = std::make_unique<TitlesFreeDb>();
+        auto f = std::make_unique<FakeFreeDb>();
         titles = f.get();
         freedb = std::move(f);
         form();
         service = std::make_unique<MprisService>(app, bus.connect(QStringLiteral("player")));
         ASSERT_TRUE(service->start());
         client = bus.connect(QStringLiteral("client"));
-        ASSERT_TRUE(client.connect(QString(), kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        ASSERT_TRUE(client.connect(QString(), kPath,
+                                   QStringLiteral("org.freedesktop.DBus.Properties"),
                                    QStringLiteral("PropertiesChanged"), &log,
                                    SLOT(changed(QString, QVariantMap, QStringList))));
     }
     QVariant property(const QString& interface, const QString& name) {
         QDBusMessage call = QDBusMessage::createMethodCall(
-            kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+            kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+            QStringLiteral("Get"));
         call << interface << name;
         const QDBusMessage reply = client.call(call, QDBus::BlockWithGui, 5000);
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
@@ -168,8 +170,9 @@ TEST_F(Mpris, PlayerctlSeesThePlayer) {
 TEST(MprisWithoutABus, StartsNothingAndSaysNothing) {
     AppFixture fx;
     fx.form();
-    MprisService service(fx.app, QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
-                                                               QStringLiteral("nobus")));
+    MprisService service(fx.app,
+                         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                                       QStringLiteral("nobus")));
     EXPECT_FALSE(service.start());
     EXPECT_TRUE(fx.app.eventObservers.empty());
     QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));

@@ -1,6 +1,7 @@
 #include "app/fatal.h"
 #include "options/options.h"
 #include "support/apptest.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,15 +22,8 @@ const char* const kSaved =
 
 struct OptionsFile : ::testing::Test, AppFixture {
     QString file() const { return path("VornapOptions.dat"); }
-    void write(const QByteArray& bytes) {
-        QFile f(file());
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray contents() const {
-        QFile f(file());
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    void write(const QByteArray& bytes) { writeFile(file(), bytes); }
+    QByteArray contents() const { return readFile(file()); }
     QStringList values() const {
         const Variables& v = app.v;
         return {v.sCDDrives,     v.sCDDrive,     v.sPlayOnStart, v.sSkinDir,
@@ -58,17 +52,6 @@ TEST_F(OptionsFile, ReadsTheOneLineFormAndWritesTheSameBytesBack) {
     EXPECT_EQ(contents(), QByteArray(kSaved));
     EXPECT_EQ(app.v.ErrorTag, "SaveOptions_01");
     EXPECT_TRUE(tp.messageBox->boxes.empty());
-}
-
-TEST_F(OptionsFile, OneFieldPerLineReadsAlikeAndIsSavedAsOneLine) {
-    QByteArray perLine = kSaved;
-    perLine.replace("\",\"", "\"\n\"");
-    perLine.replace("\r\n", "\n");
-    write(perLine);
-    CheckOptions(app);
-    EXPECT_EQ(values(), kExampleValues);
-    SaveOptions(app);
-    EXPECT_EQ(contents(), QByteArray(kSaved));
 }
 
 TEST_F(OptionsFile, CommentsAreSkippedByPositionAndRewrittenAsTheProgramKnowsThem) {
@@ -149,9 +132,7 @@ TEST_F(OptionsFile, SavingReplacesTheFileWholeInsteadOfRewritingItInPlace) {
               0);
     app.v.sCDDrive = QStringLiteral("G:\\");
     SaveOptions(app);
-    QFile before(path("before.dat"));
-    ASSERT_TRUE(before.open(QIODevice::ReadOnly));
-    EXPECT_EQ(before.readAll(), QByteArray(kSaved));
+    EXPECT_EQ(readFile(path("before.dat")), QByteArray(kSaved));
     EXPECT_TRUE(contents().contains("\"//CD-ROM Drive to Use\",\"G:\\\""));
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2) << "no temporary file is left";
 }

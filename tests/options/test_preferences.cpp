@@ -2,6 +2,7 @@
 #include "options/registry.h"
 #include "platform/mimeapps.h"
 #include "support/apptest.h"
+#include "support/files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,28 +37,14 @@ struct Preferences : ::testing::Test, AppFixture {
     }
     void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
 
-    // The options file as the options writer lays it out.
+    // The options file holding the options in memory.
     void writeOptions() {
         const auto& v = app.v;
-        const QStringList values{v.sCDDrives, v.sCDDrive, v.sPlayOnStart, v.sSkinDir,
-                                 v.sUseCDDB, v.sCDDBOnStart, v.sCDDBServer, v.sCDDBEmail,
-                                 v.sTimerSetting, v.sSysTrayOnly, v.sIconNum};
-        const QStringList comments{"//CD-ROM Drives in Computer", "//CD-ROM Drive to Use",
-                                   "//Play On Startup", "//Skin Directory", "//Use CDDB",
-                                   "//Activate CDDB on Startup", "//CDDB Server",
-                                   "//Email Address for CDDB", "//Timer Setting (0=Bwd 1=Fwd)",
-                                   "//System Tray Only", "//IconNum"};
-        QStringList fields;
-        for (int i = 0; i < 11; ++i)
-            fields << '"' + comments[i] + '"' << '"' + values[i] + '"';
-        QFile f(path("VornapOptions.dat"));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write((fields.join(',') + "\r\n").toLocal8Bit());
+        writeOptionsFile(dir.path(), {v.sCDDrives, v.sCDDrive, v.sPlayOnStart, v.sSkinDir,
+                                      v.sUseCDDB, v.sCDDBOnStart, v.sCDDBServer, v.sCDDBEmail,
+                                      v.sTimerSetting, v.sSysTrayOnly, v.sIconNum});
     }
-    QByteArray optionsBytes() {
-        QFile f(path("VornapOptions.dat"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray optionsBytes() { return readFile(path("VornapOptions.dat")); }
     std::unique_ptr<frmPref> open() {
         writeOptions();
         auto dialog = std::make_unique<frmPref>(app);
@@ -73,28 +60,6 @@ struct Preferences : ::testing::Test, AppFixture {
 };
 
 } // namespace
-
-TEST_F(Preferences, RegistryStringRules) {
-    auto& store = *app.platform.registry;
-    EXPECT_EQ(GetRegString(app, HKEY_CLASSES_ROOT, "No\\Such\\Key", ""), "");
-    store.setValue(HKEY_LOCAL_MACHINE, "Software\\X", "Dword", {platform::REG_DWORD, "\x01\0\0\0"});
-    store.setValue(HKEY_LOCAL_MACHINE, "Software\\X", "Expand", {platform::REG_EXPAND_SZ, "a%b%"});
-    store.setValue(HKEY_LOCAL_MACHINE, "Software\\X", "Nul", {platform::REG_SZ, std::string("ab\0cd", 5)});
-    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\X", "Dword"), "");
-    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\X", "Expand"), "");
-    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\X", "Nul"), "ab");
-
-    SetRegString(app, HKEY_LOCAL_MACHINE, "Software\\Dravelle Inc\\Vornap", "ProxyPort", "8080");
-    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\Dravelle Inc\\Vornap", "ProxyPort"),
-              "8080");
-    const auto raw = store.queryValue(HKEY_LOCAL_MACHINE, "Software\\Dravelle Inc\\Vornap", "ProxyPort");
-    ASSERT_TRUE(raw);
-    EXPECT_EQ(raw->data, std::string("8080\0", 5)); // the terminating NUL is stored too
-
-    DeleteRegValue(app, HKEY_LOCAL_MACHINE, "Software\\X", "Missing");
-    DeleteRegValue(app, HKEY_LOCAL_MACHINE, "No\\Key", "Missing");
-    EXPECT_EQ(GetRegString(app, HKEY_LOCAL_MACHINE, "Software\\X", "Nul"), "ab");
-}
 
 TEST_F(Preferences, BecomingTheDefaultPlayerKeepsTheOtherPlayersValuesOnce) {
     setReg(kCommandKey, "", "/usr/bin/otherplayer %d");
@@ -125,8 +90,8 @@ TEST_F(Preferences, BecomingTheDefaultPlayerKeepsTheOtherPlayersValuesOnce) {
     EXPECT_EQ(reg(kIconKey), "/usr/share/other.png");
     EXPECT_FALSE(app.platform.registry->queryValue(HKEY_CLASSES_ROOT, kCommandKey.toStdString(),
                                                    "VornapBack"));
-    EXPECT_FALSE(app.platform.registry->queryValue(HKEY_CLASSES_ROOT, kIconKey.toStdString(),
-                                                   "VornapBack"));
+    EXPECT_FALSE(
+        app.platform.registry->queryValue(HKEY_CLASSES_ROOT, kIconKey.toStdString(), "VornapBack"));
     EXPECT_EQ(platform::audioCdHandler(), "other.desktop");
 }
 
@@ -164,7 +129,8 @@ TEST_F(Preferences, FreeDbNeedsASavedEmailAndAServer) {
     dialog->show();
     dialog->cmdOK_Click();
     ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
-    EXPECT_EQ(tp.messageBox->boxes[0].text, "If you are using CDDB, you must enter your email address!");
+    EXPECT_EQ(tp.messageBox->boxes[0].text,
+              "If you are using CDDB, you must enter your email address!");
     EXPECT_EQ(tp.messageBox->boxes[0].caption, "Enter Your Email");
     EXPECT_TRUE(dialog->isVisible());
 
@@ -266,15 +232,6 @@ TEST_F(Preferences, TheTrayBoxAppliesAtOk) {
     ASSERT_EQ(tp.tray->calls.size(), 1u);
     EXPECT_EQ(tp.tray->calls[0].message, platform::NIM_DELETE);
     EXPECT_EQ(app.v.sSysTrayOnly, "0");
-}
-
-TEST_F(Preferences, SkinTargetsFollowTheTable) {
-    auto dialog = open();
-    const SkinTargets t = dialog->skinTargets();
-    EXPECT_EQ(t.imgBackground, dialog->imgBackground);
-    EXPECT_EQ(t.foreOnly.size(), 1u);
-    EXPECT_EQ(t.backAndFore.size(), 10u);
-    EXPECT_TRUE(t.backOnly.empty());
 }
 
 TEST(MimeApps, TheAudioCdHandlerEntryIsWrittenAndRemovedInPlace) {

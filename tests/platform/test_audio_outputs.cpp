@@ -1,4 +1,5 @@
 #include "platform/audio/audiooutput.h"
+#include "test_mci_fixture.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -9,21 +10,8 @@
 #include <thread>
 
 using namespace vornap::platform;
+using vornap::test::eventually;
 using namespace std::chrono_literals;
-
-namespace {
-
-bool eventually(const std::function<bool()>& done) {
-    const auto until = std::chrono::steady_clock::now() + 5s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
-} // namespace
 
 TEST(AudioSilentStream, HearsAtThePaceOfTheClock) {
     ManualClock clock;

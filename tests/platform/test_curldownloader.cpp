@@ -1,4 +1,5 @@
 #include "platform/curldownloader.h"
+#include "support/files.h"
 #include "support/localhttp.h"
 
 #include <QFile>
@@ -11,11 +12,6 @@ using platform::CurlDownloader;
 using namespace std::chrono_literals;
 
 namespace {
-
-QByteArray contents(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 struct Download : ::testing::Test {
     CurlDownloader::Limits quick() {
@@ -37,16 +33,16 @@ TEST_F(Download, WritesTheBodyExactlyAndReportsSuccess) {
     server.serve("/programs/VornapUpdate.txt", body);
     CurlDownloader curl(quick());
     EXPECT_TRUE(curl.downloadToFile(server.url("/programs/VornapUpdate.txt"), target));
-    EXPECT_EQ(contents(target), body);
+    EXPECT_EQ(readFile(target), body);
 }
 
 TEST_F(Download, FollowsRedirects) {
-    server.serve("/old", {302, "moved", "Location: /new\r\n"});
+    server.serve("/old", {.status = 302, .body = "moved", .extraHeaders = "Location: /new\r\n"});
     server.serve("/new", QByteArray("2.0"));
     CurlDownloader curl(quick());
     EXPECT_TRUE(curl.downloadToFile(server.url("/old"), target));
-    EXPECT_EQ(contents(target), "2.0");
-    EXPECT_EQ(server.requests(), (QStringList{"/old", "/new"}));
+    EXPECT_EQ(readFile(target), "2.0");
+    EXPECT_EQ(server.paths(), (QStringList{"/old", "/new"}));
 }
 
 TEST_F(Download, AnErrorStatusIsAFailureAndLeavesNoFile) {
@@ -73,7 +69,7 @@ TEST_F(Download, AServerThatNeverAnswersEndsInTheTimeOut) {
 TEST_F(Download, ABodyOverTheLimitIsRefusedWithOrWithoutItsLength) {
     const QByteArray garbage(3 * 1024 * 1024, '\xA7');
     server.serve("/announced", garbage);
-    server.serve("/streamed", {200, garbage, {}, false});
+    server.serve("/streamed", {.body = garbage, .sendLength = false});
     CurlDownloader curl(quick());
     EXPECT_FALSE(curl.downloadToFile(server.url("/announced"), target));
     EXPECT_FALSE(QFile::exists(target));
@@ -86,7 +82,9 @@ TEST_F(Download, OnlyWebAddressesAreFetched) {
     ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
     secret.write("private");
     secret.close();
-    server.serve("/jump", {302, "", "Location: file://" + secret.fileName().toUtf8() + "\r\n"});
+    server.serve(
+        "/jump",
+        {.status = 302, .extraHeaders = "Location: file://" + secret.fileName().toUtf8() + "\r\n"});
     CurlDownloader curl(quick());
     EXPECT_FALSE(curl.downloadToFile("file://" + secret.fileName(), target));
     EXPECT_FALSE(curl.downloadToFile(server.url("/jump"), target));
@@ -100,5 +98,5 @@ TEST_F(Download, AFailedDownloadKeepsAnEarlierFileIntact) {
     old.close();
     CurlDownloader curl(quick());
     EXPECT_FALSE(curl.downloadToFile(server.url("/missing"), target));
-    EXPECT_EQ(contents(target), "earlier");
+    EXPECT_EQ(readFile(target), "earlier");
 }

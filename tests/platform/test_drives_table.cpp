@@ -1,6 +1,7 @@
 #include "platform/discimage/demodisc.h"
 #include "platform/drives/drivetable.h"
 #include "platform/platform.h"
+#include "support/files.h"
 #include "test_mci_fixture.h"
 
 #include <QDir>
@@ -12,19 +13,9 @@ using namespace vornap::test;
 using platform::DriveTable;
 using platform::DriveTableServices;
 
-namespace {
-
-void writeText(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
-} // namespace
-
 TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
     QTemporaryDir dir;
-    writeText(dir.filePath(DriveTable::drivesFileName), "# virtual drives\n"
+    writeFile(dir.filePath(DriveTable::drivesFileName), "# virtual drives\n"
                                                         "G:\\=/nowhere/disc.cue\n"
                                                         "\n"
                                                         "e:\\=Demo\n"
@@ -116,11 +107,7 @@ TEST(DrivesTable, CueSheetNamingAnotherDataFileIsFollowed) {
                                 "album.cue");
     // The sheet is renamed and names its data file; libcdio alone would look for "renamed.bin".
     QFile::rename(cue, f.dir.filePath("renamed.cue"));
-    QFile c(f.dir.filePath("renamed.cue"));
-    ASSERT_TRUE(c.open(QIODevice::ReadOnly));
-    const QByteArray sheet = c.readAll();
-    c.close();
-    EXPECT_TRUE(sheet.contains("FILE \"album.bin\" BINARY"));
+    EXPECT_TRUE(readFile(f.dir.filePath("renamed.cue")).contains("FILE \"album.bin\" BINARY"));
     f.cd.table->addVirtualDrive('E', f.dir.filePath("renamed.cue"));
     f.send("open E:\\ type cdaudio alias cd1 wait shareable");
     EXPECT_EQ(f.ask("status cd1 number of tracks"), "2");
@@ -148,10 +135,7 @@ TEST(DrivesTable, DataFileArrivingAfterItsCueSheetIsANewMedium) {
     f.write(workedExample(), "full.cue");
     // A copy in progress: the sheet is there, its data file only partly.
     QFile::copy(f.dir.filePath("full.cue"), f.dir.filePath("tray/full.cue"));
-    QFile part(f.dir.filePath("tray/full.bin"));
-    ASSERT_TRUE(part.open(QIODevice::WriteOnly));
-    part.write(QByteArray(2352 * 19500, '\0'));
-    part.close();
+    writeFile(f.dir.filePath("tray/full.bin"), QByteArray(2352 * 19500, '\0'));
     const auto partial = drive->disc();
     QFile::remove(f.dir.filePath("tray/full.bin"));
     QFile::copy(f.dir.filePath("full.bin"), f.dir.filePath("tray/full.bin"));
@@ -163,7 +147,7 @@ TEST(DrivesTable, DataFileArrivingAfterItsCueSheetIsANewMedium) {
 
 TEST(DrivesTable, UnreadableImageIsNoDisc) {
     MciFixture f;
-    writeText(f.dir.filePath("junk.cue"), "this is not a cue sheet\n");
+    writeFile(f.dir.filePath("junk.cue"), "this is not a cue sheet\n");
     f.cd.table->addVirtualDrive('E', f.dir.filePath("junk.cue"));
     f.send("open E:\\ type cdaudio alias cd1 wait shareable");
     EXPECT_EQ(f.ask("status cd1 media present"), "false");
@@ -178,7 +162,7 @@ TEST(DrivesTable, DemoTrayStandsInOnlyWhenThereIsNoDrive) {
     EXPECT_EQ(alone.drives()[0]->root(), "D:\\");
     EXPECT_EQ(alone.drives()[0]->source(), dir.filePath("Demo"));
 
-    writeText(dir.filePath(DriveTable::drivesFileName), "F:\\=/some/disc.cue\n");
+    writeFile(dir.filePath(DriveTable::drivesFileName), "F:\\=/some/disc.cue\n");
     DriveTable configured({dir.path(), false, dir.filePath("Demo")});
     ASSERT_EQ(configured.drives().size(), 1u);
     EXPECT_EQ(configured.drives()[0]->root(), "F:\\");

@@ -1,4 +1,5 @@
 #include "platform/registrystore.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,14 +20,9 @@ struct RegistryStore : ::testing::Test {
     }
     void writeFile(const QByteArray& bytes) {
         QDir().mkpath(QFileInfo(file).absolutePath());
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
+        vornap::test::writeFile(file, bytes);
     }
-    QByteArray fileBytes() const {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
+    QByteArray fileBytes() const { return vornap::test::readFile(file); }
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "skins/skinnedform.h"
 #include "skins/tiling.h"
 #include "support/apptest.h"
+#include "support/files.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -22,29 +23,9 @@ QT_END_NAMESPACE
 
 namespace vornap::test {
 
-inline void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error("cannot write " + path.toStdString());
-    f.write(bytes);
-}
-
-inline QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 // An options file as the player writes it, with the given skin directory.
 inline void writeOptions(const QString& appPath, const QString& skinDir) {
-    writeFile(appPath + QStringLiteral("/VornapOptions.dat"),
-              QStringLiteral("\"//CD-ROM Drives in Computer\",\"\",\"//CD-ROM Drive to Use\",\"\","
-                             "\"//Play On Startup\",\"0\",\"//Skin Directory\",\"%1\","
-                             "\"//Use CDDB\",\"0\",\"//Activate CDDB on Startup\",\"0\","
-                             "\"//CDDB Server\",\"\",\"//Email Address for CDDB\",\"\","
-                             "\"//Timer Setting (0=Bwd 1=Fwd)\",\"1\",\"//System Tray Only\",\"0\","
-                             "\"//IconNum\",\"102\"\r\n")
-                  .arg(skinDir)
-                  .toLocal8Bit());
+    writeOptionsFile(appPath, {.skinDir = skinDir});
 }
 
 inline QImage imageOf(const QPixmap& picture) {

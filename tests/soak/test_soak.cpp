@@ -51,8 +51,9 @@ struct Soak : Player {
         EXPECT_TRUE(di::writeBinCue(audioDisc({kTrackSeconds, kTrackSeconds, kTrackSeconds}),
                                     store() + "/disc.cue", &error))
             << error.toStdString();
-        OptionValues o{QStringLiteral("E:\\")};
-        o.trayOnly = "1";
+        OptionsValues o;
+        o.drive = QStringLiteral("E:\\");
+        o.trayOnly = QStringLiteral("1");
         writeOptions(o);
         load();
         tick();

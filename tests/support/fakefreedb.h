@@ -7,18 +7,18 @@
 
 namespace vornap::test {
 
-// A lookup component holding a fixed answer, for tests of the code that reads one.
-class TitlesFreeDb final : public FreeDbControl {
+// A lookup component holding one answer, as after a successful query.
+class FakeFreeDb final : public FreeDbControl {
 public:
-    String GetDiscID(const String&) override { return discId; }
+    String GetDiscID(const String& root) override {
+        discIdAskedFor << root;
+        return discId;
+    }
     void setClientName(const String& s) override { clientName = s; }
     void setClientVersion(const String& s) override { clientVersion = s; }
-    void setEmailAddress(const String& s) override { email = s; }
-    void setServerName(const String& s) override { server = s; }
-    Long QueryDisc(const String& id) override {
-        queried.push_back(id);
-        return matches;
-    }
+    void setEmailAddress(const String&) override {}
+    void setServerName(const String&) override {}
+    Long QueryDisc(const String&) override { return Long(titles.size()); }
     String DiscArtist() const override { return artist; }
     String DiscTitle() const override { return album; }
     Long TrackCount() const override { return Long(titles.size()); }
@@ -26,19 +26,17 @@ public:
     Integer TrackSeconds(Integer t) const override {
         return t >= 1 && std::size_t(t) <= seconds.size() ? seconds[std::size_t(t - 1)] : 0;
     }
-    void setSubmitMode(Boolean on) override { submitMode = on; }
-    void setOptionFlag(Boolean on) override { optionFlag = on; }
+    void setSubmitMode(Boolean) override {}
+    void setOptionFlag(Boolean) override {}
 
     String discId = QStringLiteral("11005c03");
-    Long matches = 1;
-    String artist = QStringLiteral("Artist");
-    String album = QStringLiteral("Album");
+    String artist = QStringLiteral("The Artist");
+    String album = QStringLiteral("The Album");
     QStringList titles;
     std::vector<Integer> seconds;
-    String clientName, clientVersion, email, server;
-    QStringList queried;
-    bool submitMode = false;
-    bool optionFlag = true;
+    QStringList discIdAskedFor;
+    String clientName;
+    String clientVersion;
 };
 
 } // namespace vornap::test

@@ -1,6 +1,8 @@
 #include "support/localhttp.h"
 
+#include <QUrl>
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -21,12 +23,25 @@ int listenOnLoopback(quint16* port) {
     addr.sin_port = 0;
     if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0) {
         ::close(fd);
-        throw std::runtime_error("bind/listen");
+        throw std::runtime_error("the test server cannot listen on 127.0.0.1");
     }
     socklen_t len = sizeof addr;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
     *port = ntohs(addr.sin_port);
     return fd;
+}
+
+// Short polls, so a stopping server never waits on a client.
+bool waitReadable(int fd, const std::atomic<bool>& stop) {
+    while (!stop) {
+        pollfd p{fd, POLLIN, 0};
+        const int r = ::poll(&p, 1, 20);
+        if (r > 0)
+            return true;
+        if (r < 0 && errno != EINTR)
+            return false;
+    }
+    return false;
 }
 
 void sendAll(int fd, const QByteArray& data) {
@@ -50,14 +65,42 @@ QByteArray reasonFor(int status) {
         return "Found";
     case 404:
         return "Not Found";
+    case 503:
+        return "Service Unavailable";
     default:
         return "Status";
     }
 }
 
+LocalHttpServer::Request parse(const QByteArray& head) {
+    LocalHttpServer::Request request;
+    const QList<QByteArray> lines = head.left(head.indexOf("\r\n\r\n")).split('\n');
+    request.requestLine = lines.value(0).trimmed();
+    request.target = request.requestLine.split(' ').value(1);
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        const QByteArray line = lines[i].trimmed();
+        const qsizetype colon = line.indexOf(':');
+        if (colon > 0)
+            request.headers[line.left(colon).trimmed().toLower()] = line.mid(colon + 1).trimmed();
+    }
+    const QUrl url = request.absoluteTarget() ? QUrl::fromEncoded(request.target)
+                                              : QUrl::fromEncoded("http://local" + request.target);
+    request.path = url.path();
+    request.query = QUrlQuery(url.query(QUrl::FullyEncoded));
+    return request;
+}
+
 } // namespace
 
-LocalHttpServer::LocalHttpServer() {
+LocalHttpServer::LocalHttpServer()
+    : LocalHttpServer([this](const Request& request) {
+          std::lock_guard lock(m_mutex);
+          const auto it = m_replies.find(request.path);
+          return it != m_replies.end() ? it->second : Reply{404, "not found"};
+      }) {
+}
+
+LocalHttpServer::LocalHttpServer(Handler handler) : m_handler(std::move(handler)) {
     m_listen = listenOnLoopback(&m_port);
     m_thread = std::thread([this] { run(); });
 }
@@ -73,13 +116,21 @@ void LocalHttpServer::serve(const QString& path, Reply reply) {
     m_replies[path] = std::move(reply);
 }
 
-QString LocalHttpServer::base() const {
-    return QStringLiteral("http://127.0.0.1:%1").arg(m_port);
-}
-
-QStringList LocalHttpServer::requests() const {
+std::vector<LocalHttpServer::Request> LocalHttpServer::requests() const {
     std::lock_guard lock(m_mutex);
     return m_requests;
+}
+
+QStringList LocalHttpServer::paths() const {
+    QStringList paths;
+    for (const Request& request : requests())
+        paths << request.path;
+    return paths;
+}
+
+std::size_t LocalHttpServer::requestCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_requests.size();
 }
 
 quint16 LocalHttpServer::closedPort() {
@@ -89,10 +140,12 @@ quint16 LocalHttpServer::closedPort() {
 }
 
 void LocalHttpServer::run() {
-    while (!m_stop) {
-        pollfd p{m_listen, POLLIN, 0};
-        if (::poll(&p, 1, 50) <= 0 || m_silent)
+    while (waitReadable(m_listen, m_stop)) {
+        if (m_silent) {
+            pollfd idle{-1, 0, 0};
+            ::poll(&idle, 0, 20);
             continue;
+        }
         const int client = ::accept(m_listen, nullptr, nullptr);
         if (client < 0)
             continue;
@@ -102,35 +155,40 @@ void LocalHttpServer::run() {
 }
 
 void LocalHttpServer::answer(int client) {
-    QByteArray request;
-    char buffer[4096];
-    while (!request.contains("\r\n\r\n") && request.size() < 65536) {
-        pollfd p{client, POLLIN, 0};
-        if (::poll(&p, 1, 2000) <= 0)
+    QByteArray head;
+    while (!head.contains("\r\n\r\n") && head.size() < 65536) {
+        if (!waitReadable(client, m_stop))
             return;
+        char buffer[4096];
         const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
         if (n <= 0)
             return;
-        request.append(buffer, n);
+        head.append(buffer, n);
     }
-    const QList<QByteArray> words = request.left(request.indexOf("\r\n")).split(' ');
-    const QString path = words.size() >= 2 ? QString::fromLatin1(words[1]) : QString();
-
-    Reply reply{404, "not found", {}};
+    const Request request = parse(head);
     {
         std::lock_guard lock(m_mutex);
-        m_requests << path;
-        const auto it = m_replies.find(path);
-        if (it != m_replies.end())
-            reply = it->second;
+        m_requests.push_back(request);
     }
-    QByteArray head =
-        "HTTP/1.0 " + QByteArray::number(reply.status) + ' ' + reasonFor(reply.status) + "\r\n";
+
+    const Reply reply = m_handler(request);
+    if (reply.closeAtOnce)
+        return;
+    if (reply.neverAnswer) {
+        // Wait for the client to give up (it closes) or the server to stop.
+        char buffer[256];
+        while (waitReadable(client, m_stop) && ::recv(client, buffer, sizeof buffer, 0) > 0) {
+        }
+        return;
+    }
+    QByteArray out =
+        "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonFor(reply.status) + "\r\n";
+    if (!reply.contentType.isEmpty())
+        out += "Content-Type: " + reply.contentType + "\r\n";
     if (reply.sendLength)
-        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-    head += reply.extraHeaders + "Connection: close\r\n\r\n";
-    sendAll(client, head);
-    sendAll(client, reply.body);
+        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    out += reply.extraHeaders + "Connection: close\r\n\r\n" + reply.body;
+    sendAll(client, out);
 }
 
 } // namespace vornap::test

@@ -3,38 +3,60 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QUrlQuery>
 #include <atomic>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace vornap::test {
 
-// A small HTTP/1.0 server on 127.0.0.1 and a free port, serving fixed
-// replies from its own thread: one request per connection.
+// A small HTTP/1.1 server on 127.0.0.1 and a free port, answering from its own
+// thread, one request per connection. It serves fixed replies by path, or asks
+// a handler (a CDDB server, a MusicBrainz service, a proxy).
 class LocalHttpServer {
 public:
+    struct Request {
+        QByteArray requestLine;
+        QByteArray target; // as sent: a path, or a full address when sent to a proxy
+        QString path;
+        QUrlQuery query;
+        std::map<QByteArray, QByteArray> headers; // names in lower case
+        bool absoluteTarget() const { return target.startsWith("http://"); }
+    };
     struct Reply {
         int status = 200;
-        QByteArray body;
-        QByteArray extraHeaders; // whole lines, each ending in CRLF
-        bool sendLength = true;  // false: the body simply ends with the connection
+        QByteArray body{};
+        QByteArray contentType = "text/plain; charset=utf-8";
+        QByteArray extraHeaders{}; // whole lines, each ending in CRLF
+        bool sendLength = true;    // false: the body simply ends with the connection
+        bool neverAnswer = false;  // hold the connection open until the client gives up
+        bool closeAtOnce = false;  // close without a word
     };
+    using Handler = std::function<Reply(const Request&)>;
 
+    // Answers what serve() set up, and 404 to everything else.
     LocalHttpServer();
+    explicit LocalHttpServer(Handler handler);
     ~LocalHttpServer();
     LocalHttpServer(const LocalHttpServer&) = delete;
     LocalHttpServer& operator=(const LocalHttpServer&) = delete;
 
     void serve(const QString& path, Reply reply);
-    void serve(const QString& path, const QByteArray& body) { serve(path, Reply{200, body, {}}); }
-    // Connections are taken by the system but never read or answered.
+    void serve(const QString& path, const QByteArray& body) { serve(path, Reply{200, body}); }
+    // Connections are taken by the system but never accepted or answered.
     void setSilent(bool silent) { m_silent = silent; }
 
     quint16 port() const { return m_port; }
-    QString base() const; // "http://127.0.0.1:<port>"
+    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
+    QString base() const { return QStringLiteral("http://") + address(); }
     QString url(const QString& path) const { return base() + path; }
-    QStringList requests() const; // paths asked for, in order
+
+    std::vector<Request> requests() const;
+    QStringList paths() const; // of every request, in order
+    std::size_t requestCount() const;
 
     // A port on 127.0.0.1 where nothing listens.
     static quint16 closedPort();
@@ -43,13 +65,14 @@ private:
     void run();
     void answer(int client);
 
+    Handler m_handler;
     int m_listen = -1;
     quint16 m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_silent{false};
     mutable std::mutex m_mutex;
     std::map<QString, Reply> m_replies;
-    QStringList m_requests;
+    std::vector<Request> m_requests;
     std::thread m_thread;
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/dirs.h"
+
 #include <QDir>
 #include <QFile>
 #include <QString>
@@ -8,9 +10,7 @@ namespace vornap::test {
 
 // A skin the build drew (Base, Walnut), in the build's program directory.
 inline QString builtSkinDir(const QString& name) {
-    const QString build =
-        qEnvironmentVariable("VORNAP_BUILD_DIR", QStringLiteral(VORNAP_TEST_BUILD_DIR));
-    return build + QStringLiteral("/bin/Skins/") + name + '/';
+    return buildDir() + QStringLiteral("/bin/Skins/") + name + '/';
 }
 
 // Copies every file of a skin directory into another, created if missing.

@@ -3,8 +3,8 @@
 #include "support/fakefreedb.h"
 #include "tray/icons.h"
 #include "tray/systray.h"
-#include "tray/traytip.h"
 #include "tray/trackmenu.h"
+#include "tray/traytip.h"
 
 #include <QMenu>
 #include <gtest/gtest.h>
@@ -14,7 +14,9 @@ using namespace vornap::test;
 
 namespace {
 
-std::string tip(const platform::NotifyIconData& d) { return std::string(d.szTip.data(), 64); }
+std::string tip(const platform::NotifyIconData& d) {
+    return std::string(d.szTip.data(), 64);
+}
 
 std::string padded(std::string text) {
     text.resize(64, ' ');
@@ -22,9 +24,9 @@ std::string padded(std::string text) {
 }
 
 struct Tray : ::testing::Test, AppFixture {
-    TitlesFreeDb* titles = nullptr;
+    FakeFreeDb* titles = nullptr;
     void SetUp() override {
-        auto f = std::make_unique<TitlesFreeDb>();
+        auto f = std::make_unique<FakeFreeDb>();
         titles = f.get();
         freedb = std::move(f);
         form();

@@ -26,7 +26,5 @@ TEST_P(Timer, RoundsTheElapsedSecondsHalfToEven) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seconds, Timer,
-                         ::testing::Values(std::pair{0.0, 0}, std::pair{0.4, 0}, std::pair{0.5, 0},
-                                           std::pair{1.5, 2}, std::pair{2.5, 2},
-                                           std::pair{2.501, 3}, std::pair{3.5, 4},
-                                           std::pair{19.9, 20}));
+                         ::testing::Values(std::pair{0.4, 0}, std::pair{2.5, 2},
+                                           std::pair{2.501, 3}, std::pair{3.5, 4}));

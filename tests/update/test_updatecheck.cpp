@@ -96,7 +96,7 @@ TEST_F(UpdateCheck, ShowsTheProgramsOwnVersionByDefault) {
 
 TEST_F(UpdateCheck, ANewerServerVersionOffersTheUpdate) {
     check("1.3\r\n");
-    EXPECT_EQ(server.requests(), QStringList{kUpdatePath});
+    EXPECT_EQ(server.paths(), QStringList{kUpdatePath});
     EXPECT_EQ(dialog->lblServerVersion->text(), "Server version = 1.3");
     EXPECT_EQ(dialog->lblUpdate->text(), "Update Available! (Version 1.3)");
     EXPECT_EQ(dialog->cmdGetUpdate->text(), "&Get Update");
@@ -112,7 +112,7 @@ TEST_P(LatestVersion, SaysSoAndLetsTheCheckBeRepeated) {
     EXPECT_TRUE(dialog->cmdGetUpdate->isEnabled());
     EXPECT_TRUE(tp.messageBox->boxes.empty());
     dialog->cmdGetUpdate_Click();
-    EXPECT_EQ(server.requests().size(), 2);
+    EXPECT_EQ(server.requestCount(), 2u);
 }
 
 // Equal, older, and first fields that do not begin with a number (they count as 0).
@@ -145,27 +145,6 @@ TEST_F(UpdateCheck, AMissingUpdateFileIsAFailedDownload) {
     expectFailedCheck();
 }
 
-TEST_F(UpdateCheck, AServerThatIsDownGivesTheConnectionMessage) {
-    qputenv("VORNAP_WEB_SERVER",
-            QByteArray("127.0.0.1:") + QByteArray::number(LocalHttpServer::closedPort()));
-    dialog->cmdGetUpdate_Click();
-    expectFailedCheck();
-}
-
-TEST_F(UpdateCheck, AServerThatNeverAnswersGivesTheConnectionMessage) {
-    server.setSilent(true);
-    check("9.9");
-    expectFailedCheck();
-}
-
-TEST_F(UpdateCheck, MegabytesOfGarbageAreRefusedNotRead) {
-    QByteArray garbage(4 * 1024 * 1024, '\0');
-    for (qsizetype i = 0; i < garbage.size(); ++i)
-        garbage[i] = char((i * 7919) % 251 + 1);
-    check(garbage);
-    expectFailedCheck();
-}
-
 TEST_F(UpdateCheck, ALongFirstFieldIsShownCut) {
     check(QByteArray(5000, '7'));
     EXPECT_EQ(dialog->lblServerVersion->text(), "Server version = " + QString(40, '7') + "...");
@@ -192,7 +171,7 @@ TEST_F(UpdateCheck, GetUpdateOpensTheDownloadPageAndClosesWithoutCheckingAgain) 
     shown->cmdGetUpdate_Click();
     EXPECT_EQ(tp.shell->opened, QStringList{server.base() + "/indexvnp.html"});
     EXPECT_EQ(tp.shell->showCommands, std::vector<int>{1});
-    EXPECT_EQ(server.requests().size(), 1);
+    EXPECT_EQ(server.requestCount(), 1u);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(shown.isNull());
 }
