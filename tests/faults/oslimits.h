@@ -15,6 +15,8 @@ public:
         if (::geteuid() == 0)
             ::setfsuid(65534);
     }
+    // False when the system refused the change (no CAP_SETUID).
+    bool active() const { return ::geteuid() != 0 || ::setfsuid(uid_t(-1)) == 65534; }
     ~AsOrdinaryUser() {
         if (::geteuid() == 0)
             ::setfsuid(0);

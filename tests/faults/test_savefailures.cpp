@@ -59,6 +59,10 @@ TEST_F(SaveFailure, AReadOnlyDirectoryKeepsTheOldFileAndTellsTheUser) {
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
     {
         const AsOrdinaryUser user;
+        if (!user.active()) {
+            ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
+            GTEST_SKIP() << "root here cannot act as an ordinary user";
+        }
         EXPECT_NO_THROW(SaveOptions(app));
     }
     ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
