@@ -144,7 +144,7 @@ TEST_F(BadImage, SheetsWithoutAnyUsableTrackAreNoDisc) {
 
     const std::vector<QByteArray> sheets{
         QByteArray(),
-        QByteArray("\x00\xff\x13 TRACK \x01 INDEX 99:99:99\n\x80", 30),
+        QByteArray("\x00\xff\x13 TRACK \x01 INDEX 99:99:99\n\x80", 28),
         QByteArray("FILE \"elsewhere.bin\" BINARY\n  TRACK 01 AUDIO\n"),
         QByteArray("FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 xx:yy:zz\n"),
     };
