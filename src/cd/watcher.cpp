@@ -95,6 +95,11 @@ void frmCD::tmrCDCheck_Timer() {
                 v.bCDInDrive = false;
                 // The next disc must not show this one's titles.
                 v.bCDDBFound = false;
+                // The drive stopped when its disc left; left playing or
+                // paused, Play would do nothing for the next disc.
+                v.bPlaying = false;
+                v.bPaused = false;
+                v.bStopped = true;
                 tmrTime->stop();
                 v.iElapsedMin = 0;
                 v.iElapsedSec = 0;

@@ -1,6 +1,7 @@
 #include "options/options.h"
 
 #include "app/fatal.h"
+#include "app/frmcd.h"
 #include "options/fieldreader.h"
 
 #include <QDir>
@@ -61,7 +62,9 @@ void writeRecord(const QString& path, const std::array<QString, kFieldCount>& fi
     if (info.exists() && (info.isDir() || !info.isWritable()))
         throw errors::permissionDenied();
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, a short write on a full disk shows in write()'s count: a
+    // buffered QSaveFile loses it and commits the cut record.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw errors::permissionDenied();
     const QByteArray line = recordLine(fields);
     if (file.write(line) != line.size()) {
@@ -136,8 +139,21 @@ void SaveOptions(Application& app) {
     Variables& v = app.v;
     guarded(app, [&] {
         v.ErrorTag = QStringLiteral("SaveOptions_01");
-        writeRecord(optionsFilePath(app), fieldsOf(v));
+        // A file that cannot be replaced keeps its old record whole; the
+        // player goes on with the settings in memory and says so.
+        try {
+            writeRecord(optionsFilePath(app), fieldsOf(v));
+        } catch (const RuntimeError& e) {
+            app.platform.messageBox->show(app.cd, saveFailureText(app, e.description()),
+                                          QStringLiteral("Vornap"));
+        }
     });
+}
+
+QString saveFailureText(const Application& app, const QString& description) {
+    return QStringLiteral("Your settings could not be saved (%1).\r%2 keeps the settings it "
+                          "had before.")
+        .arg(description, QDir::toNativeSeparators(optionsFilePath(app)));
 }
 
 String storedDriveToUse(Application& app) {

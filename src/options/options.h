@@ -8,8 +8,11 @@ namespace vornap {
 // Reads the options file into the option strings. A missing file is first
 // created with workable defaults.
 void CheckOptions(Application& app);
-// Writes the option strings back to the options file.
+// Writes the option strings back to the options file. When the file cannot
+// be replaced (read-only directory, disk full) it keeps its old record and a
+// message box tells the user.
 void SaveOptions(Application& app);
+QString saveFailureText(const Application& app, const QString& description);
 
 // The options file's text for the option strings, and the reading of it
 // back (a RuntimeError when the file ends early).

@@ -48,7 +48,8 @@ bool CurlDownloader::downloadToFile(const QString& url, const QString& localPath
         return false;
 
     QSaveFile file(localPath);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered: a short write on a full disk shows at once and is not committed.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     Sink sink{&file, m_limits.maxBytes};
 

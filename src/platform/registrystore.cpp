@@ -130,24 +130,35 @@ Loaded load(const QString& path) {
         !top.value(QLatin1String("keys")).isArray())
         return result;
 
+    // Entries that cannot be read are left out, the rest are kept: the next
+    // write then loses only what was already lost.
+    bool anyBad = false;
     for (const QJsonValue& k : top.value(QLatin1String("keys")).toArray()) {
         const QJsonObject o = k.toObject();
         const auto root = rootFromName(o.value(QLatin1String("root")).toString());
         const QJsonValue path = o.value(QLatin1String("path"));
-        if (!root || !path.isString())
-            return result;
-        StoredKey key;
-        key.root = *root;
-        key.path = toStd(path.toString().toUtf8());
-        for (const QJsonValue& jv : o.value(QLatin1String("values")).toArray()) {
+        if (!root || !path.isString()) {
+            anyBad = true;
+            continue;
+        }
+        StoredKey& key = result.store[{*root, folded(toStd(path.toString().toUtf8()))}];
+        if (key.path.empty()) {
+            key.root = *root;
+            key.path = toStd(path.toString().toUtf8());
+        }
+        const QJsonValue values = o.value(QLatin1String("values"));
+        if (!values.isArray() && !values.isUndefined())
+            anyBad = true;
+        for (const QJsonValue& jv : values.toArray()) {
             auto v = decodeValue(jv);
-            if (!v)
-                return result;
+            if (!v) {
+                anyBad = true;
+                continue;
+            }
             key.values[folded(v->name)] = std::move(*v);
         }
-        result.store[{key.root, folded(key.path)}] = std::move(key);
     }
-    result.damaged = false;
+    result.damaged = anyBad;
     return result;
 }
 
@@ -176,10 +187,15 @@ bool save(const QString& path, const Store& store, bool replacingDamaged) {
         QFile::copy(path, keep);
     }
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write on a full disk is seen before the commit.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    file.write(QJsonDocument(top).toJson(QJsonDocument::Indented));
+    const QByteArray text = QJsonDocument(top).toJson(QJsonDocument::Indented);
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+        return false;
+    }
     return file.commit();
 }
 

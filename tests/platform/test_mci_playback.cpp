@@ -158,6 +158,9 @@ TEST(MciPlayback, PuttingAnImageIntoTheTrayInsertsADisc) {
     QFile::remove(f.dir.filePath("tray/one.cue"));
     QFile::remove(f.dir.filePath("tray/one.bin"));
     f.write(workedExample(), "tray/two.cue");
+    // The drive reports no disc for a moment, as one spinning a new disc up.
+    EXPECT_EQ(f.ask("status cd1 media present"), "false");
+    f.clock.advanceMs(1000);
     EXPECT_EQ(f.ask("status cd1 number of tracks"), "2");
     EXPECT_EQ(f.ask("status cd1 length track 1"), "04:13:25");
 }

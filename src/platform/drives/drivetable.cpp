@@ -314,6 +314,32 @@ private:
     std::uint64_t m_generation = 0;
 };
 
+// A cue sheet can name tracks past the end of its data file, or start times
+// out of order; libcdio passes them on, which gives negative lengths. The disc
+// keeps the tracks that start in order before the data runs out.
+bool keepReadableTracks(DiscToc& toc, const QString& path, QString* problem) {
+    std::size_t kept = 0;
+    while (kept < toc.trackOffsets.size() && toc.trackOffsets[kept] < toc.leadOut &&
+           (kept == 0 || toc.trackOffsets[kept] > toc.trackOffsets[kept - 1]))
+        ++kept;
+    if (kept == 0) {
+        if (problem)
+            *problem = QStringLiteral("%1 holds no sound for its first track").arg(path);
+        return false;
+    }
+    if (kept < toc.trackOffsets.size()) {
+        if (problem)
+            *problem = QStringLiteral("%1 lists %2 tracks; the data holds the first %3")
+                           .arg(path)
+                           .arg(toc.trackOffsets.size())
+                           .arg(kept);
+        toc.trackOffsets.resize(kept);
+        toc.dataTrack.resize(kept);
+        toc.lastTrack = toc.firstTrack + int(kept) - 1;
+    }
+    return true;
+}
+
 } // namespace
 
 std::shared_ptr<Disc> loadDisc(const QString& path, const MediumId& id, bool device,
@@ -361,6 +387,11 @@ std::shared_ptr<Disc> loadDisc(const QString& path, const MediumId& id, bool dev
         anyData = anyData || data;
     }
     toc.leadOut = cdio_get_track_lba(cdio, CDIO_CDROM_LEADOUT_TRACK);
+    if (!keepReadableTracks(toc, path, problem)) {
+        cdio_destroy(cdio);
+        return nullptr;
+    }
+    anyData = std::find(toc.dataTrack.begin(), toc.dataTrack.end(), true) != toc.dataTrack.end();
     if (anyData) {
         bool ok = false;
         disc->rootListing = isoRootFiles(cdio, &ok);

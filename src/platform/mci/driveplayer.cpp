@@ -56,6 +56,16 @@ DrivePlayer::~DrivePlayer() {
 std::shared_ptr<const Disc> DrivePlayer::refresh() {
     std::shared_ptr<const Disc> disc = m_drive.disc();
     std::lock_guard lock(m_mutex);
+    // An image replaced or cut in place changes the disc without the empty
+    // tray a real drive goes through. The drive reports no disc for a moment,
+    // as one spinning up a new disc does, so whoever polls it sees the old
+    // disc leave before the new one arrives.
+    if (disc && m_disc && disc != m_disc) {
+        m_settleUntil = m_clock.now() + kSettleTime;
+        disc.reset();
+    } else if (disc && m_clock.now() < m_settleUntil) {
+        disc.reset();
+    }
     if (disc != m_disc) {
         if (m_session)
             qCInfo(lcMci) << m_drive.root().c_str() << "disc removed while playing";

@@ -61,6 +61,8 @@ private:
     int m_resumeTo = 0;
     bool m_paranoia = false;
     std::shared_ptr<Session> m_session;
+    static constexpr Clock::duration kSettleTime = std::chrono::seconds(1);
+    Clock::duration m_settleUntil{};
 };
 
 } // namespace vornap::platform

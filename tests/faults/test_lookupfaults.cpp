@@ -1,0 +1,170 @@
+#include "cd/playerfixture.h"
+#include "faults/badserver.h"
+#include "faults/robustnessrow.h"
+#include "freedb/freedblookup.h"
+#include "platform/memoryregistry.h"
+
+#include <QRegularExpression>
+
+using namespace vornap;
+using namespace vornap::test;
+using namespace std::chrono_literals;
+
+namespace {
+
+// The player with the real lookup component over the real drive table.
+struct LookupFault : Player {
+    LookupFault() {
+        qunsetenv("http_proxy");
+        qunsetenv("HTTP_PROXY");
+        qunsetenv("all_proxy");
+        drive('E');
+        insert('E', audioDisc({4, 5, 6}));
+    }
+    // The component asks `server`; MusicBrainz is a port where nothing listens.
+    FreeDbLookup& useServer(const QString& server, int totalTimeoutMs = 3000) {
+        LookupSettings settings;
+        settings.connectTimeoutMs = 1000;
+        settings.totalTimeoutMs = totalTimeoutMs;
+        settings.musicBrainzUrl = QStringLiteral("http://127.0.0.1:1");
+        settings.musicBrainzIntervalMs = 0;
+        auto lookup =
+            std::make_unique<FreeDbLookup>(*tp.platform.discToc, registry, dir.path(), settings);
+        lookup->setServerName(server);
+        FreeDbLookup& component = *lookup;
+        f.reset();
+        f = std::make_unique<frmCD>(app, std::move(lookup));
+        return component;
+    }
+    // Looks the disc in E: up; returns the failure's reason, empty on success.
+    QString failureOf(FreeDbLookup& lookup) {
+        const QString id = lookup.GetDiscID(QStringLiteral("E:\\"));
+        EXPECT_FALSE(id.isEmpty());
+        try {
+            lookup.QueryDisc(id);
+        } catch (const LookupFailure& failure) {
+            return failure.reason();
+        }
+        return {};
+    }
+    // Start-up with lookup and play on start, as a user who wants titles has it.
+    void loadWithLookup(const QString& server) {
+        OptionsValues o;
+        o.drive = QStringLiteral("E:\\");
+        o.playOnStart = o.useCDDB = o.cddbOnStart = QStringLiteral("1");
+        o.server = server;
+        writeOptions(o);
+        load();
+    }
+    QStringList cacheFiles() const {
+        return QDir(dir.filePath("CDDB/misc")).entryList(QDir::Files);
+    }
+
+    platform::MemoryRegistry registry;
+};
+
+// A CDDB server's answers to query and read for whatever disc is asked for.
+QByteArray cddbAnswer(const QByteArray& head) {
+    static const QRegularExpression command(QStringLiteral("cmd=cddb\\+(\\w+)\\+(\\w+)\\+?(\\w*)"));
+    const auto m = command.match(QString::fromLatin1(head));
+    if (m.captured(1) == QLatin1String("query"))
+        return "200 misc " + m.captured(2).toLatin1() + " The Artist / The Album\r\n";
+    const QByteArray id = m.captured(3).toLatin1();
+    return "210 misc " + id + " CD database entry follows\r\n# xmcd\r\n#\r\nDISCID=" + id +
+           "\r\nDTITLE=The Artist / The Album\r\nDYEAR=2001\r\nDGENRE=Rock\r\n"
+           "TTITLE0=One\r\nTTITLE1=Two\r\nTTITLE2=Three\r\nEXTD=\r\nPLAYORDER=\r\n.\r\n";
+}
+
+} // namespace
+
+TEST_F(LookupFault, AnEndlessReplyIsCutAtTheSizeLimit) {
+    const RobustnessRow row("Lookup server sending an endless reply",
+                            "Reading stops at 4 MB, the lookup fails with \"the reply is too "
+                            "large\", nothing is cached");
+    BadHttpServer server(BadHttpServer::Kind::Endless, "200 misc 0a0b0c0d Endless / Reply\r\n");
+    FreeDbLookup& lookup = useServer(server.address());
+    EXPECT_EQ(failureOf(lookup), "the reply is too large");
+    EXPECT_TRUE(cacheFiles().isEmpty());
+    // The client hung up after the limit plus what the sockets held.
+    for (int i = 0; i < 100 && !server.clientHungUp(); ++i)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(server.clientHungUp());
+    EXPECT_GE(server.bytesSent(), 4 * 1024 * 1024);
+    EXPECT_LT(server.bytesSent(), 64 * 1024 * 1024);
+}
+
+TEST_F(LookupFault, AReplyThatTricklesEndsAtTheTimeOut) {
+    const RobustnessRow row("Lookup server trickling its reply a byte at a time",
+                            "The total time-out ends the lookup, which fails with the time-out "
+                            "text, nothing is cached");
+    BadHttpServer server(BadHttpServer::Kind::Trickle, "2", 100ms);
+    FreeDbLookup& lookup = useServer(server.address(), 1500);
+    const QString reason = failureOf(lookup);
+    EXPECT_TRUE(reason.contains("timed out", Qt::CaseInsensitive)) << reason.toStdString();
+    EXPECT_TRUE(cacheFiles().isEmpty());
+    for (int i = 0; i < 100 && !server.clientHungUp(); ++i)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_TRUE(server.clientHungUp()) << "the client gave up, not the server";
+}
+
+TEST_F(LookupFault, ThroughTheWindowAFailedLookupIsToldAndTheDiscStillPlays) {
+    const RobustnessRow row("Lookup failing while a disc loads (endless or trickling reply)",
+                            "A \"CDDB Error\" box names the server and the reason, the disc "
+                            "loads from its own table and plays");
+    BadHttpServer server(BadHttpServer::Kind::Trickle, "2", 100ms);
+    useServer(server.address(), 800);
+    loadWithLookup(server.address());
+    tick();
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].caption, "CDDB Error");
+    EXPECT_TRUE(tp.messageBox->boxes[0].text.contains(server.address()));
+    EXPECT_TRUE(app.v.bCDInDrive);
+    EXPECT_FALSE(app.v.bCDDBFound);
+    EXPECT_EQ(mode('E'), Mode::Playing);
+    second();
+    tick();
+    EXPECT_EQ(tp.messageBox->boxes.size(), 1u) << "one box for one disc";
+}
+
+TEST_F(LookupFault, ADiscTakenOutDuringTheLookupLeavesAConsistentState) {
+    const RobustnessRow row("Disc taken out of the drive while its lookup waits on a slow server",
+                            "The lookup's answer is shown, the next tick sees the drive empty "
+                            "(\"No CD\"), a disc put back loads and plays again");
+    int requests = 0;
+    BadHttpServer server([&](const QByteArray& head) {
+        if (++requests == 1) {
+            eject('E');
+            std::this_thread::sleep_for(300ms);
+        }
+        return cddbAnswer(head);
+    });
+    useServer(server.address());
+    loadWithLookup(server.address());
+    tick();
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_TRUE(app.v.bCDDBFound);
+    EXPECT_EQ(f->lblArtist->text(), "The Artist");
+
+    tick();
+    EXPECT_FALSE(app.v.bCDInDrive);
+    EXPECT_EQ(f->lblTime->text(), "No CD");
+    EXPECT_EQ(f->cboCurrentTrack->count(), 0);
+    EXPECT_FALSE(f->tmrTime->isActive());
+    EXPECT_EQ(mode('E'), Mode::NotReady);
+    seconds(3);
+    tick();
+    EXPECT_EQ(f->lblTime->text(), "No CD");
+
+    // The same disc again: its entry now comes from the cache.
+    insert('E', audioDisc({4, 5, 6}));
+    tick();
+    EXPECT_TRUE(app.v.bCDInDrive);
+    EXPECT_TRUE(app.v.bCDDBFound);
+    EXPECT_EQ(requests, 2) << "query and read once, then the cache";
+    EXPECT_EQ(f->lblTotTracks->text(), "3");
+    EXPECT_EQ(mode('E'), Mode::Playing);
+    seconds(2);
+    tick();
+    EXPECT_EQ(f->lblTime->text(), "0:02");
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
