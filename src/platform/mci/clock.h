@@ -52,13 +52,23 @@ public:
     void advanceMs(long long ms) { advance(std::chrono::milliseconds(ms)); }
     bool sleepUntil(duration when, std::stop_token stop) override {
         std::unique_lock lock(m_mutex);
-        return m_cv.wait(lock, stop, [&] { return m_now >= when; });
+        ++m_sleepers;
+        const bool reached = m_cv.wait(lock, stop, [&] { return m_now >= when; });
+        --m_sleepers;
+        return reached;
+    }
+    // Threads waiting for this clock: lets a test move it only once a paced
+    // output has really started waiting on it.
+    int sleepers() const {
+        std::lock_guard lock(m_mutex);
+        return m_sleepers;
     }
 
 private:
     mutable std::mutex m_mutex;
     std::condition_variable_any m_cv;
     duration m_now{0};
+    int m_sleepers = 0;
 };
 
 } // namespace vornap::platform
