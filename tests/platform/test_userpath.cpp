@@ -96,7 +96,7 @@ TEST_F(InstalledCopy, RunsFromThePerUserDataHome) {
 
     in.dataHome = root.filePath("data");
     EXPECT_EQ(resolveAppPath(in).path, root.filePath("data/vornap"));
-    // The base directory specification: a relative XDG path is ignored.
+    // XDG base directory rules: a relative XDG path is ignored.
     in.dataHome = "relative/data";
     EXPECT_EQ(resolveAppPath(in).path, home() + "/.local/share/vornap");
 
