@@ -50,3 +50,33 @@ e2e_artifacts() {
     mkdir -p "$dir"
     echo "$dir"
 }
+
+# Starts a private PulseAudio (in $XDG_RUNTIME_DIR, logging to $1) whose
+# default sink is a null sink named ci_sink that never suspends.
+e2e_start_pulse() {
+    pulseaudio -D --exit-idle-time=-1 --log-target=file:"$1" 2>/dev/null
+    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
+    pactl info >/dev/null
+    pactl load-module module-null-sink sink_name=ci_sink rate=44100 channels=2 norewinds=1 >/dev/null
+    pactl set-default-sink ci_sink
+    pactl unload-module module-suspend-on-idle 2>/dev/null || true
+}
+
+# Writes disc.cue/disc.bin into folder $1: three tracks of $2 seconds at
+# 440, 660 and 880 Hz.
+e2e_tone_disc() {
+    python3 - "$1" "$2" <<'PY'
+import math, struct, sys
+rate, data, cue = 44100, bytearray(), ['FILE "disc.bin" BINARY']
+for i, hz in enumerate([440, 660, 880]):
+    f = len(data) // 2352
+    cue += [f'  TRACK {i + 1:02d} AUDIO', f'    INDEX 01 {f // 4500:02d}:{f // 75 % 60:02d}:{f % 75:02d}']
+    step = 2 * math.pi * hz / rate
+    for s in range(int(sys.argv[2]) * rate):
+        v = int(12000 * math.sin(step * s))
+        data += struct.pack('<hh', v, v)
+    data += bytes(-len(data) % 2352)
+open(sys.argv[1] + '/disc.bin', 'wb').write(data)
+open(sys.argv[1] + '/disc.cue', 'w').write('\n'.join(cue) + '\n')
+PY
+}

@@ -3,6 +3,7 @@
 # the sink's monitor and checks that each track's tone comes back in order.
 # Usage: mci_pulse.sh <vornap-mci> <vornap-discgen>
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 MCI=$1
 DISCGEN=$2
 for tool in pulseaudio pactl parecord python3; do
@@ -20,12 +21,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-pulseaudio -D --exit-idle-time=-1 --log-target=file:"$WORK/pulse.log" 2>/dev/null
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null
-pactl load-module module-null-sink sink_name=ci_sink rate=44100 channels=2 norewinds=1 >/dev/null
-pactl set-default-sink ci_sink
-pactl unload-module module-suspend-on-idle 2>/dev/null || true
+e2e_start_pulse "$WORK/pulse.log"
 
 mkdir "$WORK/home"
 "$DISCGEN" "$WORK/home/tones.cue" audio:3s:sine=440 audio:3s:sine=660:pregap=0.5s audio:3s:sine=880 >/dev/null

@@ -8,6 +8,7 @@
 # artifact directory.
 # Usage: player_mouse.sh <vornap> [<artifact-dir>]
 set -euo pipefail
+source "$(dirname "$0")/lib.sh"
 VORNAP=$1
 ARTIFACTS=${2:-${VORNAP_ARTIFACTS:-$(dirname "$VORNAP")/../artifacts}/player}
 PROGRAM_DIR=$(cd "$(dirname "$VORNAP")" && pwd)
@@ -29,12 +30,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-pulseaudio -D --exit-idle-time=-1 --log-target=file:"$WORK/pulse.log" 2>/dev/null
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl info >/dev/null
-pactl load-module module-null-sink sink_name=ci_sink rate=44100 channels=2 norewinds=1 >/dev/null
-pactl set-default-sink ci_sink
-pactl unload-module module-suspend-on-idle 2>/dev/null || true
+e2e_start_pulse "$WORK/pulse.log"
 
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
 XVFB_PID=$!
@@ -43,20 +39,7 @@ export DISPLAY=:$(cat "$WORK/display")
 
 # Three tracks of six seconds: 440, 660 and 880 Hz.
 mkdir -p "$WORK/home/tray" "$WORK/out"
-python3 - "$WORK/home/tray" <<'PY'
-import math, struct, sys
-rate, data, cue = 44100, bytearray(), ['FILE "disc.bin" BINARY']
-for i, hz in enumerate([440, 660, 880]):
-    f = len(data) // 2352
-    cue += [f'  TRACK {i + 1:02d} AUDIO', f'    INDEX 01 {f // 4500:02d}:{f // 75 % 60:02d}:{f % 75:02d}']
-    step = 2 * math.pi * hz / rate
-    for s in range(6 * rate):
-        v = int(12000 * math.sin(step * s))
-        data += struct.pack('<hh', v, v)
-    data += bytes(-len(data) % 2352)
-open(sys.argv[1] + '/disc.bin', 'wb').write(data)
-open(sys.argv[1] + '/disc.cue', 'w').write('\n'.join(cue) + '\n')
-PY
+e2e_tone_disc "$WORK/home/tray" 6
 printf 'E:\\=tray\n' >"$WORK/home/VornapDrives.dat"
 # The skins that ship with the program, where the build put them.
 [ -d "$PROGRAM_DIR/Skins" ] && cp -r "$PROGRAM_DIR/Skins" "$WORK/home/"
