@@ -2,6 +2,8 @@
 # Source it; call e2e_cleanup on exit.
 
 E2E_PIDS=()
+# A script stopped by set -e says where, so a failure in CI can be read.
+trap 'echo "${BASH_SOURCE[0]}:$LINENO: \"$BASH_COMMAND\" failed with $?" >&2' ERR
 
 e2e_cleanup() {
     for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done

@@ -44,8 +44,10 @@ E2E_PIDS+=($player)
 # "Vornap" window embedded in the tray panel.
 main_window() {
     for w in $(xdotool search --name '^Vornap$' 2>/dev/null); do
-        [[ "$(xwininfo -id "$w" 2>/dev/null)" == *"Width: 420"* ]] && { echo "$w"; return; }
+        [[ "$(xwininfo -id "$w" 2>/dev/null)" == *"Width: 420"* ]] && { echo "$w"; return 0; }
     done
+    # Other windows of that name (the icon) may come first; not found yet.
+    return 0
 }
 icon_window() {
     xwininfo -root -tree | awk '/\("panel" "trayer"\)/{p=1} p && /"Vornap"/{print $1; exit}' || true
