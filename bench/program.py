@@ -193,10 +193,13 @@ if not playing:
     log("the player did not start playing")
     report("prog_play_pct", "nan")
 else:
-    prog, paplay = cpu_share([p, pa], PLAY_SECS)
-    report("prog_play_pct", "%.3f" % prog)
-    report("paplay_prog_pct", "%.3f" % paplay)
-    report("prog_ratio", "%.2f" % (prog / paplay))
+    # Medians of three windows, as for the device layer.
+    shares = [cpu_share([p, pa], PLAY_SECS / 3) for _ in range(3)]
+    ratios = [prog / paplay for prog, paplay in shares]
+    report("prog_play_pct", "%.3f" % statistics.median(s[0] for s in shares))
+    report("paplay_prog_pct", "%.3f" % statistics.median(s[1] for s in shares))
+    report("prog_ratio", "%.2f" % statistics.median(ratios))
+    log("program / paplay per window:", " ".join("%.2f" % r for r in ratios))
 report("peak_rss_mb", "%.1f" % p.peak_rss_mb())
 pa.proc.kill()
 pa.proc.wait()

@@ -1,8 +1,6 @@
 #include "freedb/httpget.h"
 
-#include <curl/curl.h>
-#include <memory>
-#include <mutex>
+#include "platform/curlapi.h"
 
 namespace vornap {
 
@@ -20,54 +18,40 @@ size_t collect(char* data, size_t size, size_t count, void* target) {
     return n;
 }
 
-void initCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 } // namespace
 
 HttpReply httpGet(const QString& url, const HttpOptions& options) {
-    initCurlOnce();
     HttpReply reply;
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    platform::CurlTransfer curl(url.toUtf8(), 5, long(options.connectTimeoutMs),
+                                long(options.totalTimeoutMs));
     if (!curl) {
-        reply.error = QStringLiteral("the network library could not start");
+        reply.error = curl.error();
         return reply;
     }
-    const QByteArray urlBytes = url.toUtf8();
     const QByteArray agent = options.userAgent.toUtf8();
     const QByteArray proxy = options.proxy.address.toUtf8();
     char errorText[CURL_ERROR_SIZE] = {};
-    CURL* c = curl.get();
-    curl_easy_setopt(c, CURLOPT_URL, urlBytes.constData());
-    curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(options.connectTimeoutMs));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(options.totalTimeoutMs));
-    curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");
-    curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorText);
-    curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collect);
-    curl_easy_setopt(c, CURLOPT_WRITEDATA, &reply.body);
+    curl.set(CURLOPT_ACCEPT_ENCODING, "");
+    curl.set(CURLOPT_ERRORBUFFER, errorText);
+    curl.set(CURLOPT_WRITEFUNCTION, &collect);
+    curl.set(CURLOPT_WRITEDATA, &reply.body);
     if (!agent.isEmpty())
-        curl_easy_setopt(c, CURLOPT_USERAGENT, agent.constData());
+        curl.set(CURLOPT_USERAGENT, agent.constData());
     if (!proxy.isEmpty()) {
-        curl_easy_setopt(c, CURLOPT_PROXY, proxy.constData());
+        curl.set(CURLOPT_PROXY, proxy.constData());
         if (options.proxy.port > 0)
-            curl_easy_setopt(c, CURLOPT_PROXYPORT, long(options.proxy.port));
+            curl.set(CURLOPT_PROXYPORT, long(options.proxy.port));
     }
 
-    const CURLcode result = curl_easy_perform(c);
+    const CURLcode result = curl.perform();
     if (result != CURLE_OK) {
-        reply.error = QString::fromUtf8(errorText[0] ? errorText : curl_easy_strerror(result));
+        reply.error = QString::fromUtf8(errorText[0] ? errorText : curl.describe(result));
         if (result == CURLE_WRITE_ERROR)
             reply.error = QStringLiteral("the reply is too large");
         reply.body.clear();
         return reply;
     }
-    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &reply.status);
+    reply.status = curl.responseCode();
     reply.transferred = true;
     return reply;
 }

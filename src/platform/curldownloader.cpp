@@ -1,9 +1,8 @@
 #include "platform/curldownloader.h"
 
+#include "platform/curlapi.h"
+
 #include <QSaveFile>
-#include <curl/curl.h>
-#include <memory>
-#include <mutex>
 
 namespace vornap::platform {
 
@@ -28,22 +27,17 @@ std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* use
     return bytes;
 }
 
-void initCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 } // namespace
 
 CurlDownloader::CurlDownloader() : CurlDownloader(Limits{}) {
 }
 
 CurlDownloader::CurlDownloader(Limits limits) : m_limits(limits) {
-    initCurlOnce();
 }
 
 bool CurlDownloader::downloadToFile(const QString& url, const QString& localPath) {
-    std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> curl(curl_easy_init(), &curl_easy_cleanup);
+    CurlTransfer curl(url.toUtf8(), m_limits.maxRedirects, long(m_limits.connectTimeout.count()),
+                      long(m_limits.totalTimeout.count()));
     if (!curl)
         return false;
 
@@ -53,23 +47,13 @@ bool CurlDownloader::downloadToFile(const QString& url, const QString& localPath
         return false;
     Sink sink{&file, m_limits.maxBytes};
 
-    const QByteArray address = url.toUtf8();
-    CURL* h = curl.get();
-    curl_easy_setopt(h, CURLOPT_URL, address.constData());
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, m_limits.maxRedirects);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, long(m_limits.connectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, long(m_limits.totalTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(m_limits.maxBytes));
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_FAILONERROR, 1L);
-    curl_easy_setopt(h, CURLOPT_USERAGENT, "Vornap");
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &writeBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl.set(CURLOPT_MAXFILESIZE_LARGE, curl_off_t(m_limits.maxBytes));
+    curl.set(CURLOPT_FAILONERROR, 1L);
+    curl.set(CURLOPT_USERAGENT, "Vornap");
+    curl.set(CURLOPT_WRITEFUNCTION, &writeBody);
+    curl.set(CURLOPT_WRITEDATA, &sink);
 
-    if (curl_easy_perform(h) != CURLE_OK) {
+    if (curl.perform() != CURLE_OK) {
         file.cancelWriting();
         return false;
     }

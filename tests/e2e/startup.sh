@@ -25,6 +25,8 @@ set -e
 sleep 0.5
 [ "$(e2e_count_windows '^Vornap$')" -eq 1 ] || { echo "a second window appeared"; exit 1; }
 kill -0 "$first" || { echo "the first instance died"; exit 1; }
+# The network library is opened at the first transfer, not at start-up.
+if grep -q libcurl "/proc/$first/maps"; then echo "libcurl was loaded at start-up"; exit 1; fi
 
 import -window "$wid" "$(e2e_artifacts)/startup-main-window.png"
 
