@@ -55,28 +55,19 @@ struct SkinnedDialogs : ::testing::Test, AppFixture {
 
 } // namespace
 
-TEST_F(SkinnedDialogs, AboutBoxWearsTheSkin) {
-    frmAbout box(app);
-    box.Form_Load();
-    expectTiledAndKeep(box, "about-base");
-}
-
-TEST_F(SkinnedDialogs, EmailDialogWearsTheSkin) {
-    frmEmail dialog(app);
-    dialog.Form_Load();
-    EXPECT_EQ(dialog.txtEmail->text(), "me@example.org");
-    expectTiledAndKeep(dialog, "email-base");
-}
-
-TEST_F(SkinnedDialogs, ProxyDialogWearsTheSkin) {
-    frmSetProxy dialog(app);
-    dialog.Form_Load();
-    expectTiledAndKeep(dialog, "proxy-base");
-}
-
-TEST_F(SkinnedDialogs, PreferencesDialogWearsTheSkin) {
-    frmPref dialog(app);
-    dialog.Form_Load();
-    EXPECT_TRUE(dialog.chkUseCDDB->isChecked());
-    expectTiledAndKeep(dialog, "preferences-base");
+TEST_F(SkinnedDialogs, EachDialogWearsTheSkin) {
+    frmAbout about(app);
+    frmEmail email(app);
+    frmSetProxy proxy(app);
+    frmPref pref(app);
+    about.Form_Load();
+    email.Form_Load();
+    proxy.Form_Load();
+    pref.Form_Load();
+    EXPECT_EQ(email.txtEmail->text(), "me@example.org");
+    EXPECT_TRUE(pref.chkUseCDDB->isChecked());
+    expectTiledAndKeep(about, "about-base");
+    expectTiledAndKeep(email, "email-base");
+    expectTiledAndKeep(proxy, "proxy-base");
+    expectTiledAndKeep(pref, "preferences-base");
 }

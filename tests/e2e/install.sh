@@ -11,31 +11,13 @@
 set -euo pipefail
 VORNAP=$1
 BUILD=${VORNAP_BUILD_DIR:-$(cd "$(dirname "$VORNAP")/.." && pwd)}
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
-for tool in Xvfb xdotool pulseaudio pactl parecord python3 desktop-file-validate appstreamcli \
-    cpack dpkg-deb identify; do
-    command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
-done
+source "$(dirname "$0")/lib.sh"
+trap e2e_cleanup EXIT
+e2e_need Xvfb xdotool pulseaudio pactl parecord python3 desktop-file-validate appstreamcli \
+    cpack dpkg-deb identify
 ARTIFACTS=$(e2e_artifacts)
-
-WORK=$(mktemp -d /tmp/vornap-e2e-install.XXXXXX)
-E2E_TMP=$WORK
-export XDG_RUNTIME_DIR=$WORK/xdg
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-PLAYER_PID=""
-REC_PID=""
-cleanup() {
-    for pid in $REC_PID $PLAYER_PID; do kill "$pid" 2>/dev/null || true; done
-    HOME=$WORK/pulsehome pulseaudio --kill 2>/dev/null || true
-    chmod -R u+w "$WORK" 2>/dev/null || true
-    e2e_cleanup
-}
-trap cleanup EXIT
-fail() {
-    echo "FAIL: $*"
-    exit 1
-}
+WORK=$E2E_TMP
+fail() { e2e_fail "$@"; }
 
 PREFIX=$WORK/prefix
 cmake --install "$BUILD" --prefix "$PREFIX" >"$WORK/install.log"
@@ -64,11 +46,7 @@ snapshot() {
 
 # An audio server for everyone below, with its own home.
 mkdir -p "$WORK/pulsehome"
-HOME=$WORK/pulsehome pulseaudio -D --exit-idle-time=-1 --log-target=file:"$WORK/pulse.log" 2>/dev/null
-for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-pactl load-module module-null-sink sink_name=ci_sink rate=44100 channels=2 norewinds=1 >/dev/null
-pactl set-default-sink ci_sink
-pactl unload-module module-suspend-on-idle 2>/dev/null || true
+HOME=$WORK/pulsehome e2e_start_pulse "$WORK/pulse.log"
 e2e_start_xvfb
 
 # Starts <program> as a user with a fresh home <home> and none of the
@@ -89,30 +67,19 @@ first_start() {
         -u XDG_CACHE_HOME "${unset_runtime[@]}" HOME="$home" QT_LOGGING_RULES="vornap.mci.debug=true" \
         "$program" >"$WORK/$name.log" 2>&1 &
     PLAYER_PID=$!
+    E2E_PIDS+=($PLAYER_PID)
     local wid
     wid=$(e2e_wait_window '^Vornap$' 30) || { cat "$WORK/$name.log"; fail "$name: no window"; }
-    parecord --device=ci_sink.monitor --latency-msec=20 --file-format=wav \
-        --format=s16le --rate=44100 --channels=2 "$WORK/$name.wav" &
-    REC_PID=$!
+    e2e_record "$WORK/$name.wav"
     sleep 4
     import -window "$wid" "$ARTIFACTS/install-$name.png" 2>/dev/null || true
-    kill "$REC_PID"
-    wait "$REC_PID" 2>/dev/null || true
-    REC_PID=""
+    e2e_stop_record
     kill -0 "$PLAYER_PID" || { cat "$WORK/$name.log"; fail "$name: the player ended"; }
     kill "$PLAYER_PID"
     wait "$PLAYER_PID" 2>/dev/null || true
-    PLAYER_PID=""
 
     grep -Eq '(^|: )play [^ ]+.* -> 0 ' "$WORK/$name.log" || { cat "$WORK/$name.log"; fail "$name: no play command succeeded"; }
-    [ "$as" = nobody ] || python3 - "$WORK/$name.wav" <<'PY' || fail "$name: the demo disc was not heard"
-import struct, sys, wave
-w = wave.open(sys.argv[1])
-samples = struct.unpack('<%dh' % (2 * w.getnframes()), w.readframes(w.getnframes()))
-loud = sum(1 for x in samples if abs(x) > 1000)
-print('demo disc samples above -30 dB:', loud)
-sys.exit(0 if loud > w.getframerate() else 1)
-PY
+    [ "$as" = nobody ] || e2e_loud "$WORK/$name.wav" || fail "$name: the demo disc was not heard"
     local user=$home/.local/share/vornap
     grep -q '"//CD-ROM Drive to Use","D:\\"' "$user/VornapOptions.dat" ||
         fail "$name: no options with the demo drive under $user"

@@ -5,75 +5,41 @@
 # mainwindow-<skin>-pressed.png (Play held down). Fails when the window does
 # not show the skin's tiled background or the pressed button.
 set -euo pipefail
-
+source "$(dirname "$0")/lib.sh"
+trap e2e_cleanup EXIT
 build=$(cd "${1:-build}" && pwd)
 bin=$build/bin
 out=$build/artifacts
 mkdir -p "$out"
-
-for tool in Xvfb xdotool import convert; do
-    command -v "$tool" >/dev/null || { echo "missing $tool" >&2; exit 77; }
-done
+e2e_need Xvfb xdotool import convert
 
 # The colour of one pixel as #RRGGBB.
 pixel() {
     convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- | grep -o '#[0-9A-Fa-f]\{6\}' | head -1
 }
 size() { identify -format '%w %h\n' "$1"; }
-# Whether two pictures differ inside a rectangle (w h x y).
-region_differs() {
-    local a b
-    a=$(convert "$1" -crop "$3x$4+$5+$6" -depth 8 rgb:- | md5sum)
-    b=$(convert "$2" -crop "$3x$4+$5+$6" -depth 8 rgb:- | md5sum)
-    [ "$a" != "$b" ]
-}
+# Checksum of a rectangle (w h x y) of a picture.
+region() { convert "$1" -crop "$2x$3+$4+$5" -depth 8 rgb:- | md5sum; }
 
-xvfb_pid=
-app_pid=
-home=
-cleanup() {
-    if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; wait "$app_pid" 2>/dev/null || true; fi
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-    if [ -n "$home" ]; then rm -rf "$home"; fi
-    app_pid= xvfb_pid= home=
-}
-trap cleanup EXIT
-
-options_line() {
-    local skin_dir=$1
-    printf '"//CD-ROM Drives in Computer","","//CD-ROM Drive to Use","","//Play On Startup","0",'
-    printf '"//Skin Directory","%s","//Use CDDB","0","//Activate CDDB on Startup","0",' "$skin_dir"
-    printf '"//CDDB Server","","//Email Address for CDDB","","//Timer Setting (0=Bwd 1=Fwd)","1",'
-    printf '"//System Tray Only","0","//IconNum","102"\r\n'
-}
-
+e2e_start_xvfb 640x400
 status=0
 for skin_path in "$bin"/Skins/*/; do
     skin=$(basename "$skin_path")
-    home=$(mktemp -d)
+    home=$E2E_TMP/$skin
+    mkdir -p "$home"
     # The program's data files (skins, help, demo disc, lookup cache), not its programs.
     for entry in "$bin"/*; do
-        if [ -d "$entry" ]; then
-            cp -r "$entry" "$home/"
-        elif [ ! -x "$entry" ]; then
-            cp "$entry" "$home/"
-        fi
+        if [ -d "$entry" ]; then cp -r "$entry" "$home/"; elif [ ! -x "$entry" ]; then cp "$entry" "$home/"; fi
     done
-    options_line "$home/Skins/$skin/" >"$home/VornapOptions.dat"
-
-    exec {fd}<> <(:)
-    Xvfb -displayfd "$fd" -screen 0 640x400x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    read -r -t 10 display <&"$fd" || { echo "Xvfb did not start" >&2; exit 1; }
-    exec {fd}>&-
-    export DISPLAY=:$display
+    e2e_options "$home" "$home/Skins/$skin/"
 
     VORNAP_HOME=$home "$bin/vornap" >"$out/vornap-$skin.log" 2>&1 &
-    app_pid=$!
-    if ! wid=$(timeout 15 xdotool search --sync --onlyvisible --name '^Vornap$' | head -1); then
+    app=$!
+    E2E_PIDS+=($app)
+    if ! wid=$(e2e_wait_window '^Vornap$' 15); then
         echo "$skin: the main window did not appear" >&2
         status=1
-        cleanup
+        kill "$app" || true
         continue
     fi
     # Let the first paints and the disc watcher's first ticks settle.
@@ -85,8 +51,8 @@ for skin_path in "$bin"/Skins/*/; do
     # The bottom corners show the background tile, placed from the window's origin.
     read -r width height < <(size "$shot")
     read -r tw th < <(size "$skin_path/Background.bmp")
+    y=$((height - 2))
     for x in 1 $((width - 2)); do
-        y=$((height - 2))
         want=$(pixel "$skin_path/Background.bmp" $((x % tw)) $((y % th)))
         got=$(pixel "$shot" "$x" "$y")
         if [ "${want,,}" != "${got,,}" ]; then
@@ -101,11 +67,13 @@ for skin_path in "$bin"/Skins/*/; do
     sleep 0.5
     import -window "$wid" "$out/mainwindow-$skin-pressed.png"
     xdotool mouseup 1
-    if ! region_differs "$shot" "$out/mainwindow-$skin-pressed.png" 60 40 102 $((height - 56)); then
+    if [ "$(region "$shot" 60 40 102 $((height - 56)))" = \
+        "$(region "$out/mainwindow-$skin-pressed.png" 60 40 102 $((height - 56)))" ]; then
         echo "$skin: pressing Play changed nothing on screen" >&2
         status=1
     fi
     echo "$skin: $out/mainwindow-$skin.png"
-    cleanup
+    kill "$app"
+    wait "$app" 2>/dev/null || true
 done
 exit $status

@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
 # Tray mode under a real window manager and tray host: the window has no
-# taskbar button, the icon sits in the tray, a right click opens the menu
-# with Show in bold, minimising hides the window, a double click brings it
-# back, and Exit ends the program and takes the icon away.
+# taskbar button, the icon sits in the tray, a right click opens the menu,
+# minimising hides the window, a double click brings it back, and Exit ends
+# the program and takes the icon away.
 set -euo pipefail
 vornap=$1
-here=$(cd "$(dirname "$0")" && pwd)
-source "$here/lib.sh"
+source "$(dirname "$0")/lib.sh"
 trap e2e_cleanup EXIT
-for tool in openbox trayer xprop; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing"; exit 77; }
-done
+e2e_need openbox trayer xprop
 e2e_start_xvfb
 out=$(e2e_artifacts)
 
@@ -29,30 +26,33 @@ for attempt in 1 2; do
     for _ in $(seq 100); do tray_up && break; sleep 0.1; done
     tray_up && break
 done
-tray_up || { echo "the tray host did not start"; exit 1; }
+tray_up || e2e_fail "the tray host did not start"
 
-home=$(e2e_tmp)/home
-mkdir -p "$home"
-cp -r "$(dirname "$vornap")/Skins" "$home/"
-printf '"//CD-ROM Drives in Computer","","//CD-ROM Drive to Use","","//Play On Startup","0","//Skin Directory","","//Use CDDB","0","//Activate CDDB on Startup","0","//CDDB Server","","//Email Address for CDDB","","//Timer Setting (0=Bwd 1=Fwd)","1","//System Tray Only","1","//IconNum","103"\r\n' \
-    >"$home/VornapOptions.dat"
+home=$E2E_TMP/home
+e2e_home "$home" "$(dirname "$vornap")"
+e2e_options "$home" "" 1 103
 VORNAP_HOME=$home "$vornap" >"$home/vornap.log" 2>&1 &
 player=$!
 E2E_PIDS+=($player)
 
 # The main window is the one of the window's size; the icon is the small
-# "Vornap" window embedded in the tray panel.
+# "Vornap" window embedded in the tray panel. Both print nothing until found.
 main_window() {
     for w in $(xdotool search --name '^Vornap$' 2>/dev/null); do
         [[ "$(xwininfo -id "$w" 2>/dev/null)" == *"Width: 420"* ]] && { echo "$w"; return 0; }
     done
-    # Other windows of that name (the icon) may come first; not found yet.
     return 0
 }
 icon_window() {
     xwininfo -root -tree | awk '/\("panel" "trayer"\)/{p=1} p && /"Vornap"/{print $1; exit}' || true
 }
 map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
+# Waits up to $2 tenths of a second for window $1 to reach map state $3.
+wait_map() {
+    for _ in $(seq "$2"); do [ "$(map_state "$1")" = "$3" ] && return 0; sleep 0.1; done
+    [ "$(map_state "$1")" = "$3" ]
+}
+skips_taskbar() { [[ "$(xprop -id "$wid" _NET_WM_STATE)" == *_NET_WM_STATE_SKIP_TASKBAR* ]]; }
 
 wid=""
 for _ in $(seq 300); do
@@ -60,17 +60,15 @@ for _ in $(seq 300); do
     [ -n "$wid" ] && [ "$(map_state "$wid")" = IsViewable ] && break
     sleep 0.1
 done
-[ -n "$wid" ] || { echo "no main window"; exit 1; }
+[ -n "$wid" ] || e2e_fail "no main window"
 icon=""
 for _ in $(seq 200); do
     icon=$(icon_window)
     [ -n "$icon" ] && break
     sleep 0.1
 done
-[ -n "$icon" ] || { echo "no tray icon"; xwininfo -root -tree | grep -iE "vornap|panel"; cat "$home/vornap.log"; exit 1; }
-
-[[ "$(xprop -id "$wid" _NET_WM_STATE)" == *_NET_WM_STATE_SKIP_TASKBAR* ]] ||
-    { echo "the window has a taskbar button"; exit 1; }
+[ -n "$icon" ] || { xwininfo -root -tree | grep -iE "vornap|panel"; cat "$home/vornap.log"; e2e_fail "no tray icon"; }
+skips_taskbar || e2e_fail "the window has a taskbar button"
 sleep 0.5
 import -window root "$out/tray-window.png"
 
@@ -87,19 +85,16 @@ for i in $(seq 100); do
     [ "$(map_state "$wid")" = IsUnMapped ] && break
     sleep 0.1
 done
-[ "$(map_state "$wid")" = IsUnMapped ] || { echo "minimising did not hide the window"; exit 1; }
+wait_map "$wid" 1 IsUnMapped || e2e_fail "minimising did not hide the window"
 xdotool mousemove --window "$icon" 10 10 click --repeat 2 --delay 80 1
-for _ in $(seq 100); do [ "$(map_state "$wid")" = IsViewable ] && break; sleep 0.1; done
-[ "$(map_state "$wid")" = IsViewable ] || { echo "a double click did not bring the window back"; exit 1; }
-[[ "$(xprop -id "$wid" _NET_WM_STATE)" == *_NET_WM_STATE_SKIP_TASKBAR* ]] ||
-    { echo "the restored window has a taskbar button"; exit 1; }
+wait_map "$wid" 100 IsViewable || e2e_fail "a double click did not bring the window back"
+skips_taskbar || e2e_fail "the restored window has a taskbar button"
 
 # Exit is the last item of the menu.
 xdotool mousemove --window "$icon" 10 10 click 3
 sleep 0.8
 xdotool key Up Return
-for _ in $(seq 50); do kill -0 "$player" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$player" 2>/dev/null; then echo "Exit did not end the program"; exit 1; fi
+e2e_wait_end 50 "$player" || e2e_fail "Exit did not end the program"
 sleep 0.3
-[ -z "$(icon_window)" ] || { echo "the icon stayed in the tray"; exit 1; }
+[ -z "$(icon_window)" ] || e2e_fail "the icon stayed in the tray"
 echo "tray: ok"

@@ -1,6 +1,7 @@
 #include "app/vberror.h"
 #include "options/fieldreader.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace vornap;
@@ -13,40 +14,29 @@ QStringList readAll(const char* text, int count) {
         out << r.input();
     return out;
 }
+int errorOf(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
 } // namespace
 
-TEST(FieldReader, QuotedFieldsOnOneLineOrOnePerLineReadAlike) {
+TEST(FieldReader, ReadsQuotedAndUnquotedFieldsOnOneLineOrOnePerLine) {
     const QStringList expected{"//A", "D:\\E:\\", "//B", ""};
     EXPECT_EQ(readAll("\"//A\",\"D:\\E:\\\",\"//B\",\"\"\r\n", 4), expected);
     EXPECT_EQ(readAll("\"//A\"\r\n\"D:\\E:\\\"\n\"//B\"\r\"\"\r\n", 4), expected);
-}
-
-TEST(FieldReader, UnquotedFieldsEndAtACommaOrLineEndAndLoseOuterBlanks) {
+    // Unquoted fields end at a comma or line end and lose their outer blanks.
     EXPECT_EQ(readAll("  12 , abc def  \r\n 7", 3), (QStringList{"12", "abc def", "7"}));
-}
-
-TEST(FieldReader, ACommaInsideQuotesBelongsToTheValue) {
     EXPECT_EQ(readAll("\"a,b\",\"c\"", 2), (QStringList{"a,b", "c"}));
 }
 
-TEST(FieldReader, ReadingPastTheLastFieldFails) {
+TEST(FieldReader, ReadingPastTheLastFieldOrAMissingFileFails) {
     FieldReader r{QByteArray("\"only\"\r\n")};
     EXPECT_EQ(r.input(), "only");
     EXPECT_TRUE(r.atEnd());
-    try {
-        r.input();
-        FAIL();
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 62);
-        EXPECT_EQ(e.description(), "Input past end of file");
-    }
-}
-
-TEST(FieldReader, AMissingFileIsFileNotFound) {
-    try {
-        readFields("/nonexistent-dir-for-vornap/x.dat", 1);
-        FAIL();
-    } catch (const RuntimeError& e) {
-        EXPECT_EQ(e.number(), 76);
-    }
+    EXPECT_EQ(errorOf([&] { r.input(); }), 62);
+    EXPECT_EQ(errorOf([] { readFields("/nonexistent-dir-for-vornap/x.dat", 1); }), 76);
 }

@@ -66,14 +66,17 @@ struct Chooser : ::testing::Test, AppFixture {
     }
     QImage mainBackground() { return imageOf(form().imgBackground->picture()); }
 
-    void expectRefusedWith(const QString& text, const QString& caption) {
-        ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
-        EXPECT_EQ(tp.messageBox->boxes[0].text, text);
-        EXPECT_EQ(tp.messageBox->boxes[0].caption, caption);
-        EXPECT_TRUE(chooser->isVisible());
+    void expectUnchanged() {
         EXPECT_EQ(app.v.sSkinDir, base);
         EXPECT_EQ(readFile(path("VornapOptions.dat")), optionsBefore);
         EXPECT_EQ(mainBackground(), imageFile(base + "Background.bmp"));
+    }
+    void expectRefused() {
+        ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+        EXPECT_EQ(tp.messageBox->boxes[0].text, kNoSkin);
+        EXPECT_EQ(tp.messageBox->boxes[0].caption, "No Skin!");
+        EXPECT_TRUE(chooser->isVisible());
+        expectUnchanged();
     }
     void applyAfterOpening(const QString& skinDir) {
         open();
@@ -92,9 +95,8 @@ struct Chooser : ::testing::Test, AppFixture {
 
 TEST_F(Chooser, OpensOnTheSkinsFolderWithItsSkinsListed) {
     frmSelectSkinDirectory& c = open();
-    EXPECT_EQ(c.windowTitle(), "Select Skin Directory");
-    EXPECT_EQ(c.cmdOK->text(), "&Apply Skin");
-    EXPECT_EQ(c.cmdCancel->text(), "&Cancel");
+    EXPECT_EQ(QStringList({c.windowTitle(), c.cmdOK->text(), c.cmdCancel->text()}),
+              QStringList({"Select Skin Directory", "&Apply Skin", "&Cancel"}));
     EXPECT_EQ(c.Dir1->path(), path("Skins"));
     EXPECT_NE(c.Dir1->entryFor(path("Skins/Base")), nullptr);
     EXPECT_NE(c.Dir1->entryFor(path("Skins/Walnut")), nullptr);
@@ -106,18 +108,14 @@ TEST_F(Chooser, WithoutASkinsFolderItStartsAtTheProgramsFolder) {
     EXPECT_EQ(open().Dir1->path(), dir.path());
 }
 
-TEST_F(Chooser, AHighlightedButUnopenedSkinIsNotTaken) {
+TEST_F(Chooser, AHighlightedButUnopenedSkinIsNotTakenReturnOpensIt) {
     open();
     click(path("Skins/Walnut"));
     EXPECT_EQ(chooser->Dir1->currentItem(), chooser->Dir1->entryFor(path("Skins/Walnut")));
     EXPECT_EQ(chooser->Dir1->path(), path("Skins"));
     apply();
-    expectRefusedWith(kNoSkin, "No Skin!");
-}
-
-TEST_F(Chooser, ReturnOpensTheHighlightedFolderInsteadOfApplying) {
-    open();
-    click(path("Skins/Walnut"));
+    expectRefused();
+    tp.messageBox->boxes.clear();
     QTest::keyClick(chooser->Dir1, Qt::Key_Return);
     EXPECT_EQ(chooser->Dir1->path(), path("Skins/Walnut"));
     EXPECT_TRUE(chooser->isVisible());
@@ -154,9 +152,8 @@ TEST_F(Chooser, AnOpenedSkinIsSavedAndEveryWindowReskinnedInOrder) {
 
 TEST_F(Chooser, TheCurrentSkinCanBeChosenAgain) {
     applyAfterOpening(base);
-    EXPECT_EQ(readFile(path("VornapOptions.dat")), optionsBefore);
     EXPECT_TRUE(tp.messageBox->boxes.empty());
-    EXPECT_EQ(app.v.sSkinDir, base);
+    expectUnchanged();
     EXPECT_EQ(chooser->result(), QDialog::Accepted);
 }
 
@@ -184,7 +181,7 @@ TEST_F(Chooser, FoldersThatAreNoUsableSkinAreRefused) {
         SCOPED_TRACE(skin.toStdString());
         tp.messageBox->boxes.clear();
         applyAfterOpening(skin);
-        expectRefusedWith(kNoSkin, "No Skin!");
+        expectRefused();
     }
 }
 
@@ -194,8 +191,8 @@ TEST_F(Chooser, APathWithADoubleQuoteIsRefusedWithItsOwnMessage) {
     ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
     EXPECT_TRUE(tp.messageBox->boxes[0].text.contains("double quote"));
     EXPECT_EQ(tp.messageBox->boxes[0].caption, "Select Skin Directory");
-    tp.messageBox->boxes[0] = {kNoSkin, "No Skin!"}; // the rest is as for any refusal
-    expectRefusedWith(kNoSkin, "No Skin!");
+    EXPECT_TRUE(chooser->isVisible());
+    expectUnchanged();
 }
 
 TEST_F(Chooser, CancelChangesNothing) {
@@ -205,34 +202,15 @@ TEST_F(Chooser, CancelChangesNothing) {
     EXPECT_FALSE(chooser->isVisible());
     EXPECT_EQ(chooser->result(), QDialog::Rejected);
     EXPECT_TRUE(tp.messageBox->boxes.empty());
-    EXPECT_EQ(app.v.sSkinDir, base);
-    EXPECT_EQ(readFile(path("VornapOptions.dat")), optionsBefore);
-    EXPECT_EQ(mainBackground(), imageFile(base + "Background.bmp"));
-}
-
-TEST_F(Chooser, ShownModallyAndUnloadedWhenClosed) {
-    QPointer<QWidget> seen;
-    QTimer::singleShot(0, [&] {
-        seen = app.frmSelectSkinDirectory;
-        ASSERT_TRUE(seen);
-        EXPECT_TRUE(seen->isModal());
-        EXPECT_EQ(static_cast<frmSelectSkinDirectory*>(seen.data())->Dir1->path(), path("Skins"));
-        QTest::mouseClick(static_cast<frmSelectSkinDirectory*>(seen.data())->cmdCancel,
-                          Qt::LeftButton);
-    });
-    ShowSelectSkinDirectory(app, &form());
-    EXPECT_TRUE(seen.isNull());
-    EXPECT_TRUE(app.frmSelectSkinDirectory.isNull());
+    expectUnchanged();
 }
 
 TEST_F(Chooser, ItsFactoryLoadsItHidden) {
     RegisterSkinChooserForm(app);
     std::unique_ptr<QWidget> made(app.formFactories.at("frmSelectSkinDirectory")(app));
-    auto* c = qobject_cast<frmSelectSkinDirectory*>(made.get());
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(app.frmSelectSkinDirectory.data(), c);
-    EXPECT_EQ(c->Dir1->path(), path("Skins"));
-    EXPECT_FALSE(c->isVisible());
+    ASSERT_EQ(app.frmSelectSkinDirectory.data(), made.get());
+    EXPECT_EQ(static_cast<frmSelectSkinDirectory*>(made.get())->Dir1->path(), path("Skins"));
+    EXPECT_FALSE(made->isVisible());
 }
 
 TEST_F(Chooser, FromThePreferencesANewSkinReachesTheMainWindowAndThePreferences) {
@@ -250,6 +228,7 @@ TEST_F(Chooser, FromThePreferencesANewSkinReachesTheMainWindowAndThePreferences)
         current = qobject_cast<frmSelectSkinDirectory*>(app.frmSelectSkinDirectory.data());
         ASSERT_NE(current, nullptr);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(current));
+        EXPECT_TRUE(current->isModal());
         doubleClick(path("Skins/Walnut"));
         apply();
         chose = true;
@@ -266,6 +245,8 @@ TEST_F(Chooser, FromThePreferencesANewSkinReachesTheMainWindowAndThePreferences)
     // The path shown is the one the preferences opened with.
     EXPECT_EQ(pref->lblSkinDir->text(), shownBefore);
     EXPECT_TRUE(pref->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(app.frmSelectSkinDirectory.isNull()) << "unloaded when closed";
 }
 
 TEST_F(Chooser, ThePreferencesRepaintFocusesOkYetTabStillMovesOn) {
