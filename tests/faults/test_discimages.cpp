@@ -2,7 +2,6 @@
 #include "faults/robustnessrow.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 using namespace vornap;
 using namespace vornap::test;
@@ -23,11 +22,7 @@ struct BadImage : Player {
         o.drive = QStringLiteral("E:\\");
         writeOptions(o);
     }
-    void rewriteCue(const QString& sheet) {
-        QFile file(cue());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(sheet.toUtf8());
-    }
+    void rewriteCue(const QString& sheet) { writeFile(cue(), sheet.toUtf8()); }
     void truncateBin(qint64 bytes) { ASSERT_TRUE(QFile::resize(bin(), bytes)); }
     QString sheet(const QStringList& indexTimes, bool withFile = true) const {
         QString text = withFile ? QStringLiteral("FILE \"disc.bin\" BINARY\n") : QString();
@@ -75,13 +70,6 @@ struct BadImage : Player {
     }
 };
 
-const QRegularExpression kLength(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
-
-void expectWellFormed(const QStringList& lengths) {
-    for (const QString& l : lengths)
-        EXPECT_TRUE(kLength.match(l).hasMatch()) << l.toStdString();
-}
-
 } // namespace
 
 TEST_F(BadImage, ACueSheetListingTracksPastItsDataGivesAShorterDisc) {
@@ -105,8 +93,7 @@ TEST_F(BadImage, IndexTimesOutOfOrderEndTheDiscWhereTheOrderBreaks) {
                             "Shorter disc: the tracks before the first one out of order");
     threeTracks();
     rewriteCue(sheet({"00:00:00", "00:06:00", "00:03:00"}));
-    const QStringList lengths = trackLengths();
-    EXPECT_EQ(lengths, (QStringList{"00:06:00", "00:02:74"}));
+    EXPECT_EQ(trackLengths(), (QStringList{"00:06:00", "00:02:74"}));
     loadAndTick();
     EXPECT_EQ(f->lblTotTracks->text(), "2");
     EXPECT_EQ(f->lblTotTrackTime->text(), "0:06");
@@ -171,11 +158,8 @@ TEST_F(BadImage, ADataFileCutShortGivesShorterTracks) {
     threeTracks();
     // Half a second into track 2, and not on a sector boundary.
     truncateBin(qint64(225 + 37) * di::sectorBytes + 1000);
-    const QStringList lengths = trackLengths();
-    ASSERT_EQ(lengths.size(), 2);
-    expectWellFormed(lengths);
-    EXPECT_EQ(lengths[0], "00:03:00");
-    EXPECT_EQ(lengths[1], "00:00:36") << "37 whole frames, one frame short as the last track";
+    // 37 whole frames in track 2, one frame short as the last track.
+    EXPECT_EQ(trackLengths(), (QStringList{"00:03:00", "00:00:36"}));
     loadAndTick();
     EXPECT_EQ(f->lblTotTracks->text(), "2");
     playToTheEnd(8);
