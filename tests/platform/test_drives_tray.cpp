@@ -1,4 +1,5 @@
 #include "platform/drives/drivetable.h"
+#include "support/files.h"
 #include "test_mci_fixture.h"
 
 #include <QDir>
@@ -96,13 +97,8 @@ TEST(DrivesTray, SettledTrayFollowsLaterChanges) {
     // Rewriting a disc in place leaves the listing alone, yet is a new medium.
     setMtime(t.tray, old);
     EXPECT_EQ(t.tracks(), 2);
-    for (const char* ext : {".cue", ".bin"}) {
-        QFile from(t.dir.filePath(QStringLiteral("one") + ext));
-        QFile to(t.tray + QStringLiteral("/z") + ext);
-        ASSERT_TRUE(from.open(QIODevice::ReadOnly));
-        ASSERT_TRUE(to.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        to.write(from.readAll());
-    }
+    for (const char* ext : {".cue", ".bin"})
+        writeFile(t.tray + "/z" + ext, readFile(t.dir.filePath(QStringLiteral("one") + ext)));
     EXPECT_EQ(mtimeOf(t.tray).tv_sec, old.tv_sec);
     EXPECT_EQ(t.tracks(), 1);
 }

@@ -12,8 +12,6 @@ using platform::mcierr::outOfRange;
 
 namespace {
 
-const std::string openCd1 = "open E:\\ type cdaudio alias cd1 wait shareable";
-
 struct WorkedExample : MciFixture {
     WorkedExample() {
         cd.table->addVirtualDrive('E', write(workedExample()));
