@@ -28,35 +28,15 @@ struct Playing : MciFixture {
 
 } // namespace
 
-TEST(MciPlayback, PlayFromReturnsAtOnceAndFollowsTheClock) {
-    Playing f;
-    EXPECT_EQ(f.code("play cd1 from 2"), 0u);
-    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
-    EXPECT_EQ(f.ask("status cd1 position"), "02:00:00:00");
-    f.clock.advanceMs(61'500);
-    EXPECT_EQ(f.ask("status cd1 position"), "02:01:01:37");
-    f.send("set cd1 time format milliseconds");
-    // Absolute: track 2 starts at 255334 ms.
-    EXPECT_EQ(f.ask("status cd1 position"), std::to_string((19150 + 4612) * 1000 / 75 + 1));
-}
-
-TEST(MciPlayback, ClosingEveryAliasLeavesTheDrivePlaying) {
-    Playing f;
-    f.send("play cd1 from 1");
-    f.clock.advanceMs(10'000);
-    f.reopen();
-    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
-    f.clock.advanceMs(5'000);
-    EXPECT_EQ(f.ask("status cd1 position"), "01:00:15:00");
-}
-
-TEST(MciPlayback, PauseHoldsForAReopenedAliasAndOutOfTurnIsRefused) {
+TEST(MciPlayback, ClosingEveryAliasKeepsPlayAndPauseAndOutOfTurnIsRefused) {
     Playing f;
     EXPECT_EQ(f.code("pause cd1"), platform::mcierr::hardware);
     EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
     f.send("play cd1 from 1");
     EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
     f.clock.advanceMs(3'000);
+    f.reopen();
+    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
     EXPECT_EQ(f.code("pause cd1"), 0u);
     f.clock.advanceMs(20'000);
     EXPECT_EQ(f.ask("status cd1 position"), "01:00:03:00");
@@ -70,8 +50,18 @@ TEST(MciPlayback, PauseHoldsForAReopenedAliasAndOutOfTurnIsRefused) {
     EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
 }
 
-TEST(MciPlayback, StopHoldsThePositionAndSeekGoesToTrackOne) {
+TEST(MciPlayback, PlayFollowsTheClockStopHoldsThePositionAndSeekGoesToTrackOne) {
     Playing f;
+    EXPECT_EQ(f.code("play cd1 from 2"), 0u);
+    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
+    EXPECT_EQ(f.ask("status cd1 position"), "02:00:00:00");
+    f.clock.advanceMs(61'500);
+    EXPECT_EQ(f.ask("status cd1 position"), "02:01:01:37");
+    f.send("set cd1 time format milliseconds");
+    // Absolute: track 2 starts at 255334 ms.
+    EXPECT_EQ(f.ask("status cd1 position"), std::to_string((19150 + 4612) * 1000 / 75 + 1));
+    f.send("set cd1 time format tmsf");
+
     f.send("play cd1 from 2");
     f.clock.advanceMs(4'000);
     EXPECT_EQ(f.code("stop cd1 wait"), 0u);

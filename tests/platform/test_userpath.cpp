@@ -61,7 +61,7 @@ struct InstalledCopy : ::testing::Test {
 
 } // namespace
 
-TEST_F(InstalledCopy, RunsFromThePerUserDataHome) {
+TEST_F(InstalledCopy, RunsFromThePerUserDataHomeUnlessTheProgramHasItsOwnData) {
     AppPathInputs in = inputs();
     AppPathLayout layout = resolveAppPath(in);
     EXPECT_EQ(layout.path, home() + "/.local/share/vornap");
@@ -78,13 +78,11 @@ TEST_F(InstalledCopy, RunsFromThePerUserDataHome) {
     layout = resolveAppPath(in);
     EXPECT_EQ(layout.path, root.filePath("mine"));
     EXPECT_FALSE(layout.installed());
-}
 
-TEST_F(InstalledCopy, AProgramWithItsOwnSkinsOrWithoutShippedDataIsItsOwnAppPath) {
     // A copy of the program directory (as the build tree is) stays portable
     // even beside an installed tree.
     QDir().mkpath(bin() + "/Skins");
-    AppPathLayout layout = resolveAppPath(inputs());
+    layout = resolveAppPath(inputs());
     EXPECT_EQ(layout.path, bin());
     EXPECT_FALSE(layout.installed());
 
@@ -168,11 +166,11 @@ TEST_F(InstalledCopy, LaterStartsKeepTheUsersOwnThingsAndFollowTheShippedData) {
     EXPECT_FALSE(QFileInfo(user + "/Skins/Walnut").isSymLink());
     EXPECT_FALSE(QFileInfo::exists(user + "/Skins/Walnut"));
     EXPECT_TRUE(QFileInfo(user + "/Skins/Mine").isDir());
-}
 
-TEST_F(InstalledCopy, AnApplicationPathThatCannotBeMadeIsReported) {
-    writeText(home() + "/.local/share/vornap", "a file where the folder should be");
-    EXPECT_FALSE(prepareUserAppPath(resolveAppPath(inputs())));
+    // A file where the folder should be is reported.
+    QDir(user).removeRecursively();
+    writeText(user, "a file where the folder should be");
+    EXPECT_FALSE(prepareUserAppPath(layout));
 }
 
 TEST(DemoOptions, AFirstStartPlaysTheDemoDiscAndLooksItUpWithoutTouchingAnExistingFile) {
