@@ -11,7 +11,6 @@
 using namespace vornap;
 using namespace vornap::test;
 using platform::DriveTable;
-using platform::DriveTableServices;
 
 TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
     QTemporaryDir dir;
@@ -36,19 +35,6 @@ TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
     EXPECT_EQ(table.find("g:\\"), drives[1]);
     EXPECT_EQ(table.find("C:\\"), nullptr);
     EXPECT_EQ(table.find(""), nullptr);
-}
-
-TEST(DrivesTable, NoDrivesAtAllIsAnEmptyTable) {
-    QTemporaryDir dir;
-    // Real drives are asked for: this machine may have none, and libcdio then answers NULL.
-    DriveTable table({dir.path(), true, {}});
-    for (auto* d : table.drives())
-        EXPECT_FALSE(d->isVirtual());
-    DriveTableServices services(
-        std::make_shared<DriveTable>(DriveTable::Options{dir.path(), false, {}}));
-    for (char l = 'A'; l <= 'Z'; ++l)
-        EXPECT_EQ(services.getDriveType(std::string(1, l) + ":\\"),
-                  platform::DriveTypes::noRootDir);
 }
 
 TEST(DrivesTable, ServicesAnswerForTheDriveTable) {
