@@ -59,16 +59,6 @@ bool sendAll(int fd, const char* data, qsizetype size, const std::atomic<bool>& 
     return size == 0;
 }
 
-QByteArray reasonFor(int status) {
-    static const std::map<int, QByteArray> reasons{{200, "OK"},
-                                                   {301, "Moved Permanently"},
-                                                   {302, "Found"},
-                                                   {404, "Not Found"},
-                                                   {503, "Service Unavailable"}};
-    const auto it = reasons.find(status);
-    return it != reasons.end() ? it->second : QByteArray("Status");
-}
-
 LocalHttpServer::Request parse(const QByteArray& head) {
     LocalHttpServer::Request request;
     const QList<QByteArray> lines = head.left(head.indexOf("\r\n\r\n")).split('\n');
@@ -178,8 +168,8 @@ void LocalHttpServer::answer(int client) {
         }
         return;
     }
-    QByteArray out =
-        "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonFor(reply.status) + "\r\n";
+    // Clients read the status code, never the phrase after it.
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Reply\r\n";
     if (!reply.contentType.isEmpty())
         out += "Content-Type: " + reply.contentType + "\r\n";
     if (reply.sendLength && !reply.endless)
