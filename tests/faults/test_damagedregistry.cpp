@@ -1,6 +1,7 @@
 #include "faults/oslimits.h"
 #include "faults/robustnessrow.h"
 #include "platform/registrystore.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,15 +20,6 @@ struct DamagedRegistry : ::testing::Test {
     QString file = dir.filePath("registry.json");
     FileRegistry reg{file};
 
-    void writeFile(const QByteArray& bytes) {
-        QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(bytes);
-    }
-    QByteArray bytesOf(const QString& path) const {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     std::optional<std::string> text(std::uint32_t root, const std::string& key,
                                     const std::string& name) {
         const auto v = reg.queryValue(root, key, name);
@@ -50,7 +42,7 @@ TEST_F(DamagedRegistry, EntriesOfTheWrongTypeAreLeftOutAndTheRestSurviveTheNextW
                             "The good values read, the bad ones are left out, the next write "
                             "keeps the good ones and the old file as .damaged");
     userValues();
-    QByteArray bytes = bytesOf(file);
+    QByteArray bytes = readFile(file);
     // One value's type and one key's root go bad; everything else is intact.
     ASSERT_TRUE(bytes.contains("\"ProxyPort\""));
     bytes.replace("\"HKEY_CLASSES_ROOT\"", "[\"HKEY_CLASSES_ROOT\"]");
@@ -58,7 +50,7 @@ TEST_F(DamagedRegistry, EntriesOfTheWrongTypeAreLeftOutAndTheRestSurviveTheNextW
     const qsizetype type = bytes.indexOf("\"type\"", port);
     ASSERT_GT(type, 0);
     bytes.insert(type + 1, "not-");
-    writeFile(bytes);
+    writeFile(file, bytes);
 
     EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyAddress"), "proxy.example.org");
     EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyPort"), std::nullopt);
@@ -67,14 +59,14 @@ TEST_F(DamagedRegistry, EntriesOfTheWrongTypeAreLeftOutAndTheRestSurviveTheNextW
     ASSERT_TRUE(reg.setValue(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyPort", {REG_SZ, "8080"}));
     EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyAddress"), "proxy.example.org");
     EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyPort"), "8080");
-    EXPECT_EQ(bytesOf(file + ".damaged"), bytes) << "what could not be read is kept for the user";
+    EXPECT_EQ(readFile(file + ".damaged"), bytes) << "what could not be read is kept for the user";
 }
 
 TEST_F(DamagedRegistry, AnUnreadableStoreReadsEmptyAndIsKeptAsideByTheNextWrite) {
     const RobustnessRow row("Registry store truncated, binary garbage, or JSON of another shape",
                             "Reads as empty, the next write keeps the old file as .damaged");
     userValues();
-    const QByteArray good = bytesOf(file);
+    const QByteArray good = readFile(file);
     const std::vector<QByteArray> damaged{
         good.left(good.size() / 2),
         good.left(good.size() - 3),
@@ -82,15 +74,22 @@ TEST_F(DamagedRegistry, AnUnreadableStoreReadsEmptyAndIsKeptAsideByTheNextWrite)
         QByteArray("{\"format\":\"vornap-registry\",\"keys\":{\"root\":1}}"),
         QByteArray("{\"format\":\"vornap-registry\",\"keys\":[1,\"x\",null,[[]]]}"),
         QByteArray("[").repeated(100000),
+        QByteArray(),
+        QByteArray("{\"format\":\"something-else\",\"keys\":[]}"),
+        // Single entries of the wrong kind: an unknown root, a value that is not hex.
+        QByteArray("{\"format\":\"vornap-registry\",\"keys\":[{\"root\":\"HKEY_NOWHERE\","
+                   "\"path\":\"K\"}]}"),
+        QByteArray("{\"format\":\"vornap-registry\",\"keys\":[{\"root\":\"HKEY_CLASSES_ROOT\","
+                   "\"path\":\"K\",\"values\":[{\"name\":\"\",\"type\":1,\"hex\":\"zz\"}]}]}"),
     };
     for (const QByteArray& bytes : damaged) {
         SCOPED_TRACE(bytes.left(40).toStdString());
-        writeFile(bytes);
+        writeFile(file, bytes);
         EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyAddress"), std::nullopt);
         EXPECT_FALSE(reg.deleteValue(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyAddress"));
         ASSERT_TRUE(reg.setValue(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyPort", {REG_SZ, "1"}));
         EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyPort"), "1");
-        EXPECT_EQ(bytesOf(file + ".damaged"), bytes);
+        EXPECT_EQ(readFile(file + ".damaged"), bytes);
     }
 }
 
@@ -109,12 +108,12 @@ TEST_F(DamagedRegistry, AFullDiskKeepsTheStoreWhole) {
     const RobustnessRow row("Disk full while the registry store is saved",
                             "The old store stays whole, the write reports failure");
     userValues();
-    const QByteArray before = bytesOf(file);
+    const QByteArray before = readFile(file);
     {
         const FileSizeLimit full(rlim_t(before.size() / 2));
         EXPECT_FALSE(reg.setValue(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyPort", {REG_SZ, "9"}));
     }
-    EXPECT_EQ(bytesOf(file), before);
+    EXPECT_EQ(readFile(file), before);
     EXPECT_EQ(text(HKEY_LOCAL_MACHINE, kVornapKey, "ProxyPort"), "3128");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"registry.json"});
 }

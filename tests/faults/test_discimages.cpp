@@ -2,7 +2,6 @@
 #include "faults/robustnessrow.h"
 
 #include <QFile>
-#include <QRegularExpression>
 
 using namespace vornap;
 using namespace vornap::test;
@@ -23,11 +22,7 @@ struct BadImage : Player {
         o.drive = QStringLiteral("E:\\");
         writeOptions(o);
     }
-    void rewriteCue(const QString& sheet) {
-        QFile file(cue());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(sheet.toUtf8());
-    }
+    void rewriteCue(const QString& sheet) { writeFile(cue(), sheet.toUtf8()); }
     void truncateBin(qint64 bytes) { ASSERT_TRUE(QFile::resize(bin(), bytes)); }
     QString sheet(const QStringList& indexTimes, bool withFile = true) const {
         QString text = withFile ? QStringLiteral("FILE \"disc.bin\" BINARY\n") : QString();
@@ -36,11 +31,6 @@ struct BadImage : Player {
                         .arg(i + 1, 2, 10, QLatin1Char('0'))
                         .arg(indexTimes[i]);
         return text;
-    }
-    // Start-up and the first tick: the disc is taken in through GetCDInfo.
-    void loadAndTick() {
-        load();
-        tick();
     }
     // Every track length the interpreter gives, as "mm:ss:ff".
     QStringList trackLengths() {
@@ -75,132 +65,89 @@ struct BadImage : Player {
     }
 };
 
-const QRegularExpression kLength(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d$"));
-
-void expectWellFormed(const QStringList& lengths) {
-    for (const QString& l : lengths)
-        EXPECT_TRUE(kLength.match(l).hasMatch()) << l.toStdString();
-}
-
 } // namespace
 
-TEST_F(BadImage, ACueSheetListingTracksPastItsDataGivesAShorterDisc) {
-    const RobustnessRow row("Cue sheet listing more tracks than its data file holds",
-                            "Shorter disc: the tracks the data holds, played to their end");
-    threeTracks();
-    rewriteCue(sheet({"00:00:00", "00:03:00", "00:06:00", "00:20:00", "01:00:00"}));
-    // The last track is one frame short, as the device reports it.
-    EXPECT_EQ(trackLengths(), (QStringList{"00:03:00", "00:03:00", "00:02:74"}));
-    loadAndTick();
-    EXPECT_EQ(f->lblTotTracks->text(), "3");
-    EXPECT_EQ(f->cboCurrentTrack->count(), 3);
-    EXPECT_EQ(f->lblTotTrackTime->text(), "0:03");
-    playToTheEnd(12);
-    expectStoppedAtTrackOne();
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-}
+// One damaged disc after another in the drive the window watches: a sheet
+// written over the good one, the data file cut to a length, or both.
+constexpr qint64 kUncut = -1, kRemoved = -2;
+struct Damage {
+    QString sheet;
+    qint64 binBytes;
+    QStringList lengths; // as the device gives them; none when there is no disc
+};
 
-TEST_F(BadImage, IndexTimesOutOfOrderEndTheDiscWhereTheOrderBreaks) {
-    const RobustnessRow row("Cue sheet whose INDEX times go backwards",
-                            "Shorter disc: the tracks before the first one out of order");
-    threeTracks();
-    rewriteCue(sheet({"00:00:00", "00:06:00", "00:03:00"}));
-    const QStringList lengths = trackLengths();
-    EXPECT_EQ(lengths, (QStringList{"00:06:00", "00:02:74"}));
-    loadAndTick();
-    EXPECT_EQ(f->lblTotTracks->text(), "2");
-    EXPECT_EQ(f->lblTotTrackTime->text(), "0:06");
-    playToTheEnd(12);
-    expectStoppedAtTrackOne();
-}
-
-TEST_F(BadImage, AFirstTrackStartingPastTheDataIsNoDisc) {
-    const RobustnessRow row("Cue sheet whose first INDEX lies past the end of its data",
-                            "No disc: the drive shows \"No CD\"");
-    threeTracks();
-    rewriteCue(sheet({"00:30:00", "00:40:00"}));
-    loadAndTick();
-    expectNoDisc();
-    EXPECT_EQ(ask("status cd1 media present wait"), "false");
-}
-
-TEST_F(BadImage, ASheetWithoutAFileLineReadsTheDataBesideIt) {
-    const RobustnessRow row("Cue sheet without a FILE line",
-                            "Reads the .bin of the same name beside it");
-    threeTracks();
-    rewriteCue(sheet({"00:00:00", "00:03:00", "00:06:00"}, false));
-    loadAndTick();
-    EXPECT_EQ(f->lblTotTracks->text(), "3");
-    playToTheEnd(12);
-    expectStoppedAtTrackOne();
-}
-
-TEST_F(BadImage, SheetsWithoutAnyUsableTrackAreNoDisc) {
-    const RobustnessRow row("Cue sheet that is empty, binary garbage, or names no data file",
-                            "No disc: the drive shows \"No CD\"");
-    threeTracks();
-    loadAndTick();
-    ASSERT_TRUE(app.v.bCDInDrive);
-
-    const std::vector<QByteArray> sheets{
-        QByteArray(),
-        QByteArray("\x00\xff\x13 TRACK \x01 INDEX 99:99:99\n\x80", 28),
-        QByteArray("FILE \"elsewhere.bin\" BINARY\n  TRACK 01 AUDIO\n"),
-        QByteArray("FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 xx:yy:zz\n"),
+TEST_F(BadImage, DamagedDiscsPlayWhatTheirDataHoldsOrAreNoDisc) {
+    const RobustnessRow rows[] = {
+        {"Cue sheet listing more tracks than its data file holds",
+         "Shorter disc: the tracks the data holds, played to their end"},
+        {"Cue sheet whose INDEX times go backwards",
+         "Shorter disc: the tracks before the first one out of order"},
+        {"Cue sheet without a FILE line", "Reads the .bin of the same name beside it"},
+        {"Disc image whose data file is cut short (mid-track, mid-sector)",
+         "Shorter disc: tracks up to the cut, the last one shorter"},
+        {"Disc image whose data file ends before its last tracks start",
+         "Shorter disc: the tracks that start before the cut"},
+        {"Cue sheet whose first INDEX lies past the end of its data",
+         "No disc: the drive shows \"No CD\""},
+        {"Cue sheet that is empty, binary garbage, or names no data file",
+         "No disc: the drive shows \"No CD\""},
     };
-    for (const QByteArray& bytes : sheets) {
-        // Each bad sheet is a new medium: the good one leaves the tray first.
+    const qint64 track = 225 * di::sectorBytes;
+    const QStringList three{"00:03:00", "00:03:00", "00:02:74"};
+    // The last track is one frame short, as the device reports it.
+    const Damage damages[] = {
+        {sheet({"00:00:00", "00:03:00", "00:06:00", "00:20:00", "01:00:00"}), kUncut, three},
+        {sheet({"00:00:00", "00:06:00", "00:03:00"}), kUncut, {"00:06:00", "00:02:74"}},
+        {sheet({"00:00:00", "00:03:00", "00:06:00"}, false), kUncut, three},
+        // Half a second into track 2, off a sector boundary: 37 whole frames.
+        {{}, track + 37 * di::sectorBytes + 1000, {"00:03:00", "00:00:36"}},
+        {{}, track, {"00:02:74"}},
+        {{}, 0, {}},
+        {sheet({"00:30:00", "00:40:00"}), kUncut, {}},
+        {"FILE \"elsewhere.bin\" BINARY\n  TRACK 01 AUDIO\n", kRemoved, {}},
+        {"", kUncut, {}},
+        {QString::fromLatin1("\x00\xff\x13 TRACK \x01 INDEX 99:99:99\n\x80", 28), kUncut, {}},
+        {"FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n    INDEX 01 xx:yy:zz\n", kUncut, {}},
+    };
+    threeTracks();
+    load();
+    tick();
+    for (const Damage& d : damages) {
+        SCOPED_TRACE("damage " + std::to_string(&d - damages));
         eject('E');
         tick();
         insert('E', audioDisc({3, 3, 3}));
-        if (&bytes == &sheets[2])
+        if (!d.sheet.isNull())
+            rewriteCue(d.sheet);
+        if (d.binBytes == kRemoved)
             QFile::remove(bin());
-        rewriteCue(QString::fromLatin1(bytes));
+        else if (d.binBytes != kUncut)
+            truncateBin(d.binBytes);
         tick();
-        tick();
-        SCOPED_TRACE(bytes.toStdString());
-        expectNoDisc();
-        f->imgPlay_Click();
-        f->imgStop_Click();
+        EXPECT_EQ(trackLengths(), d.lengths);
+        if (d.lengths.isEmpty()) {
+            expectNoDisc();
+            EXPECT_EQ(ask("status cd1 media present wait"), "false");
+            f->imgPlay_Click();
+            f->imgStop_Click();
+        } else {
+            EXPECT_EQ(f->lblTotTracks->text(), QString::number(d.lengths.size()));
+            EXPECT_EQ(f->lblTotTrackTime->text(), "0:" + d.lengths[0].mid(3, 2));
+            playToTheEnd(12);
+            expectStoppedAtTrackOne();
+            cd.device->player(*cd.table->find("E:\\")).waitForEnd();
+            EXPECT_EQ(mode('E'), Mode::Stopped) << "the drive played the partial sector out";
+            EXPECT_TRUE(tp.messageBox->boxes.empty());
+        }
     }
-}
-
-TEST_F(BadImage, ADataFileCutShortGivesShorterTracks) {
-    const RobustnessRow row("Disc image whose data file is cut short (mid-track, mid-sector)",
-                            "Shorter disc: tracks up to the cut, the last one shorter");
-    threeTracks();
-    // Half a second into track 2, and not on a sector boundary.
-    truncateBin(qint64(225 + 37) * di::sectorBytes + 1000);
-    const QStringList lengths = trackLengths();
-    ASSERT_EQ(lengths.size(), 2);
-    expectWellFormed(lengths);
-    EXPECT_EQ(lengths[0], "00:03:00");
-    EXPECT_EQ(lengths[1], "00:00:36") << "37 whole frames, one frame short as the last track";
-    loadAndTick();
-    EXPECT_EQ(f->lblTotTracks->text(), "2");
-    playToTheEnd(8);
-    expectStoppedAtTrackOne();
-    cd.device->player(*cd.table->find("E:\\")).waitForEnd();
-    EXPECT_EQ(mode('E'), Mode::Stopped) << "the drive played the partial sector out and stopped";
-}
-
-TEST_F(BadImage, ADataFileCutBeforeTheLaterTracksDropsThem) {
-    const RobustnessRow row("Disc image whose data file ends before its last tracks start",
-                            "Shorter disc: the tracks that start before the cut");
-    threeTracks();
-    truncateBin(qint64(225) * di::sectorBytes);
-    EXPECT_EQ(trackLengths(), (QStringList{"00:02:74"}));
-    truncateBin(0);
-    clock.advanceMs(2000);
-    ask("open E:\\ type cdaudio alias probe wait shareable");
-    EXPECT_EQ(ask("status probe media present wait"), "false") << "an empty data file is no disc";
 }
 
 TEST_F(BadImage, ADataFileCutWhilePlayingStopsTheDriveCleanly) {
     const RobustnessRow row("Disc image cut short while it plays",
                             "Playback stops, the old disc leaves and the cut one is loaded afresh");
     threeTracks();
-    loadAndTick();
+    load();
+    tick();
     f->imgPlay_Click();
     seconds(4);
     tick();

@@ -1,4 +1,3 @@
-#include "faults/badserver.h"
 #include "faults/robustnessrow.h"
 #include "platform/curldownloader.h"
 #include "support/apptest.h"
@@ -15,6 +14,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
+const QString kUpdatePath = QStringLiteral("/programs/VornapUpdate.txt");
 const QString kCannotConnect =
     QStringLiteral("Cannot connect to server, check your Internet connection or try again later.");
 
@@ -49,16 +49,18 @@ TEST_F(UpdateFault, AValidVersionFollowedByEndlessGarbageIsRefused) {
     const RobustnessRow row("Update server sending a valid version then endless garbage",
                             "The download stops at 1 MB and counts as failed: the connection "
                             "message, no file left");
-    BadHttpServer server(BadHttpServer::Kind::Endless, "\"9.99\",");
+    LocalHttpServer server;
+    server.serve(kUpdatePath, {.body = "\"9.99\",", .endless = true});
     open(server.base());
     expectFailedCheck();
-    EXPECT_LT(server.bytesSent(), 64 * 1024 * 1024);
+    EXPECT_LT(server.bodyBytesSent(), 64 * 1024 * 1024);
 }
 
 TEST_F(UpdateFault, AnUpdateFileThatTricklesEndsAtTheTimeOut) {
     const RobustnessRow row("Update server trickling its file a byte at a time",
                             "The total time-out ends the download: the connection message");
-    BadHttpServer server(BadHttpServer::Kind::Trickle, "9", 100ms);
+    LocalHttpServer server;
+    server.serve(kUpdatePath, {.body = "9", .endless = true, .trickle = 100ms});
     open(server.base());
     expectFailedCheck();
     for (int i = 0; i < 100 && !server.clientHungUp(); ++i)
@@ -73,7 +75,7 @@ TEST_F(UpdateFault, AValidVersionFollowedByBinaryGarbageIsReadUpToItsField) {
     for (unsigned i = 0; i < 512 * 1024; ++i)
         body += char(i * 7919u % 256);
     LocalHttpServer server;
-    server.serve(QStringLiteral("/programs/VornapUpdate.txt"), body);
+    server.serve(kUpdatePath, body);
     open(server.base());
     EXPECT_TRUE(tp.messageBox->boxes.empty());
     EXPECT_EQ(dialog->lblServerVersion->text(), "Server version = 2.0");

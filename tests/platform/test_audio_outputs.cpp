@@ -79,15 +79,3 @@ TEST(AudioPulseOutput, WithoutAServerStreamsAreSilentAndFollowTheClock) {
     else
         qputenv("PULSE_SERVER", old);
 }
-
-TEST(AudioCapture, KeepsEverySampleInOrder) {
-    audio::CaptureAudioOutput capture;
-    auto a = capture.open();
-    const std::int16_t first[] = {1, -1, 2, -2};
-    const std::int16_t second[] = {3, -3};
-    a->write(first, 2, {});
-    a->write(second, 1, {});
-    EXPECT_EQ(a->played(), 3);
-    EXPECT_EQ(capture.samples(), (std::vector<std::int16_t>{1, -1, 2, -2, 3, -3}));
-    EXPECT_EQ(capture.streamsOpened(), 1);
-}

@@ -1,4 +1,5 @@
 #include "platform/audio/audiooutput.h"
+#include "test_mci_fixture.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,12 +9,12 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
-#include <functional>
 #include <gtest/gtest.h>
 #include <thread>
 
 using namespace vornap::platform;
 using namespace std::chrono_literals;
+using vornap::test::eventually;
 
 namespace {
 
@@ -89,16 +90,6 @@ bool feed(audio::AudioStream& stream, const std::vector<std::int16_t>& pcm,
     return true;
 }
 
-bool eventually(const std::function<bool()>& done) {
-    const auto until = std::chrono::steady_clock::now() + 10s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
 class AudioPulseStream : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -120,40 +111,20 @@ protected:
 
 } // namespace
 
-TEST_F(AudioPulseStream, EverythingWrittenIsPlayedOut) {
+TEST_F(AudioPulseStream, EverythingWrittenIsPlayedOutAndRunningDryIsCounted) {
     auto stream = open();
-    const auto pcm = tone(1.5);
-    ASSERT_TRUE(feed(*stream, pcm));
+    ASSERT_TRUE(feed(*stream, tone(1.5)));
     EXPECT_EQ(stream->written(), 66150);
     // What was written is not all heard yet: the server holds a buffer.
     EXPECT_LT(stream->played(), stream->written());
-    ASSERT_TRUE(stream->drain({}));
-    EXPECT_EQ(stream->played(), 66150);
-}
-
-TEST_F(AudioPulseStream, RunningOutOfSoundWhileFedIsCounted) {
-    auto stream = open();
-    ASSERT_TRUE(feed(*stream, tone(0.7)));
     // The writer falls behind: the server plays its buffer out and waits.
-    EXPECT_TRUE(eventually([&] { return stream->underruns() > 0; }));
+    EXPECT_TRUE(eventually([&] { return stream->underruns() > 0; }, 10000));
     const int counted = stream->underruns();
     // Sound written afterwards plays again.
     ASSERT_TRUE(feed(*stream, tone(0.7)));
     ASSERT_TRUE(stream->drain({}));
     EXPECT_EQ(stream->played(), stream->written());
     EXPECT_EQ(stream->underruns(), counted);
-}
-
-TEST_F(AudioPulseStream, EmptyingOnPurposeIsNoUnderrun) {
-    auto paused = open();
-    ASSERT_TRUE(feed(*paused, tone(0.7)));
-    paused->discard();
-    auto ended = open();
-    ASSERT_TRUE(feed(*ended, tone(0.7)));
-    ASSERT_TRUE(ended->drain({}));
-    std::this_thread::sleep_for(600ms);
-    EXPECT_EQ(paused->underruns(), 0);
-    EXPECT_EQ(ended->underruns(), 0);
 }
 
 TEST_F(AudioPulseStream, StopWakesAWriterWaitingForRoom) {
@@ -166,10 +137,10 @@ TEST_F(AudioPulseStream, StopWakesAWriterWaitingForRoom) {
         returned = true;
     });
     // Five seconds do not fit in the server's buffer: the writer waits.
-    ASSERT_TRUE(eventually([&] { return stream->written() > 0; }));
+    ASSERT_TRUE(eventually([&] { return stream->written() > 0; }, 10000));
     EXPECT_FALSE(returned);
     writer.request_stop();
-    ASSERT_TRUE(eventually([&] { return returned.load(); }));
+    ASSERT_TRUE(eventually([&] { return returned.load(); }, 10000));
     // A stop is not a broken stream.
     EXPECT_TRUE(result);
     EXPECT_LT(stream->written(), 5 * audio::sampleRate);
@@ -181,6 +152,6 @@ TEST_F(AudioPulseStream, ServerGoingAwayFailsTheWriter) {
     ASSERT_TRUE(feed(*stream, tone(0.7)));
     server.stop();
     const auto pcm = tone(0.1);
-    EXPECT_TRUE(eventually([&] { return !stream->write(pcm.data(), 4410, {}); }));
+    EXPECT_TRUE(eventually([&] { return !stream->write(pcm.data(), 4410, {}); }, 10000));
     EXPECT_FALSE(stream->drain({}));
 }

@@ -1,5 +1,6 @@
 #include "platform/discimage/discimage.h"
 #include "platform/drives/drivetable.h"
+#include "support/files.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 using namespace vornap::platform;
+using vornap::test::writeFile;
 namespace di = vornap::platform::discimage;
 
 namespace {
@@ -38,12 +40,6 @@ Loaded loadWithoutHanging(const QString& cue, const QString& pipe) {
     return result.get();
 }
 
-void writeText(const QString& path, const QByteArray& text) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
 const QByteArray kOneTrack = "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
 
 } // namespace
@@ -54,13 +50,13 @@ TEST(ImageDataFiles, ASheetNamingAPipeIsRefusedNotWaitedOn) {
     QTemporaryDir dir;
     const QString pipe = dir.filePath("stream");
     ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
-    writeText(dir.filePath("named.cue"), "FILE \"stream\" BINARY\n" + kOneTrack);
+    writeFile(dir.filePath("named.cue"), "FILE \"stream\" BINARY\n" + kOneTrack);
     const Loaded named = loadWithoutHanging(dir.filePath("named.cue"), pipe);
     EXPECT_FALSE(named.disc);
     EXPECT_FALSE(named.problem.isEmpty());
 
     ASSERT_TRUE(QFile::link(pipe, dir.filePath("beside.bin")));
-    writeText(dir.filePath("beside.cue"), "FILE \"beside.bin\" BINARY\n" + kOneTrack);
+    writeFile(dir.filePath("beside.cue"), "FILE \"beside.bin\" BINARY\n" + kOneTrack);
     const Loaded beside = loadWithoutHanging(dir.filePath("beside.cue"), pipe);
     EXPECT_FALSE(beside.disc);
     EXPECT_TRUE(beside.problem.contains("not a regular file")) << beside.problem.toStdString();
@@ -71,7 +67,7 @@ TEST(ImageDataFiles, ARegularDataFileElsewhereStillLoads) {
     ASSERT_TRUE(QDir(dir.path()).mkpath("data"));
     ASSERT_TRUE(
         di::writeBinCue({{di::TrackSpec::audio(di::seconds(2))}}, dir.filePath("data/disc.cue")));
-    writeText(dir.filePath("other.cue"), "FILE \"data/disc.bin\" BINARY\n" + kOneTrack);
+    writeFile(dir.filePath("other.cue"), "FILE \"data/disc.bin\" BINARY\n" + kOneTrack);
     QString problem;
     const auto disc =
         loadDisc(dir.filePath("other.cue"), MediumId{dir.filePath("other.cue")}, false, &problem);

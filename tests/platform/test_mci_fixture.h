@@ -13,16 +13,21 @@ namespace vornap::test {
 
 namespace di = platform::discimage;
 
+inline const std::string openCd1 = "open E:\\ type cdaudio alias cd1 wait shareable";
+
 // A device with no real drives on a manual clock, over discs written into a
-// temporary directory.
+// temporary directory. Its output is silent on the clock unless given.
 struct MciFixture {
     QTemporaryDir dir;
     platform::ManualClock clock;
     platform::CdDevices cd;
 
-    MciFixture() : cd(platform::makeTestCdDevices(dir.path(), clock)) {}
-    explicit MciFixture(std::function<void(const QString&)> beforeDevices)
-        : cd((beforeDevices(dir.path()), platform::makeTestCdDevices(dir.path(), clock))) {}
+    explicit MciFixture(std::shared_ptr<platform::audio::AudioOutput> output = nullptr)
+        : cd(output ? platform::makeCdDevices({dir.path(), false, false,
+                                               std::shared_ptr<platform::Clock>(
+                                                   std::shared_ptr<platform::Clock>(), &clock),
+                                               std::move(output)})
+                    : platform::makeTestCdDevices(dir.path(), clock)) {}
 
     QString write(const di::DiscSpec& spec, const QString& name = QStringLiteral("disc.cue")) {
         const QString path = dir.filePath(name);

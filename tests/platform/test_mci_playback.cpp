@@ -10,10 +10,10 @@ using namespace vornap::test;
 
 namespace {
 
-const std::string openCd1 = "open E:\\ type cdaudio alias cd1 wait shareable";
-
 struct Playing : MciFixture {
-    explicit Playing(const di::DiscSpec& spec = workedExample()) {
+    explicit Playing(const di::DiscSpec& spec = workedExample(),
+                     std::shared_ptr<platform::audio::AudioOutput> output = nullptr)
+        : MciFixture(std::move(output)) {
         cd.table->addVirtualDrive('E', write(spec));
         send(openCd1);
         send("set cd1 time format tmsf");
@@ -28,7 +28,29 @@ struct Playing : MciFixture {
 
 } // namespace
 
-TEST(MciPlayback, PlayFromReturnsAtOnceAndFollowsTheClock) {
+TEST(MciPlayback, ClosingEveryAliasKeepsPlayAndPauseAndOutOfTurnIsRefused) {
+    Playing f;
+    EXPECT_EQ(f.code("pause cd1"), platform::mcierr::hardware);
+    EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
+    f.send("play cd1 from 1");
+    EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
+    f.clock.advanceMs(3'000);
+    f.reopen();
+    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
+    EXPECT_EQ(f.code("pause cd1"), 0u);
+    f.clock.advanceMs(20'000);
+    EXPECT_EQ(f.ask("status cd1 position"), "01:00:03:00");
+    f.reopen();
+    EXPECT_EQ(f.code("resume cd1"), 0u);
+    f.clock.advanceMs(2'000);
+    EXPECT_EQ(f.ask("status cd1 position"), "01:00:05:00");
+    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
+    f.send("stop cd1 wait");
+    // Stop forgets the pause point: resume does not work after stop.
+    EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
+}
+
+TEST(MciPlayback, PlayFollowsTheClockStopHoldsThePositionAndSeekGoesToTrackOne) {
     Playing f;
     EXPECT_EQ(f.code("play cd1 from 2"), 0u);
     EXPECT_EQ(f.ask("status cd1 mode"), "playing");
@@ -38,45 +60,8 @@ TEST(MciPlayback, PlayFromReturnsAtOnceAndFollowsTheClock) {
     f.send("set cd1 time format milliseconds");
     // Absolute: track 2 starts at 255334 ms.
     EXPECT_EQ(f.ask("status cd1 position"), std::to_string((19150 + 4612) * 1000 / 75 + 1));
-}
+    f.send("set cd1 time format tmsf");
 
-TEST(MciPlayback, ClosingEveryAliasLeavesTheDrivePlaying) {
-    Playing f;
-    f.send("play cd1 from 1");
-    f.clock.advanceMs(10'000);
-    f.reopen();
-    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
-    f.clock.advanceMs(5'000);
-    EXPECT_EQ(f.ask("status cd1 position"), "01:00:15:00");
-}
-
-TEST(MciPlayback, ResumeWorksOnAReopenedAliasAfterPause) {
-    Playing f;
-    f.send("play cd1 from 1");
-    f.clock.advanceMs(3'000);
-    EXPECT_EQ(f.code("pause cd1"), 0u);
-    f.clock.advanceMs(20'000);
-    EXPECT_EQ(f.ask("status cd1 position"), "01:00:03:00");
-    f.reopen();
-    EXPECT_EQ(f.code("resume cd1"), 0u);
-    f.clock.advanceMs(2'000);
-    EXPECT_EQ(f.ask("status cd1 position"), "01:00:05:00");
-    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
-}
-
-TEST(MciPlayback, PauseAndResumeOutOfTurnAreRefused) {
-    Playing f;
-    EXPECT_EQ(f.code("pause cd1"), platform::mcierr::hardware);
-    EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
-    f.send("play cd1 from 1");
-    EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
-    f.send("stop cd1 wait");
-    // Stop forgets the pause point: resume does not work after stop.
-    EXPECT_EQ(f.code("resume cd1"), platform::mcierr::hardware);
-}
-
-TEST(MciPlayback, StopHoldsThePositionAndSeekGoesToTrackOne) {
-    Playing f;
     f.send("play cd1 from 2");
     f.clock.advanceMs(4'000);
     EXPECT_EQ(f.code("stop cd1 wait"), 0u);
@@ -192,36 +177,16 @@ public:
 } // namespace
 
 TEST(MciPlayback, LosingTheSoundServerKeepsTheDrivePlayingSilently) {
-    QTemporaryDir dir;
-    platform::ManualClock clock;
-    platform::CdDeviceOptions o;
-    o.appPath = dir.path();
-    o.realDrives = false;
-    o.clock = std::shared_ptr<platform::Clock>(std::shared_ptr<platform::Clock>(), &clock);
-    o.output = std::make_shared<DyingOutput>();
-    auto cd = platform::makeCdDevices(o);
-    ASSERT_TRUE(di::writeBinCue(workedExample(), dir.filePath("d.cue")));
-    cd.table->addVirtualDrive('E', dir.filePath("d.cue"));
-    char a[30];
-    cd.device->sendString("open E:\\ type cdaudio alias cd1", a, 30);
-    cd.device->sendString("set cd1 time format tmsf", a, 30);
-    cd.device->sendString("play cd1 from 1", a, 30);
+    Playing f(workedExample(), std::make_shared<DyingOutput>());
+    f.send("play cd1 from 1");
     // Three chunks were heard before the server went; then the clock carries on
     // once the silent output has taken over and waits on it.
-    EXPECT_TRUE(eventually([&] {
-        cd.device->sendString("status cd1 position", a, 30);
-        return std::string(a) == "01:00:00:24" && clock.sleepers() > 0;
-    }));
-    clock.advanceMs(10'000);
-    cd.device->sendString("status cd1 position", a, 30);
-    EXPECT_EQ(std::string(a), "01:00:10:24");
-    cd.device->sendString("status cd1 mode", a, 30);
-    EXPECT_EQ(std::string(a), "playing");
-    clock.advanceMs(600'000);
-    EXPECT_TRUE(eventually([&] {
-        cd.device->sendString("status cd1 mode", a, 30);
-        return std::string(a) == "stopped";
-    }));
-    cd.device->sendString("status cd1 position", a, 30);
-    EXPECT_EQ(std::string(a), "02:04:06:49");
+    EXPECT_TRUE(eventually(
+        [&] { return f.ask("status cd1 position") == "01:00:00:24" && f.clock.sleepers() > 0; }));
+    f.clock.advanceMs(10'000);
+    EXPECT_EQ(f.ask("status cd1 position"), "01:00:10:24");
+    EXPECT_EQ(f.ask("status cd1 mode"), "playing");
+    f.clock.advanceMs(600'000);
+    EXPECT_TRUE(eventually([&] { return f.ask("status cd1 mode") == "stopped"; }));
+    EXPECT_EQ(f.ask("status cd1 position"), "02:04:06:49");
 }

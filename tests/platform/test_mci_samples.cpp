@@ -9,33 +9,18 @@ using namespace vornap::test;
 namespace {
 
 // A device whose output keeps every sample it is given.
-struct Capturing {
-    QTemporaryDir dir;
-    platform::ManualClock clock;
-    std::shared_ptr<platform::audio::CaptureAudioOutput> capture =
-        std::make_shared<platform::audio::CaptureAudioOutput>();
-    platform::CdDevices cd;
+struct Capturing : MciFixture {
+    std::shared_ptr<platform::audio::CaptureAudioOutput> capture;
 
-    Capturing() {
-        platform::CdDeviceOptions o;
-        o.appPath = dir.path();
-        o.realDrives = false;
-        o.clock = std::shared_ptr<platform::Clock>(std::shared_ptr<platform::Clock>(), &clock);
-        o.output = capture;
-        cd = platform::makeCdDevices(o);
-    }
+    explicit Capturing(std::shared_ptr<platform::audio::CaptureAudioOutput> output =
+                           std::make_shared<platform::audio::CaptureAudioOutput>())
+        : MciFixture(output), capture(output) {}
     QByteArray playWholeDisc(const di::DiscSpec& spec, const char* from = "1") {
-        const QString cue = dir.filePath("disc.cue");
-        EXPECT_TRUE(di::writeBinCue(spec, cue));
-        cd.table->addVirtualDrive('E', cue);
-        char answer[30];
-        cd.device->sendString("open E:\\ type cdaudio alias cd1 wait shareable", answer, 30);
-        cd.device->sendString("set cd1 time format tmsf", nullptr, 0);
-        EXPECT_EQ(cd.device->sendString(std::string("play cd1 from ") + from, nullptr, 0), 0u);
-        EXPECT_TRUE(eventually([&] {
-            cd.device->sendString("status cd1 mode", answer, 30);
-            return std::string(answer) == "stopped";
-        }));
+        cd.table->addVirtualDrive('E', write(spec));
+        send(openCd1);
+        send("set cd1 time format tmsf");
+        EXPECT_EQ(code(std::string("play cd1 from ") + from), 0u);
+        EXPECT_TRUE(eventually([&] { return ask("status cd1 mode") == "stopped"; }));
         const auto samples = capture->samples();
         return QByteArray(reinterpret_cast<const char*>(samples.data()),
                           qsizetype(samples.size() * 2));
@@ -116,14 +101,10 @@ TEST(DiscImage, RefusesDiscsThatCannotExist) {
 TEST(DiscImage, Mode1SectorCarriesSyncHeaderAndChecksum) {
     std::vector<std::uint8_t> user(2048, 0x5A), sector(2352);
     di::makeMode1Sector(sector.data(), 16 + 150, user.data());
-    EXPECT_EQ(sector[0], 0);
-    EXPECT_EQ(sector[1], 0xFF);
-    EXPECT_EQ(sector[11], 0);
-    // 00:02:16 in BCD, mode 1.
-    EXPECT_EQ(sector[12], 0x00);
-    EXPECT_EQ(sector[13], 0x02);
-    EXPECT_EQ(sector[14], 0x16);
-    EXPECT_EQ(sector[15], 1);
+    // Sync pattern, then 00:02:16 in BCD and mode 1.
+    const std::vector<std::uint8_t> head{0,    0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                                         0xFF, 0xFF, 0xFF, 0,    0x00, 0x02, 0x16, 1};
+    EXPECT_EQ(std::vector<std::uint8_t>(sector.begin(), sector.begin() + 16), head);
     // Any single changed data byte changes the EDC.
     std::vector<std::uint8_t> other = user, sector2(2352);
     other[1000] ^= 1;

@@ -1,4 +1,5 @@
 #include "platform/discimage/discimage.h"
+#include "support/files.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -15,28 +16,28 @@ QString tool(const char* name) {
     return QCoreApplication::applicationDirPath() + '/' + name;
 }
 
-struct ToolHome {
-    QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    ToolHome() {
-        EXPECT_TRUE(di::writeBinCue({{di::TrackSpec::audio(19000), di::TrackSpec::audio(18500)}},
-                                    home.filePath("disc.cue")));
-        QFile f(home.filePath("VornapDrives.dat"));
-        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write("E:\\=disc.cue\n");
-        env.insert("VORNAP_HOME", home.path());
-        env.insert("PULSE_SERVER", "unix:/nonexistent/vornap-test/native");
-    }
-};
-
 } // namespace
 
-TEST(MciTool, AnswersEachLineAsItArrives) {
+TEST(MciTool, AnswersItsArgumentsAndEachLineOfInputAsItArrives) {
     if (!QFile::exists(tool("vornap-mci")))
         GTEST_SKIP() << "vornap-mci not built";
-    ToolHome h;
+    QTemporaryDir home;
+    ASSERT_TRUE(di::writeBinCue({{di::TrackSpec::audio(19000), di::TrackSpec::audio(18500)}},
+                                home.filePath("disc.cue")));
+    vornap::test::writeFile(home.filePath("VornapDrives.dat"), "E:\\=disc.cue\n");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VORNAP_HOME", home.path());
+    env.insert("PULSE_SERVER", "unix:/nonexistent/vornap-test/native");
+
+    QProcess args;
+    args.setProcessEnvironment(env);
+    args.start(tool("vornap-mci"),
+               {"open e: type cdaudio alias x", "status x number of tracks", "close x", "close x"});
+    ASSERT_TRUE(args.waitForFinished(5000));
+    EXPECT_EQ(args.readAllStandardOutput(), "0\t1\n0\t2\n0\t\n263\t\n");
+
     QProcess p;
-    p.setProcessEnvironment(h.env);
+    p.setProcessEnvironment(env);
     p.start(tool("vornap-mci"), {});
     ASSERT_TRUE(p.waitForStarted());
     auto ask = [&](const char* command) {
@@ -57,18 +58,6 @@ TEST(MciTool, AnswersEachLineAsItArrives) {
     p.closeWriteChannel();
     EXPECT_TRUE(p.waitForFinished(5000));
     EXPECT_EQ(p.exitCode(), 0);
-}
-
-TEST(MciTool, TakesCommandsFromItsArguments) {
-    if (!QFile::exists(tool("vornap-mci")))
-        GTEST_SKIP() << "vornap-mci not built";
-    ToolHome h;
-    QProcess p;
-    p.setProcessEnvironment(h.env);
-    p.start(tool("vornap-mci"),
-            {"open e: type cdaudio alias x", "status x number of tracks", "close x", "close x"});
-    ASSERT_TRUE(p.waitForFinished(5000));
-    EXPECT_EQ(p.readAllStandardOutput(), "0\t1\n0\t2\n0\t\n263\t\n");
 }
 
 TEST(DiscGenTool, WritesTheDiscItIsToldTo) {

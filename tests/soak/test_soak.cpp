@@ -10,31 +10,6 @@ using namespace vornap::test;
 
 namespace {
 
-// What the window and the state show of a disc; after every insertion it
-// must be what the first insertion showed.
-struct Shown {
-    Boolean bPlaying, bPaused, bStopped, bLoadCD, bCDInDrive, bAudioCD, bCDDBFound;
-    Integer iCurrentTrack, iTotalTracks, iElapsedMin, iElapsedSec;
-    QString time, tracks, trackTime, trackBox, drive, title, tip;
-    int trackEntries;
-    Long progress;
-    bool timerOn;
-    Mode mode;
-    bool operator==(const Shown&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& out, const Shown& s) {
-    return out << "playing=" << s.bPlaying << " paused=" << s.bPaused << " stopped=" << s.bStopped
-               << " load=" << s.bLoadCD << " in=" << s.bCDInDrive << " audio=" << s.bAudioCD
-               << " found=" << s.bCDDBFound << " track=" << s.iCurrentTrack << "/" << s.iTotalTracks
-               << " elapsed=" << s.iElapsedMin << ":" << s.iElapsedSec
-               << " time=" << s.time.toStdString() << " tracks=" << s.tracks.toStdString()
-               << " trackTime=" << s.trackTime.toStdString() << " box=" << s.trackBox.toStdString()
-               << "(" << s.trackEntries << ")"
-               << " drive=" << s.drive.toStdString() << " title=" << s.title.toStdString()
-               << " progress=" << s.progress << " timer=" << s.timerOn << " mode=" << int(s.mode);
-}
-
 std::size_t heapInUse() {
     return mallinfo2().uordblks;
 }
@@ -46,11 +21,9 @@ struct Soak : Player {
     Soak() {
         drive('E');
         // The disc is written once and moved in and out of the tray.
+        insert('E', audioDisc({kTrackSeconds, kTrackSeconds, kTrackSeconds}));
         QDir().mkpath(store());
-        QString error;
-        EXPECT_TRUE(di::writeBinCue(audioDisc({kTrackSeconds, kTrackSeconds, kTrackSeconds}),
-                                    store() + "/disc.cue", &error))
-            << error.toStdString();
+        takeOut();
         OptionsValues o;
         o.drive = QStringLiteral("E:\\");
         o.trayOnly = QStringLiteral("1");
@@ -66,30 +39,22 @@ struct Soak : Player {
     void putIn() { move(store(), trayOf('E')); }
     void takeOut() { move(trayOf('E'), store()); }
 
-    Shown shown() {
+    // What the window and the state show of a disc; after every insertion it
+    // must be what the first insertion showed.
+    std::string shown() {
         const Variables& v = app.v;
-        return {v.bPlaying,
-                v.bPaused,
-                v.bStopped,
-                v.bLoadCD,
-                v.bCDInDrive,
-                v.bAudioCD,
-                v.bCDDBFound,
-                v.iCurrentTrack,
-                v.iTotalTracks,
-                v.iElapsedMin,
-                v.iElapsedSec,
-                f->lblTime->text(),
-                f->lblTotTracks->text(),
-                f->lblTotTrackTime->text(),
-                f->cboCurrentTrack->text(),
-                f->cboCDDrive->text(),
-                f->windowTitle(),
-                QString::fromLatin1(v.nidTray.szTip.data(), qsizetype(v.nidTray.szTip.size())),
-                int(f->cboCurrentTrack->count()),
-                f->ProgressBar->Value(),
-                f->tmrTime->isActive(),
-                mode('E')};
+        QStringList out;
+        for (const bool b : {v.bPlaying, v.bPaused, v.bStopped, v.bLoadCD, v.bCDInDrive, v.bAudioCD,
+                             v.bCDDBFound, f->tmrTime->isActive()})
+            out << QString::number(b);
+        for (const long n :
+             {long(v.iCurrentTrack), long(v.iTotalTracks), long(v.iElapsedMin), long(v.iElapsedSec),
+              long(f->cboCurrentTrack->count()), long(f->ProgressBar->Value()), long(mode('E'))})
+            out << QString::number(n);
+        out << f->lblTime->text() << f->lblTotTracks->text() << f->lblTotTrackTime->text()
+            << f->cboCurrentTrack->text() << f->cboCDDrive->text() << f->windowTitle()
+            << QString::fromLatin1(v.nidTray.szTip.data(), qsizetype(v.nidTray.szTip.size()));
+        return out.join(u'|').toStdString();
     }
     // Seconds of wall time on the manual clock, with the watcher ticking
     // twice a second as its timer does.
@@ -117,18 +82,17 @@ TEST_F(Soak, AThousandDiscsAndTenHoursOfPlayLeaveNoStuckStateAndNoGrowth) {
     QElapsedTimer wall;
     wall.start();
     ASSERT_EQ(f->lblTime->text(), "No CD");
-    std::optional<Shown> fresh;
+    std::string fresh;
     std::size_t warmHeap = 0;
     std::size_t midHeap = 0;
     const int fullDisc = 3 * kTrackSeconds + 3;
     for (int cycle = 0; cycle < kCycles; ++cycle) {
         putIn();
         tick();
-        const Shown now = shown();
-        if (!fresh)
-            fresh = now;
-        ASSERT_EQ(now, *fresh) << "insertion " << cycle;
-        ASSERT_EQ(now.time, "0:00");
+        if (cycle == 0)
+            fresh = shown();
+        ASSERT_EQ(shown(), fresh) << "insertion " << cycle;
+        ASSERT_EQ(f->lblTime->text(), "0:00");
 
         f->imgPlay_Click();
         switch (cycle % 4) {

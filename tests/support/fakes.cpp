@@ -24,47 +24,35 @@ std::uint32_t RecordingMci::sendString(std::string_view command, char* answer,
     return it->second.code;
 }
 
-bool FakeDownloader::downloadToFile(const QString& url, const QString& localPath) {
-    urls.push_back(url);
-    return serve ? serve(url, localPath) : false;
+namespace {
+
+// Puts a new double into its slot of the bundle and returns it.
+template <class Double, class Slot> Double* install(Slot& slot) {
+    auto owned = std::make_unique<Double>();
+    Double* raw = owned.get();
+    slot = std::move(owned);
+    return raw;
 }
 
+} // namespace
+
 TestPlatform::TestPlatform(const QString& appPath) {
-    platform.appPath = std::make_unique<platform::FixedAppPath>(appPath);
-    auto box = std::make_unique<RecordingMessageBox>();
-    messageBox = box.get();
-    platform.messageBox = std::move(box);
-    auto proc = std::make_unique<ThrowingProcessControl>();
-    process = proc.get();
-    platform.process = std::move(proc);
-    auto lock = std::make_unique<FakeInstanceLock>();
-    instanceLock = lock.get();
-    platform.instanceLock = std::move(lock);
-    auto m = std::make_unique<RecordingMci>();
-    mci = m.get();
-    platform.mci = std::move(m);
-    platform.driveTypes = std::make_unique<platform::NoDrives>();
-    platform.discRoot = std::make_unique<platform::NoDrives>();
-    platform.discToc = std::make_unique<platform::NoDrives>();
-    platform.registry = std::make_unique<platform::MemoryRegistry>();
-    auto t = std::make_unique<RecordingTray>();
-    tray = t.get();
-    platform.tray = std::move(t);
-    auto ws = std::make_unique<RecordingWindowStyle>();
-    windowStyle = ws.get();
-    platform.windowStyle = std::move(ws);
-    auto sh = std::make_unique<RecordingShell>();
-    shell = sh.get();
-    platform.shell = std::move(sh);
-    auto h = std::make_unique<RecordingHelpViewer>();
-    help = h.get();
-    platform.help = std::move(h);
-    auto d = std::make_unique<FakeDownloader>();
-    downloader = d.get();
-    platform.downloader = std::move(d);
-    auto c = std::make_unique<FakeCounter>();
-    counter = c.get();
-    platform.counter = std::move(c);
+    platform::Platform& p = platform;
+    p.appPath = std::make_unique<platform::FixedAppPath>(appPath);
+    p.driveTypes = std::make_unique<platform::NoDrives>();
+    p.discRoot = std::make_unique<platform::NoDrives>();
+    p.discToc = std::make_unique<platform::NoDrives>();
+    p.registry = std::make_unique<platform::MemoryRegistry>();
+    messageBox = install<RecordingMessageBox>(p.messageBox);
+    process = install<ThrowingProcessControl>(p.process);
+    instanceLock = install<FakeInstanceLock>(p.instanceLock);
+    mci = install<RecordingMci>(p.mci);
+    tray = install<RecordingTray>(p.tray);
+    windowStyle = install<RecordingWindowStyle>(p.windowStyle);
+    shell = install<RecordingShell>(p.shell);
+    help = install<RecordingHelpViewer>(p.help);
+    downloader = install<FakeDownloader>(p.downloader);
+    counter = install<FakeCounter>(p.counter);
 }
 
 } // namespace vornap::test

@@ -24,11 +24,8 @@ public:
     };
     void show(QWidget*, const QString& text, const QString& caption) override {
         boxes.push_back({text, caption});
-        if (onShow)
-            onShow(text, caption);
     }
     std::vector<Shown> boxes;
-    std::function<void(const QString&, const QString&)> onShow;
 };
 
 class ThrowingProcessControl final : public platform::ProcessControl {
@@ -120,11 +117,10 @@ public:
     std::int64_t now = 0;
 };
 
+// No network: every download fails.
 class FakeDownloader final : public platform::Downloader {
 public:
-    bool downloadToFile(const QString& url, const QString& localPath) override;
-    QStringList urls;
-    std::function<bool(const QString& url, const QString& localPath)> serve;
+    bool downloadToFile(const QString&, const QString&) override { return false; }
 };
 
 // A platform made of the doubles above, with a temporary application path.

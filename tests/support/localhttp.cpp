@@ -44,32 +44,19 @@ bool waitReadable(int fd, const std::atomic<bool>& stop) {
     return false;
 }
 
-void sendAll(int fd, const QByteArray& data) {
-    qsizetype sent = 0;
-    while (sent < data.size()) {
-        const ssize_t n =
-            ::send(fd, data.constData() + sent, size_t(data.size() - sent), MSG_NOSIGNAL);
+// False when the client is gone; gives up quietly when the server stops.
+bool sendAll(int fd, const char* data, qsizetype size, const std::atomic<bool>& stop) {
+    while (size > 0 && !stop) {
+        pollfd p{fd, POLLOUT, 0};
+        if (::poll(&p, 1, 20) <= 0)
+            continue;
+        const ssize_t n = ::send(fd, data, size_t(size), MSG_NOSIGNAL);
         if (n <= 0)
-            return; // the client gave up; that is its business
-        sent += n;
+            return false;
+        data += n;
+        size -= n;
     }
-}
-
-QByteArray reasonFor(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 404:
-        return "Not Found";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Status";
-    }
+    return size == 0;
 }
 
 LocalHttpServer::Request parse(const QByteArray& head) {
@@ -181,14 +168,33 @@ void LocalHttpServer::answer(int client) {
         }
         return;
     }
-    QByteArray out =
-        "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonFor(reply.status) + "\r\n";
+    // Clients read the status code, never the phrase after it.
+    QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + " Reply\r\n";
     if (!reply.contentType.isEmpty())
         out += "Content-Type: " + reply.contentType + "\r\n";
-    if (reply.sendLength)
+    if (reply.sendLength && !reply.endless)
         out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-    out += reply.extraHeaders + "Connection: close\r\n\r\n" + reply.body;
-    sendAll(client, out);
+    out += reply.extraHeaders + "Connection: close\r\n\r\n";
+    if (!sendAll(client, out.constData(), out.size(), m_stop) ||
+        !sendAll(client, reply.body.constData(), reply.body.size(), m_stop))
+        return;
+    m_sent += reply.body.size();
+    if (!reply.endless)
+        return;
+    QByteArray garbage(64 * 1024, '\0');
+    for (qsizetype i = 0; i < garbage.size(); ++i)
+        garbage[i] = char((i * 7919) % 251 + 1);
+    const bool trickle = reply.trickle.count() > 0;
+    for (qsizetype i = 0; !m_stop; ++i) {
+        const qsizetype size = trickle ? 1 : garbage.size();
+        if (!sendAll(client, garbage.constData() + (trickle ? i % 64 : 0), size, m_stop)) {
+            m_hungUp = !m_stop;
+            return;
+        }
+        m_sent += size;
+        if (trickle)
+            std::this_thread::sleep_for(reply.trickle);
+    }
 }
 
 } // namespace vornap::test

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QUrlQuery>
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -34,6 +35,10 @@ public:
         bool sendLength = true;    // false: the body simply ends with the connection
         bool neverAnswer = false;  // hold the connection open until the client gives up
         bool closeAtOnce = false;  // close without a word
+        // After the body, garbage until the client hangs up: in large blocks,
+        // or one byte every `trickle` when that is set.
+        bool endless = false;
+        std::chrono::milliseconds trickle{0};
     };
     using Handler = std::function<Reply(const Request&)>;
 
@@ -57,6 +62,9 @@ public:
     std::vector<Request> requests() const;
     QStringList paths() const; // of every request, in order
     std::size_t requestCount() const;
+    // Bytes sent after the headers, and whether a client hung up on an endless reply.
+    std::int64_t bodyBytesSent() const { return m_sent; }
+    bool clientHungUp() const { return m_hungUp; }
 
     // A port on 127.0.0.1 where nothing listens.
     static quint16 closedPort();
@@ -70,6 +78,8 @@ private:
     quint16 m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_silent{false};
+    std::atomic<std::int64_t> m_sent{0};
+    std::atomic<bool> m_hungUp{false};
     mutable std::mutex m_mutex;
     std::map<QString, Reply> m_replies;
     std::vector<Request> m_requests;
