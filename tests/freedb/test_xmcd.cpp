@@ -66,25 +66,10 @@ TEST(Xmcd, WrittenEntriesReadBackWhole) {
 TEST(Xmcd, ArbitraryBytesNeverBreakTheReader) {
     // Fragments of real entries shuffled with noise, as a damaged cache file
     // or a hostile server might send.
-    const QList<QByteArray> pieces = {"DTITLE=",
-                                      "TTITLE",
-                                      "99=",
-                                      "0=",
-                                      " / ",
-                                      "\\",
-                                      "\\n",
-                                      "\n",
-                                      "\r\n",
-                                      "#",
-                                      "# Track frame offsets:\n",
-                                      "#\t",
-                                      "150",
-                                      "# Disc length: ",
-                                      "\xff",
-                                      "\xc3",
-                                      "\xe2\x82",
-                                      "=",
-                                      "."};
+    const QList<QByteArray> pieces =
+        QByteArray("DTITLE=|TTITLE|99=|0=| / |\\|\\n|\n|\r\n|#|# Track frame offsets:\n|#\t|150|"
+                   "# Disc length: |\xff|\xc3|\xe2\x82|=|.")
+            .split('|');
     std::uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
     for (int round = 0; round < 3000; ++round) {
