@@ -7,10 +7,7 @@ namespace {
 
 struct Watcher : Player {
     void start(const di::DiscSpec& spec, const char* trayOnly = "0") {
-        drive('E');
-        insert('E', spec);
-        writeOptions({.drive = "E:\\", .trayOnly = trayOnly});
-        load();
+        startWith(spec, {.trayOnly = trayOnly});
         tick();
     }
     void withTitles() {

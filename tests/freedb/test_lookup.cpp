@@ -204,23 +204,6 @@ TEST_F(Lookup, HttpErrorsAndUnreachableServersAreFailures) {
     EXPECT_EQ(server.requestCount(), 1u);
 }
 
-TEST_F(Lookup, EntriesInUtf8AndLatin1WithEscapesAndContinuedKeywords) {
-    script.queryReply = "200 misc 11005c03 x\r\n";
-    QByteArray entry = xmcdEntry("Sigur R\xc3\xb3s / \xc3\x81g\xc3\xa6tis byrjun",
-                                 {"Intro\\tPart", "Line\\nBreak \\\\ slash", "Bj\xf6rk"});
-    entry += "TTITLE0= (continued)\nTTITLE2= caf\xc3\xa9\n";
-    // An escape split across two lines of one keyword.
-    entry += "DTITLE=\\\nDTITLE=n!\n";
-    script.entries["misc 11005c03"] = entry;
-    auto lookup = makeLookup();
-    ASSERT_EQ(lookup->QueryDisc(QStringLiteral("11005c03")), 1);
-    EXPECT_EQ(lookup->DiscArtist(), QString::fromUtf8("Sigur R\xc3\xb3s"));
-    EXPECT_EQ(lookup->DiscTitle(), QString::fromUtf8("\xc3\x81g\xc3\xa6tis byrjun\n!"));
-    EXPECT_EQ(lookup->TrackTitle(1), "Intro\tPart (continued)");
-    EXPECT_EQ(lookup->TrackTitle(2), "Line\nBreak \\ slash");
-    EXPECT_EQ(lookup->TrackTitle(3), QString::fromUtf8("Bj\xc3\xb6rk caf\xc3\xa9"));
-}
-
 TEST_F(Lookup, TheStoredProxyCarriesEveryRequest) {
     setProxy("127.0.0.1", std::to_string(server.port()));
     script.queryReply = "200 rock 11005c03 The Artist / The Album\r\n";
