@@ -65,17 +65,28 @@ TEST_F(ProxyDialog, OpensEmptyWithTheFieldsDisabled) {
     EXPECT_EQ(app.v.sSkinForm, "frmSetProxy");
 }
 
-TEST_F(ProxyDialog, OKRightAwayReplacesTheStoredValuesWithEmptyOnes) {
+TEST_F(ProxyDialog, WithTheProxyOffOKWritesWhateverTheBoxesHold) {
     store("ProxyAddress", "old.proxy");
     store("ProxyPort", "3128");
     dialog->cmdOK->click();
     EXPECT_TRUE(tp.messageBox->boxes.empty());
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(stored("ProxyAddress") + stored("ProxyPort"), "");
+    EXPECT_EQ(stored("ProxyAddress") + stored("ProxyPort"), "") << "empty replaces the old values";
     const auto raw = app.platform.registry->queryValue(
         platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey.toStdString(), "ProxyPort");
     ASSERT_TRUE(raw); // written, not deleted
     EXPECT_EQ(raw->type, platform::REG_SZ);
+
+    dialog->show();
+    dialog->chkUseProxy->setChecked(true);
+    dialog->txtProxyAddress->setText("proxy.example.net");
+    dialog->txtProxyHTTPPort->setText("eighty");
+    dialog->chkUseProxy->setChecked(false);
+    EXPECT_FALSE(dialog->txtProxyAddress->isEnabled());
+    dialog->cmdOK->click();
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    EXPECT_EQ(stored("ProxyAddress"), "proxy.example.net") << "unchecking keeps the typed texts";
+    EXPECT_EQ(stored("ProxyPort"), "eighty"); // taken as typed
 }
 
 TEST_F(ProxyDialog, WithTheProxyOnTheAddressIsAskedForFirstThenThePort) {
@@ -96,18 +107,6 @@ TEST_F(ProxyDialog, WithTheProxyOnTheAddressIsAskedForFirstThenThePort) {
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(stored("ProxyAddress"), "10.0.0.1");
     EXPECT_EQ(stored("ProxyPort"), "3128");
-}
-
-TEST_F(ProxyDialog, UncheckingKeepsTheTypedTextsAndOKWritesThem) {
-    dialog->chkUseProxy->setChecked(true);
-    dialog->txtProxyAddress->setText("proxy.example.net");
-    dialog->txtProxyHTTPPort->setText("eighty");
-    dialog->chkUseProxy->setChecked(false);
-    EXPECT_FALSE(dialog->txtProxyAddress->isEnabled());
-    dialog->cmdOK->click();
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-    EXPECT_EQ(stored("ProxyAddress"), "proxy.example.net");
-    EXPECT_EQ(stored("ProxyPort"), "eighty"); // taken as typed
 }
 
 TEST_F(ProxyDialog, CancelWritesNothing) {
