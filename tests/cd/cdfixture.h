@@ -15,18 +15,20 @@
 
 namespace vornap::test {
 
-// Drive kinds and disc-root listings by drive root.
-class FakeDrives final : public platform::DriveTypes, public platform::DiscRootListing {
-public:
+struct FakeDriveTypes final : platform::DriveTypes {
     std::uint32_t getDriveType(const std::string& root) override {
         return cdDrives.count(root) ? cdrom : noRootDir;
     }
+    std::set<std::string> cdDrives;
+};
+
+// Disc-root listings by drive root; a root not set lists empty.
+struct FakeListings final : platform::DiscRootListing {
     std::optional<QStringList> listRoot(const std::string& root) override {
         ++listed;
         const auto it = listings.find(root);
         return it == listings.end() ? std::optional<QStringList>(QStringList()) : it->second;
     }
-    std::set<std::string> cdDrives;
     std::map<std::string, std::optional<QStringList>> listings;
     int listed = 0;
 };
@@ -39,10 +41,12 @@ struct CdUnit : ::testing::Test {
     CdUnit() : tp(dir.path()), app(tp.platform) {
         auto fd = std::make_unique<FakeFreeDb>();
         freedb = fd.get();
-        auto d = std::make_unique<FakeDrives>();
-        drives = d.get();
-        tp.platform.driveTypes = std::move(d);
-        tp.platform.discRoot = std::make_unique<ListingOf>(*drives);
+        auto t = std::make_unique<FakeDriveTypes>();
+        types = t.get();
+        tp.platform.driveTypes = std::move(t);
+        auto l = std::make_unique<FakeListings>();
+        drives = l.get();
+        tp.platform.discRoot = std::move(l);
         f = std::make_unique<frmCD>(app, std::move(fd));
         Variables& v = app.v;
         v.sCDDrive = QStringLiteral("D:\\");
@@ -68,18 +72,9 @@ struct CdUnit : ::testing::Test {
     TestPlatform tp;
     Application app;
     FakeFreeDb* freedb;
-    FakeDrives* drives;
+    FakeDriveTypes* types;
+    FakeListings* drives;
     std::unique_ptr<frmCD> f;
-
-private:
-    // The listing service shares the drive table's data.
-    struct ListingOf final : platform::DiscRootListing {
-        explicit ListingOf(FakeDrives& d) : drives(d) {}
-        std::optional<QStringList> listRoot(const std::string& root) override {
-            return drives.listRoot(root);
-        }
-        FakeDrives& drives;
-    };
 };
 
 } // namespace vornap::test

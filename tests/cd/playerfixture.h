@@ -56,6 +56,14 @@ struct Player : ::testing::Test {
             tray.remove(name);
     }
     void writeOptions(const OptionsValues& o) { writeOptionsFile(dir.path(), o); }
+    // Start-up with the disc in drive E:, the drive the options name.
+    void startWith(const di::DiscSpec& spec, OptionsValues o = {}) {
+        drive('E');
+        insert('E', spec);
+        o.drive = QStringLiteral("E:\\");
+        writeOptions(o);
+        load();
+    }
     // Start-up with the timers held still: each test drives every tick.
     frmCD& load() {
         f->Form_Load();

@@ -22,8 +22,6 @@ TEST_F(CdUnit, AWatcherTickProbesThenReadsThePositions) {
                                 "status cd1 position track 3", "status cd1 length",
                                 "set cd1 time format tmsf"}));
     EXPECT_EQ(f->sMediaPresent, "true");
-    // The tick ends in the track-menu procedures, which tag their first step.
-    EXPECT_EQ(app.v.ErrorTag, "LoadMenuItems_01");
 }
 
 TEST_F(CdUnit, OnlyAnAnswerStartingWithLowerCaseTrueIsADisc) {
@@ -32,8 +30,8 @@ TEST_F(CdUnit, OnlyAnAnswerStartingWithLowerCaseTrueIsADisc) {
     f->tmrCDCheck_Timer();
     EXPECT_FALSE(app.v.bCDInDrive);
     const Commands commands = sent();
+    ASSERT_EQ(commands.size(), 6u);
     EXPECT_EQ(commands[5], "close cd1");
-    EXPECT_EQ(commands.size(), 6u);
     f->tmrCDCheck_Timer();
     EXPECT_EQ(sent().size(), 5u) << "cd1 is closed once, on removal";
 }
@@ -41,21 +39,18 @@ TEST_F(CdUnit, OnlyAnAnswerStartingWithLowerCaseTrueIsADisc) {
 TEST_F(CdUnit, TheDriveScanProbesEachCdDriveAndOpensTheDriveInUse) {
     writeOptionsFile(dir.path(), {});
     app.v.sHdrCDDrives = "//CD-ROM Drives in Computer"; // as CheckOptions leaves them
-    drives->cdDrives = {"E:\\", "G:\\"};
+    types->cdDrives = {"E:\\", "G:\\"};
     reply("status CDINFO media present", "true");
     drives->listings["E:\\"] = QStringList{"Track01.cda"};
     drives->listings["G:\\"] = QStringList{"README.TXT"};
     app.v.sCDDrive.clear();
     app.v.bCDInDrive = true; // as start-up sets it around the scan
     GetDriveType(app);
-    const Commands probe = {"close all", "open E:\\ type cdaudio alias CDINFO wait shareable",
-                            "status CDINFO media present"};
-    Commands expected = probe;
-    for (const auto& c : probe)
-        expected.push_back(c == probe[1] ? "open G:\\ type cdaudio alias CDINFO wait shareable"
-                                         : c);
-    expected.push_back("open E:\\ type cdaudio alias cd1 wait shareable");
-    EXPECT_EQ(sent(), expected);
+    const std::string probe = "status CDINFO media present";
+    EXPECT_EQ(sent(),
+              (Commands{"close all", "open E:\\ type cdaudio alias CDINFO wait shareable", probe,
+                        "close all", "open G:\\ type cdaudio alias CDINFO wait shareable", probe,
+                        "open E:\\ type cdaudio alias cd1 wait shareable"}));
     EXPECT_EQ(app.v.ErrorTag, "SaveOptions_01");
     EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Album Unknown");
     EXPECT_EQ(f->cboCDDrive->itemText(1), "G:\\ - Data CD");
@@ -64,7 +59,7 @@ TEST_F(CdUnit, TheDriveScanProbesEachCdDriveAndOpensTheDriveInUse) {
 TEST_F(CdUnit, AFailureInTheScanNamesItsStep) {
     // No options file: the partial reader fails. The last tag set is the one
     // the letter before left.
-    drives->cdDrives = {"E:\\"};
+    types->cdDrives = {"E:\\"};
     EXPECT_THROW(GetDriveType(app), ProcessEnded);
     ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
     EXPECT_EQ(tp.messageBox->boxes[0].text, "File not found\rGetDriveType_04.5");

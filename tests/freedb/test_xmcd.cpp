@@ -20,6 +20,18 @@ TEST(Xmcd, EscapesDecodeAndOthersStayAsWritten) {
     EXPECT_EQ(unescapeXmcd(escapeXmcd(odd)), odd);
 }
 
+TEST(Xmcd, ContinuedKeywordsJoinAndEachLineIsDecodedOnItsOwn) {
+    // Latin-1 and UTF-8 lines mixed; an escape split across two lines of one keyword.
+    const auto e = parseXmcd("DTITLE=Sigur R\xc3\xb3s / \xc3\x81g\xc3\xa6tis byrjun\n"
+                             "TTITLE0=Intro\\tPart\nTTITLE1=Bj\xf6rk\nTTITLE0= (continued)\n"
+                             "TTITLE1= caf\xc3\xa9\nDTITLE=\\\nDTITLE=n!\n");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->artist, QString::fromUtf8("Sigur R\xc3\xb3s"));
+    EXPECT_EQ(e->title, QString::fromUtf8("\xc3\x81g\xc3\xa6tis byrjun\n!"));
+    EXPECT_EQ(e->trackTitles, (QStringList{"Intro\tPart (continued)",
+                                           QString::fromUtf8("Bj\xc3\xb6rk caf\xc3\xa9")}));
+}
+
 TEST(Xmcd, DiscTitleWithoutSeparatorIsBothArtistAndAlbum) {
     const auto e = parseXmcd("DTITLE=Various/Mixed\nTTITLE0=a\n");
     ASSERT_TRUE(e);
@@ -66,25 +78,10 @@ TEST(Xmcd, WrittenEntriesReadBackWhole) {
 TEST(Xmcd, ArbitraryBytesNeverBreakTheReader) {
     // Fragments of real entries shuffled with noise, as a damaged cache file
     // or a hostile server might send.
-    const QList<QByteArray> pieces = {"DTITLE=",
-                                      "TTITLE",
-                                      "99=",
-                                      "0=",
-                                      " / ",
-                                      "\\",
-                                      "\\n",
-                                      "\n",
-                                      "\r\n",
-                                      "#",
-                                      "# Track frame offsets:\n",
-                                      "#\t",
-                                      "150",
-                                      "# Disc length: ",
-                                      "\xff",
-                                      "\xc3",
-                                      "\xe2\x82",
-                                      "=",
-                                      "."};
+    const QList<QByteArray> pieces =
+        QByteArray("DTITLE=|TTITLE|99=|0=| / |\\|\\n|\n|\r\n|#|# Track frame offsets:\n|#\t|150|"
+                   "# Disc length: |\xff|\xc3|\xe2\x82|=|.")
+            .split('|');
     std::uint32_t seed = 12345;
     auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
     for (int round = 0; round < 3000; ++round) {

@@ -79,26 +79,21 @@ struct Mpris : ::testing::Test, AppFixture {
 
 } // namespace
 
-TEST_F(Mpris, TheRootInterfaceNamesThePlayer) {
+TEST_F(Mpris, PropertiesNameThePlayerAndFollowThePlayState) {
     EXPECT_EQ(property("org.mpris.MediaPlayer2", "Identity").toString(), "Vornap");
     EXPECT_EQ(property("org.mpris.MediaPlayer2", "DesktopEntry").toString(), "vornap");
     EXPECT_TRUE(property("org.mpris.MediaPlayer2", "CanRaise").toBool());
-}
-
-TEST_F(Mpris, PropertiesFollowThePlayState) {
     EXPECT_EQ(property(kPlayer, "PlaybackStatus").toString(), "Stopped");
     EXPECT_FALSE(property(kPlayer, "CanPlay").toBool());
     EXPECT_FALSE(property(kPlayer, "CanSeek").toBool());
 
-    app.v.bCDInDrive = true;
-    app.v.bPlaying = true;
+    app.v.bCDInDrive = app.v.bPlaying = true;
     app.v.bStopped = false;
     app.v.iElapsedMin = 1;
     app.v.iElapsedSec = 5;
     EXPECT_EQ(property(kPlayer, "PlaybackStatus").toString(), "Playing");
     EXPECT_TRUE(property(kPlayer, "CanGoNext").toBool());
     EXPECT_EQ(property(kPlayer, "Position").toLongLong(), 65'000'000);
-
     app.v.bPlaying = false;
     app.v.bPaused = true;
     EXPECT_EQ(property(kPlayer, "PlaybackStatus").toString(), "Paused");
@@ -143,11 +138,6 @@ TEST_F(Mpris, ChangesAreAnnouncedAfterEachHandledEvent) {
     unhandled(app, [] {}); // nothing changed: nothing announced
     settle();
     EXPECT_TRUE(log.changes.isEmpty());
-
-    unhandled(app, [&] { app.v.iCurrentTrack = 3; });
-    settle(1);
-    ASSERT_EQ(log.changes.size(), 1);
-    EXPECT_TRUE(log.changes[0].contains("Metadata"));
 }
 
 TEST_F(Mpris, PlayerctlSeesThePlayer) {
@@ -183,63 +173,39 @@ TEST(MprisWithoutABus, StartsNothingAndSaysNothing) {
 namespace {
 
 struct MprisMethods : Mpris {
-    void call(const QString& method) {
+    // The device commands a method call made.
+    std::vector<std::string> call(const QString& method) {
+        tp.mci->commands.clear();
         QDBusMessage m = QDBusMessage::createMethodCall(kService, kPath, kPlayer, method);
         const QDBusMessage reply = client.call(m, QDBus::BlockWithGui, 5000);
-        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method.toStdString();
-    }
-    bool sent(const std::string& command) {
-        const auto& c = tp.mci->commands;
-        return std::find(c.begin(), c.end(), command) != c.end();
-    }
-    void discIn() {
-        app.v.bCDInDrive = true;
-        app.v.bAudioCD = true;
-        app.v.bStopped = true;
-        app.v.iCurrentTrack = 2;
-        tp.mci->replies["status cd1 number of tracks wait"] = {"5", 0};
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method.toStdString();
+        return tp.mci->commands;
     }
 };
 
+using Commands = std::vector<std::string>;
+const std::string tmsf = "set cd1 time format tmsf";
+
 } // namespace
 
-TEST_F(MprisMethods, PlayPauseAndStopRunThePlayersOwnActions) {
-    discIn();
-    call("Play");
-    EXPECT_TRUE(app.v.bPlaying);
-    EXPECT_TRUE(sent("play cd1 from 2"));
-
-    tp.mci->commands.clear();
-    call("Play"); // already playing: nothing
-    EXPECT_TRUE(tp.mci->commands.empty());
-
-    call("Pause");
+TEST_F(MprisMethods, TransportMethodsRunThePlayersOwnActions) {
+    app.v.bCDInDrive = app.v.bAudioCD = app.v.bStopped = true;
+    app.v.iCurrentTrack = 2;
+    EXPECT_EQ(call("Play"), (Commands{tmsf, "play cd1 from 2"}));
+    EXPECT_TRUE(call("Play").empty()) << "already playing";
+    EXPECT_EQ(call("Pause"), Commands{"pause cd1"});
+    EXPECT_TRUE(call("Pause").empty()) << "Pause only when playing";
     EXPECT_TRUE(app.v.bPaused);
-    EXPECT_TRUE(sent("pause cd1"));
-    tp.mci->commands.clear();
-    call("Pause"); // Pause only when playing
-    EXPECT_TRUE(tp.mci->commands.empty());
-    EXPECT_TRUE(app.v.bPaused);
-
-    call("PlayPause");
-    EXPECT_TRUE(app.v.bPlaying);
-    EXPECT_TRUE(sent("resume cd1"));
-    call("PlayPause");
-    EXPECT_TRUE(app.v.bPaused);
-
-    tp.mci->commands.clear();
-    call("Stop");
+    EXPECT_EQ(call("PlayPause"), (Commands{tmsf, "resume cd1"}));
+    EXPECT_EQ(call("PlayPause"), Commands{"pause cd1"});
+    EXPECT_EQ(call("Stop"), (Commands{tmsf, "stop cd1 wait", "seek cd1 to 1"}));
     EXPECT_TRUE(app.v.bStopped);
-    EXPECT_TRUE(sent("stop cd1 wait"));
-    EXPECT_TRUE(sent("seek cd1 to 1"));
-}
 
-TEST_F(MprisMethods, NextAndPreviousStepTheTrack) {
-    discIn();
     // Titles and lengths from a lookup, so stepping needs no device answers.
     titles->titles = {"a", "b", "c", "d", "e"};
     titles->seconds = {60, 61, 62, 63, 64};
     app.v.bCDDBFound = true;
+    log.changes.clear();
     call("Next");
     EXPECT_EQ(app.v.iCurrentTrack, 3);
     call("Previous");

@@ -6,25 +6,15 @@
 using namespace vornap;
 using namespace vornap::test;
 
-namespace {
-
-struct Timer : ::testing::TestWithParam<std::pair<double, int>>, AppFixture {};
-
-} // namespace
-
-TEST_P(Timer, RoundsTheElapsedSecondsHalfToEven) {
-    const auto [seconds, expected] = GetParam();
-    tp.counter->ticksPerSecond = 1000;
-    tp.counter->now = 123456789;
-    StartTimer(app);
-    tp.counter->now += std::int64_t(seconds * 1000);
-    StopTimer(app);
-    EXPECT_EQ(app.v.curTimerFrequency, 1000);
-    EXPECT_EQ(app.v.curTimerStart, 123456789);
-    EXPECT_EQ(app.v.curTimerEnd, 123456789 + std::int64_t(seconds * 1000));
-    EXPECT_EQ(app.v.iTimerSeconds, expected);
+TEST(Timer, RoundsTheElapsedSecondsHalfToEven) {
+    AppFixture fx;
+    fx.tp.counter->ticksPerSecond = 1000;
+    for (const auto& [ms, seconds] :
+         std::initializer_list<std::pair<int, int>>{{400, 0}, {2500, 2}, {2501, 3}, {3500, 4}}) {
+        fx.tp.counter->now = 123456789;
+        StartTimer(fx.app);
+        fx.tp.counter->now += ms;
+        StopTimer(fx.app);
+        EXPECT_EQ(fx.app.v.iTimerSeconds, seconds) << ms << " ms";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Seconds, Timer,
-                         ::testing::Values(std::pair{0.4, 0}, std::pair{2.5, 2},
-                                           std::pair{2.501, 3}, std::pair{3.5, 4}));
