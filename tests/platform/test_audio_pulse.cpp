@@ -2,15 +2,18 @@
 #include "test_mci_fixture.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace vornap::platform;
 using namespace std::chrono_literals;
@@ -52,10 +55,14 @@ public:
                         "module-null-sink sink_name=test_sink rate=44100 channels=2 norewinds=1"});
         if (!m_server.waitForStarted(5000))
             return false;
-        for (int i = 0; i < 100 && !QFileInfo::exists(socket); ++i)
+        // The socket file can be there before the server takes connections
+        // (seen on a loaded machine), and a stream that finds no server plays
+        // silently: wait until a connection is accepted.
+        bool up = false;
+        for (int i = 0; i < 200 && !(up = accepts(socket)); ++i)
             std::this_thread::sleep_for(50ms);
         qputenv("PULSE_SERVER", ("unix:" + socket).toLocal8Bit());
-        return QFileInfo::exists(socket);
+        return up;
     }
     void stop() {
         if (m_server.state() == QProcess::NotRunning)
@@ -65,6 +72,21 @@ public:
     }
 
 private:
+    static bool accepts(const QString& path) {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray name = QFile::encodeName(path);
+        if (name.size() >= qsizetype(sizeof address.sun_path))
+            return false;
+        std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const bool ok =
+            fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return ok;
+    }
+
     QByteArray m_oldServer;
     QTemporaryDir m_dir;
     QProcess m_server;
