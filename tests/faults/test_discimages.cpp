@@ -87,6 +87,8 @@ TEST_F(BadImage, DamagedDiscsPlayWhatTheirDataHoldsOrAreNoDisc) {
          "Shorter disc: tracks up to the cut, the last one shorter"},
         {"Disc image whose data file ends before its last tracks start",
          "Shorter disc: the tracks that start before the cut"},
+        {"Cue sheet with a TRACK that has no INDEX 01",
+         "The track starts where its data starts (no data: no disc)"},
         {"Cue sheet whose first INDEX lies past the end of its data",
          "No disc: the drive shows \"No CD\""},
         {"Cue sheet that is empty, binary garbage, or names no data file",
@@ -102,6 +104,8 @@ TEST_F(BadImage, DamagedDiscsPlayWhatTheirDataHoldsOrAreNoDisc) {
         // Half a second into track 2, off a sector boundary: 37 whole frames.
         {{}, track + 37 * di::sectorBytes + 1000, {"00:03:00", "00:00:36"}},
         {{}, track, {"00:02:74"}},
+        {"FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n", kUncut, {"00:08:74"}},
+        {"FILE \"disc.bin\" BINARY\n  TRACK 01 AUDIO\n", 0, {}},
         {{}, 0, {}},
         {sheet({"00:30:00", "00:40:00"}), kUncut, {}},
         {"FILE \"elsewhere.bin\" BINARY\n  TRACK 01 AUDIO\n", kRemoved, {}},

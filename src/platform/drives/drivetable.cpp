@@ -318,6 +318,10 @@ private:
 // out of order; libcdio passes them on, which gives negative lengths. The disc
 // keeps the tracks that start in order before the data runs out.
 bool keepReadableTracks(DiscToc& toc, const QString& path, QString* problem) {
+    // A TRACK without INDEX 01 comes back two seconds before the data, ahead
+    // of the lead-in no disc has: it starts where the data does.
+    for (int& offset : toc.trackOffsets)
+        offset = std::max(offset, int(CDIO_PREGAP_SECTORS));
     std::size_t kept = 0;
     while (kept < toc.trackOffsets.size() && toc.trackOffsets[kept] < toc.leadOut &&
            (kept == 0 || toc.trackOffsets[kept] > toc.trackOffsets[kept - 1]))
