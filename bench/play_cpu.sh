@@ -15,7 +15,7 @@ trap bench_cleanup EXIT
 bench_pulse
 
 mkdir "$WORK/home"
-"$BIN/vornap-discgen" "$WORK/home/disc.cue" "audio:$((SECS + 6))s:left=440:right=660" >/dev/null
+"$BIN/vornap-discgen" "$WORK/home/disc.cue" "audio:$((SECS + 30))s:left=440:right=660" >/dev/null
 printf 'E:\\=disc.cue\n' >"$WORK/home/VornapDrives.dat"
 export VORNAP_HOME=$WORK/home
 

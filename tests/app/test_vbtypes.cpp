@@ -1,21 +1,10 @@
-#include "app/vberror.h"
 #include "app/vbtypes.h"
+#include "support/vberrors.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 using namespace vornap;
-
-namespace {
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
-}
-} // namespace
+using vornap::test::errorOf;
 
 TEST(Val, ReadsTheLeadingNumberUpToTheNulOfAnAnswerBuffer) {
     const std::pair<QString, double> cases[] = {

@@ -1,10 +1,10 @@
-#include "app/vberror.h"
 #include "options/fieldreader.h"
+#include "support/vberrors.h"
 
-#include <functional>
 #include <gtest/gtest.h>
 
 using namespace vornap;
+using vornap::test::errorOf;
 
 namespace {
 QStringList readAll(const char* text, int count) {
@@ -13,14 +13,6 @@ QStringList readAll(const char* text, int count) {
     for (int i = 0; i < count; ++i)
         out << r.input();
     return out;
-}
-int errorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
 }
 } // namespace
 

@@ -1,5 +1,5 @@
-#include "app/vberror.h"
 #include "skins/colors.h"
+#include "support/vberrors.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,12 +12,7 @@ using namespace vornap;
 
 namespace {
 int errorNumber(const QString& text) {
-    try {
-        SkinColor(text);
-    } catch (const RuntimeError& e) {
-        return e.number();
-    }
-    return 0;
+    return test::errorOf([&] { SkinColor(text); });
 }
 } // namespace
 

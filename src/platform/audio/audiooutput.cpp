@@ -356,14 +356,17 @@ private:
 } // namespace
 
 std::unique_ptr<AudioStream> PulseAudioOutput::open() {
-    // Half a second of buffer rides out a busy machine; pause and stop flush
-    // it, so they still take effect at once. Refilled a fifth of a second at
-    // a time: fewer, larger writes cost less than many small ones.
+    // Two seconds of buffer ride out a busy machine; pause and stop flush
+    // them, so they still take effect at once. Refilled half a second at a
+    // time: each refill wakes the server, libpulse and the drive's thread,
+    // and those wake-ups were most of the cost of playing. The server gives
+    // the sink what is left after twice the refill, halved: here half a
+    // second, so the sink wakes twice a second too.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(sampleRate / 2 * 4);
+    attr.tlength = std::uint32_t(2 * sampleRate * 4);
     attr.prebuf = std::uint32_t(-1);
-    attr.minreq = std::uint32_t(sampleRate / 5 * 4);
+    attr.minreq = std::uint32_t(sampleRate / 2 * 4);
     attr.fragsize = std::uint32_t(-1);
     QString error;
     std::unique_ptr<AudioStream> s = PulseStream::connect(attr, error);
