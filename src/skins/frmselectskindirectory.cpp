@@ -118,12 +118,6 @@ frmSelectSkinDirectory* LoadSelectSkinDirectory(Application& app, QWidget* owner
     return form;
 }
 
-void ShowSelectSkinDirectory(Application& app, QWidget* owner) {
-    QPointer<frmSelectSkinDirectory> form = LoadSelectSkinDirectory(app, owner);
-    form->exec();
-    delete form.data();
-}
-
 void RegisterSkinChooserForm(Application& app) {
     app.formFactories[QStringLiteral("frmSelectSkinDirectory")] = [](Application& a) -> QWidget* {
         return LoadSelectSkinDirectory(a, a.cd);

@@ -35,10 +35,6 @@ inline const QString kNoSkinCaption = QStringLiteral("No Skin!");
 // load; it is not shown.
 frmSelectSkinDirectory* LoadSelectSkinDirectory(Application& app, QWidget* owner);
 
-// Loads the chooser and shows it modally over the owner; it is unloaded when
-// it closes.
-void ShowSelectSkinDirectory(Application& app, QWidget* owner);
-
 // Registers the chooser's factory under "frmSelectSkinDirectory", through
 // which the preferences dialog opens it.
 void RegisterSkinChooserForm(Application& app);
