@@ -36,6 +36,15 @@ void settle(const QString& tray) {
     ::utimes(QFile::encodeName(tray).constData(), old);
 }
 
+// What every tick asks first: is there a disc, then the drive opened again.
+void probe(Device& d) {
+    d.send("close all");
+    d.send("open E:\\ type cdaudio alias CDCheck wait shareable");
+    d.send("status CDCheck media present wait");
+    d.send("close all");
+    d.send("open E:\\ type cdaudio alias cd1 wait shareable");
+}
+
 // One tick of the disc watcher while a disc plays: the probe of the drive,
 // then the queries behind the position display.
 void BM_WatcherTick(benchmark::State& state, bool tray) {
@@ -51,11 +60,7 @@ void BM_WatcherTick(benchmark::State& state, bool tray) {
     d.send("set cd1 time format tmsf");
     d.send("play cd1 from 3");
     for (auto _ : state) {
-        d.send("close all");
-        d.send("open E:\\ type cdaudio alias CDCheck wait shareable");
-        d.send("status CDCheck media present wait");
-        d.send("close all");
-        d.send("open E:\\ type cdaudio alias cd1 wait shareable");
+        probe(d);
         d.send("set cd1 time format milliseconds");
         d.send("status cd1 position");
         d.send("status cd1 length track 3");
@@ -74,11 +79,7 @@ void BM_WatcherTickEmpty(benchmark::State& state) {
     d.cd.table->addVirtualDrive('E', d.dir.filePath("tray"));
     settle(d.dir.filePath("tray"));
     for (auto _ : state) {
-        d.send("close all");
-        d.send("open E:\\ type cdaudio alias CDCheck wait shareable");
-        d.send("status CDCheck media present wait");
-        d.send("close all");
-        d.send("open E:\\ type cdaudio alias cd1 wait shareable");
+        probe(d);
         benchmark::DoNotOptimize(d.answer);
     }
 }

@@ -146,31 +146,32 @@ def report(key, value):
 # Start-up: process start to the first painted main window. The first run
 # writes the options file and warms the file cache; it is not counted.
 home = make_home("shipped", True)
-paints, cpus = [], []
-for run in range(RUNS + 1):
-    p = Player(home)
-    paint = p.wait_for("first-paint")
-    cpu = p.cpu_ns() / 1e6  # read just after the paint: a slight overestimate
-    p.wait_for("tracks-shown")
-    if run:
-        paints.append((paint - p.started) * 1000)
-        cpus.append(cpu)
-    p.stop()
+
+
+def first_paints(program, wait_for_tracks):
+    """Medians of process start to first paint, and of CPU used by then."""
+    paints, cpus = [], []
+    for run in range(RUNS + 1):
+        p = Player(home, program)
+        paint = p.wait_for("first-paint")
+        cpu = p.cpu_ns() / 1e6  # read just after the paint: a slight overestimate
+        if wait_for_tracks:
+            p.wait_for("tracks-shown")
+        if run:
+            paints.append((paint - p.started) * 1000)
+            cpus.append(cpu)
+        p.stop()
+    return paints, cpus
+
+
+paints, cpus = first_paints(VORNAP, True)
 report("first_paint_ms", "%.0f" % statistics.median(paints))
 report("first_paint_cpu_ms", "%.0f" % statistics.median(cpus))
 log("first paint (ms):", " ".join("%.0f" % x for x in paints))
 log("CPU used by the first paint (ms):", " ".join("%.0f" % x for x in cpus))
 
 # The same for a bare Qt window: what any Qt Widgets program costs here.
-paints, cpus = [], []
-for run in range(RUNS + 1):
-    p = Player(home, os.path.join(BIN, "bench_firstpaint"))
-    paint = p.wait_for("first-paint")
-    cpu = p.cpu_ns() / 1e6
-    if run:
-        paints.append((paint - p.started) * 1000)
-        cpus.append(cpu)
-    p.stop()
+paints, cpus = first_paints(os.path.join(BIN, "bench_firstpaint"), False)
 report("floor_paint_ms", "%.0f" % statistics.median(paints))
 report("floor_paint_cpu_ms", "%.0f" % statistics.median(cpus))
 
