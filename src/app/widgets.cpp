@@ -1,7 +1,9 @@
 #include "app/widgets.h"
 
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace vornap {
 
@@ -52,6 +54,39 @@ LockableComboBox::LockableComboBox(QWidget* parent) : QComboBox(parent) {
 void LockableComboBox::setLocked(bool locked) {
     m_locked = locked;
     lineEdit()->setReadOnly(locked);
+}
+
+void LockableComboBox::wheelEvent(QWheelEvent* event) {
+    if (m_locked) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
+}
+
+void LockableComboBox::keyPressEvent(QKeyEvent* event) {
+    if (m_locked) {
+        // The keys that step through the entries or confirm the text; F4 and
+        // Alt+Down still open the list.
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            if (event->modifiers() & Qt::AltModifier)
+                break;
+            [[fallthrough]];
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->ignore();
+            return;
+        default:
+            break;
+        }
+    }
+    QComboBox::keyPressEvent(event);
 }
 
 void LockableComboBox::showPopup() {

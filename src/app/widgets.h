@@ -44,7 +44,8 @@ private:
 };
 
 // A combo box with an editable text and the Locked property: while locked,
-// neither typing nor choosing changes it.
+// neither typing, nor the wheel, nor the arrow keys change it; only its
+// drop-down list offers a choice.
 class LockableComboBox : public QComboBox {
     Q_OBJECT
 public:
@@ -60,6 +61,10 @@ signals:
 
 public:
     void showPopup() override;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool m_locked = false;
