@@ -49,6 +49,15 @@ void ImageBox::mouseReleaseEvent(QMouseEvent* event) {
 LockableComboBox::LockableComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // A chosen entry lands with the caret at its end, which would scroll a
+    // long title to its last words.
+    connect(this, &QComboBox::currentIndexChanged, this,
+            [this] { lineEdit()->setCursorPosition(0); });
+}
+
+void LockableComboBox::setText(const QString& text) {
+    setEditText(text);
+    lineEdit()->setCursorPosition(0);
 }
 
 void LockableComboBox::setLocked(bool locked) {

@@ -54,7 +54,8 @@ public:
     void setLocked(bool locked);
     // The edit text (the Text property), which need not be one of the entries.
     QString text() const { return currentText(); }
-    void setText(const QString& text) { setEditText(text); }
+    // Shown from its start when it is wider than the box.
+    void setText(const QString& text);
 
 signals:
     void dropDown();

@@ -6,6 +6,8 @@
 #include "tray/trackmenu.h"
 #include "tray/traytip.h"
 
+#include <QAccessible>
+#include <QLineEdit>
 #include <QMenu>
 #include <gtest/gtest.h>
 
@@ -183,6 +185,45 @@ TEST_F(Tray, ChoosingATrackFromTheMenu) {
     f.mnuTrackList_Click(0);
     EXPECT_EQ(tp.mci->commands, (std::vector<std::string>{"set cd1 time format tmsf"}));
     EXPECT_EQ(app.v.iCurrentTrack, 6);
+}
+
+// Titles come from the lookup: what the menu and the track box show is the
+// title as it is, from its start.
+TEST_F(Tray, TitlesShowAsTheyAreInTheMenuAndFromTheirStartInTheTrackBox) {
+    frmCD& f = form();
+    f.show();
+    titles->titles = {"Rock & Roll",
+                      "Walk Away from the Caf\u00e9 and Down the Long Road Home Again", "&&&"};
+    app.v.bCDDBFound = true;
+    app.v.bDeleteMenuItems = app.v.bLoadMenuItems = true;
+    DeleteMenuItems(app);
+    LoadMenuItems(app);
+
+    tp.tray->sendMouseMessage(platform::WM_RBUTTONUP);
+    ASSERT_TRUE(f.mnuSysTrayMenu->isVisible());
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(f.mnuSelTrack);
+    ASSERT_NE(list, nullptr);
+    QStringList shown;
+    for (int i = 1; i < list->childCount(); ++i) // past the designed "-"
+        shown << list->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(shown, titles->titles) << shown.join(" | ").toStdString();
+    f.mnuSysTrayMenu->hide();
+
+    f.mnuTrackList[2]->trigger();
+    const QString chosen = f.cboCurrentTrack->text();
+    ASSERT_TRUE(chosen.endsWith("Home Again"));
+    // The box is narrower than the title: its left part shows what the
+    // title's first words alone would show.
+    const auto left = [&f, &chosen] {
+        QLineEdit* edit = f.cboCurrentTrack->lineEdit();
+        const int width = edit->fontMetrics().horizontalAdvance(chosen.left(10));
+        return edit->grab().toImage().copy(0, 0, width, edit->height());
+    };
+    ASSERT_GT(f.cboCurrentTrack->fontMetrics().horizontalAdvance(chosen),
+              f.cboCurrentTrack->lineEdit()->width());
+    const QImage shownStart = left();
+    f.cboCurrentTrack->setText(chosen.left(20));
+    EXPECT_EQ(shownStart, left());
 }
 
 TEST(TrayIcons, SizesAndColourDepthsOfTheResources) {
