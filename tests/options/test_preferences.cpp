@@ -1,3 +1,4 @@
+#include "faults/robustnessrow.h"
 #include "options/frmpref.h"
 #include "options/registry.h"
 #include "platform/mimeapps.h"
@@ -130,12 +131,54 @@ TEST_F(Preferences, ClearingAnAssociationNotOursChangesNothingOursWithoutBackupE
     EXPECT_EQ(reg(kCommandKey), "/usr/bin/otherplayer");
     EXPECT_EQ(reg(kCommandKey, "VornapBack"), "stale");
 
+    platform::setAudioCdHandler("vornap.desktop");
     auto dialog = open();
     setReg(kCommandKey, "", dialog->ownCommand());
     DeleteRegValue(app, HKEY_CLASSES_ROOT, kCommandKey, "VornapBack");
     dialog->chkSetAsDefault->setChecked(false);
     dialog->cmdOK_Click();
     EXPECT_EQ(reg(kCommandKey), "");
+    EXPECT_EQ(platform::audioCdHandler(), "");
+}
+
+// The desktop's settings may have changed the handler since the player last
+// did: the box shows the desktop's choice, and OK leaves it unless the box was
+// changed.
+TEST_F(Preferences, TheDefaultPlayerBoxFollowsTheDesktopAndOkKeepsItsChoice) {
+    const RobustnessRow row("Audio-CD handler changed in the desktop's settings since the "
+                            "player set it",
+                            "The preferences show the desktop's choice and OK keeps it "
+                            "unless the box is changed");
+    struct Row {
+        const char* desktop;
+        bool mirrorSaysOurs;
+        bool shown;
+    };
+    const Row rows[] = {
+        {"vornap.desktop", false, true}, {"other.desktop", true, false}, {"", true, false}};
+    for (const Row& r : rows) {
+        platform::setAudioCdHandler(r.desktop);
+        auto probe = open();
+        setReg(kCommandKey, "", r.mirrorSaysOurs ? probe->ownCommand() : "/usr/bin/other");
+        probe.reset();
+        const QByteArray mimeapps = readFile(dir.filePath("config/mimeapps.list"));
+
+        auto dialog = open();
+        EXPECT_EQ(dialog->chkSetAsDefault->isChecked(), r.shown) << r.desktop;
+        dialog->cmdOK_Click();
+        EXPECT_EQ(platform::audioCdHandler(), r.desktop);
+        EXPECT_EQ(readFile(dir.filePath("config/mimeapps.list")), mimeapps) << r.desktop;
+    }
+
+    // Changed, the box takes the handler and gives it back.
+    auto take = open();
+    take->chkSetAsDefault->setChecked(true);
+    take->cmdOK_Click();
+    EXPECT_EQ(platform::audioCdHandler(), "vornap.desktop");
+    auto giveBack = open();
+    giveBack->chkSetAsDefault->setChecked(false);
+    giveBack->cmdOK_Click();
+    EXPECT_EQ(platform::audioCdHandler(), "");
 }
 
 TEST_F(Preferences, OkWithoutChangesRewritesTheSameOptions) {
