@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <cstdio>
+#include <cstdlib>
 
 namespace vornap {
 
@@ -46,6 +48,17 @@ void unhandled(Application& app, const std::function<void()>& handler) {
                                       QStringLiteral("Vornap"));
         app.platform.process->exitNow(1);
     }
+}
+
+void frmCD::cannotStart(const QString& reason) {
+    const QString text = QStringLiteral("Vornap cannot start: ") + reason + u'.';
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    // Without a screen nobody could close the box.
+    const QString screen = QGuiApplication::platformName();
+    if (screen != QLatin1String("offscreen") && screen != QLatin1String("minimal"))
+        app.platform.messageBox->show(nullptr, text, QStringLiteral("Vornap"));
+    app.platform.process->exitNow(1);
+    std::abort(); // exitNow never returns
 }
 
 frmCD::frmCD(Application& app, std::unique_ptr<FreeDbControl> freedb)
@@ -228,8 +241,21 @@ void frmCD::Form_Load() {
     auto& v = app.v;
     guarded(app, [&] {
         v.ErrorTag = QStringLiteral("VNPLoad_00");
-        if (app.platform.instanceLock->previousInstance())
+        platform::InstanceLock& instance = *app.platform.instanceLock;
+        if (instance.previousInstance()) {
+            // Ending without a sign would look like a failed start, above all
+            // with the running player's window hidden in the tray.
+            instance.showRunningInstance();
             app.platform.process->exitNow(0);
+        }
+        if (const QString failure = instance.failure(); !failure.isEmpty())
+            cannotStart(failure);
+        instance.onShowRequest([this] {
+            unhandled(app, [this] {
+                mnuShow_Click();
+                activateWindow();
+            });
+        });
         app.helpFile = app.appPath() + QStringLiteral("/vornap_help.html");
 
         v.ErrorTag = QStringLiteral("VNPLoad_01");

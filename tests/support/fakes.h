@@ -39,8 +39,14 @@ public:
         ++asked;
         return otherRunning;
     }
+    QString failure() const override { return failureText; }
+    void showRunningInstance() override { ++showsAsked; }
+    void onShowRequest(std::function<void()> handler) override { showRequest = std::move(handler); }
     bool otherRunning = false;
+    QString failureText;
     int asked = 0;
+    int showsAsked = 0;
+    std::function<void()> showRequest;
 };
 
 // Records every command and answers from a table of canned replies.
