@@ -82,18 +82,6 @@ TEST_F(StartUp, ASecondStartOrOneWithoutALockEndsBeforeAnythingIsDone) {
     }
 }
 
-TEST_F(StartUp, ALaterStartBringsTheWindowBackFromTheTray) {
-    writeOptions(QStringLiteral("E:\\"), QStringLiteral("1"));
-    frmCD& f = load();
-    f.show();
-    f.setWindowState(Qt::WindowMinimized); // hidden in the tray
-    ASSERT_FALSE(f.isVisible());
-    ASSERT_TRUE(tp.instanceLock->showRequest);
-    tp.instanceLock->showRequest();
-    EXPECT_TRUE(f.isVisible());
-    EXPECT_FALSE(f.isMinimized());
-}
-
 TEST_F(StartUp, TrayOnlyClearsTheApplicationWindowBitAtTheEnd) {
     writeOptions(QStringLiteral("E:\\"), QStringLiteral("1"));
     load();

@@ -152,8 +152,6 @@ TEST_F(Player, LockedBoxesTakeNoChangeFromTheWheelOrTheKeys) {
         {"wheel up", [&](QWidget* box) { wheel(box, 120); }},
         {"Down", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Down); }},
         {"Up", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Up); }},
-        {"Page Down", [](QWidget* box) { QTest::keyClick(box, Qt::Key_PageDown); }},
-        {"End", [](QWidget* box) { QTest::keyClick(box, Qt::Key_End); }},
         {"Return", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }},
     };
     for (const auto& [name, move] : moves) {

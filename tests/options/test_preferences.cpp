@@ -169,16 +169,6 @@ TEST_F(Preferences, TheDefaultPlayerBoxFollowsTheDesktopAndOkKeepsItsChoice) {
         EXPECT_EQ(platform::audioCdHandler(), r.desktop);
         EXPECT_EQ(readFile(dir.filePath("config/mimeapps.list")), mimeapps) << r.desktop;
     }
-
-    // Changed, the box takes the handler and gives it back.
-    auto take = open();
-    take->chkSetAsDefault->setChecked(true);
-    take->cmdOK_Click();
-    EXPECT_EQ(platform::audioCdHandler(), "vornap.desktop");
-    auto giveBack = open();
-    giveBack->chkSetAsDefault->setChecked(false);
-    giveBack->cmdOK_Click();
-    EXPECT_EQ(platform::audioCdHandler(), "");
 }
 
 TEST_F(Preferences, OkWithoutChangesRewritesTheSameOptions) {
