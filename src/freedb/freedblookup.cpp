@@ -101,6 +101,8 @@ FreeDbLookup::FreeDbLookup(platform::DiscTocSource& tocSource, platform::Registr
 }
 
 String FreeDbLookup::GetDiscID(const String& driveRoot) {
+    // A request to ask again belongs to the disc it was made for.
+    m_askAgain = false;
     m_toc = m_tocSource.readToc(driveRoot.toStdString());
     m_ids = m_toc ? computeDiscIds(*m_toc) : std::nullopt;
     if (!m_ids)
