@@ -1,3 +1,4 @@
+#include "faults/robustnessrow.h"
 #include "freedb/frmsetproxy.h"
 #include "lookupsupport.h"
 #include "platform/memoryregistry.h"
@@ -328,7 +329,8 @@ TEST_F(Lookup, TheStoredProxyCarriesEveryRequest) {
     ASSERT_EQ(lookup->QueryDisc(QStringLiteral("11005c03")), 1);
     EXPECT_EQ(server.requestCount(), 4u);
 
-    // Switched off in the dialog, the address stays stored and unused.
+    const RobustnessRow row("Proxy switched off in its dialog",
+                            "The address stays stored for later, the lookup goes direct");
     StoreProxy(registry, {false, QStringLiteral("127.0.0.1"), QString::number(server.port())});
     QDir(dir.filePath("CDDB")).removeRecursively();
     auto direct = makeLookup();
