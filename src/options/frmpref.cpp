@@ -345,8 +345,7 @@ void frmPref::showDialog(const QString& name) {
         return;
     if (auto* dialog = qobject_cast<QDialog*>(window)) {
         dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
-        dialog->exec();
-        dialog->deleteLater();
+        showModal(dialog);
     }
 }
 
@@ -504,8 +503,7 @@ void frmCD::mnuPref_Click() {
     auto* dialog = qobject_cast<frmPref*>(window);
     if (!dialog)
         return;
-    dialog->exec();
-    dialog->deleteLater();
+    showModal(dialog);
 }
 
 } // namespace vornap

@@ -1,7 +1,20 @@
+#include "about/frmabout.h"
+#include "freedb/frmemail.h"
+#include "freedb/frmsetproxy.h"
+#include "options/frmpref.h"
+#include "options/options.h"
+#include "skins/dirlistbox.h"
+#include "skins/frmselectskindirectory.h"
 #include "support/apptest.h"
+#include "support/files.h"
+#include "support/modalscript.h"
+#include "update/frmupdate.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QtTest>
 
 using namespace vornap;
@@ -80,6 +93,88 @@ private slots:
         QTest::keyClick(&f, 'q');
         f.mnuHelpClick->trigger();
         QCOMPARE(fx.tp.help->opened, QStringList(2, fx.path("vornap_help.html")));
+    }
+
+    // A first run (play on start, FreeDB and the start-up query on, no
+    // address yet) turns FreeDB on as a new user does: OK refuses, Email,
+    // the proxy, a skin applied in between, which loads the small dialogs
+    // hidden; then About and the update check. Every dialog goes on close.
+    void firstRunThroughEveryDialogOfThePreferencesAndTheHelpMenu() {
+        AppFixture fx;
+        writeOptionsFile(
+            fx.dir.path(),
+            {.playOnStart = "1", .useCDDB = "1", .cddbOnStart = "1", .server = "gnudb.gnudb.org"});
+        RegisterAboutForm(fx.app);
+        RegisterEmailForm(fx.app);
+        RegisterProxyForm(fx.app);
+        registerPreferencesDialog(fx.app);
+        RegisterSkinChooserForm(fx.app);
+        frmCD& f = fx.load();
+        f.show();
+
+        using S = ModalScript;
+        auto click = [](QPushButton* (*button)(QWidget*)) {
+            return [button](QWidget* w) { button(w)->click(); };
+        };
+        auto prefOK = click([](QWidget* w) { return S::as<frmPref>(w)->cmdOK; });
+        auto email = click([](QWidget* w) { return S::as<frmPref>(w)->cmdEmail; });
+        auto proxy = click([](QWidget* w) { return S::as<frmPref>(w)->cmdProxy; });
+        auto proxyOK = click([](QWidget* w) { return S::as<frmSetProxy>(w)->cmdOK; });
+        auto proxyCancel = click([](QWidget* w) { return S::as<frmSetProxy>(w)->cmdCancel; });
+        const QString base = fx.path("Skins/Base");
+        ModalScript script({
+            {"Preferences", prefOK}, // refused: no address yet
+            {"Preferences", email},
+            {"Email Address", click([](QWidget* w) { return S::as<frmEmail>(w)->cmdCancel; })},
+            {"Preferences", proxy},
+            {"Set Proxy Server", proxyOK},
+            {"Preferences", proxy},
+            {"Set Proxy Server", proxyCancel},
+            {"Preferences", click([](QWidget* w) { return S::as<frmPref>(w)->cmdSkinBrowse; })},
+            {"Select Skin Directory",
+             [base](QWidget* w) {
+                 auto* chooser = S::as<frmSelectSkinDirectory>(w);
+                 chooser->Dir1->setPath(base);
+                 chooser->cmdOK->click();
+             }},
+            {"Preferences", email},
+            {"Email Address",
+             [](QWidget* w) {
+                 auto* dialog = S::as<frmEmail>(w);
+                 dialog->txtEmail->clear();
+                 QTest::keyClicks(dialog->txtEmail, "me@example.org");
+                 dialog->cmdOK->click();
+             }},
+            {"Preferences", proxy},
+            {"Set Proxy Server",
+             [](QWidget* w) {
+                 auto* dialog = S::as<frmSetProxy>(w);
+                 dialog->chkUseProxy->setChecked(true);
+                 dialog->txtProxyAddress->setText("proxy.example.org");
+                 dialog->txtProxyHTTPPort->setText("3128");
+                 dialog->cmdOK->click();
+             }},
+            {"Preferences", prefOK},
+            {"About Vornap", click([](QWidget* w) { return S::as<frmAbout>(w)->cmdOK; })},
+            {"Checking for Update...",
+             click([](QWidget* w) { return S::as<frmUpdate>(w)->cmdCancel; })},
+        });
+        f.mnuPref->trigger();
+        f.mnuAbout->trigger();
+        f.mnuCheckUpdate->trigger();
+        QCOMPARE(script.missed(), QStringList());
+
+        QCOMPARE(fx.tp.messageBox->boxes.size(), std::size_t(1));
+        QCOMPARE(fx.tp.messageBox->boxes[0].caption, QStringLiteral("Enter Your Email"));
+        QCOMPARE(storedEmailAddress(fx.app), QStringLiteral("me@example.org"));
+        QCOMPARE(fx.app.v.sUseCDDB, QStringLiteral("1"));
+        QCOMPARE(fx.app.v.sSkinDir, base + '/');
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const QPointer<QWidget>* form :
+             {&fx.app.frmPref, &fx.app.frmEmail, &fx.app.frmSetProxy,
+              &fx.app.frmSelectSkinDirectory, &fx.app.frmAbout, &fx.app.frmUpdate})
+            QVERIFY(form->isNull());
+        QVERIFY(f.isVisible());
     }
 };
 
