@@ -164,9 +164,10 @@ TEST_F(LookupFault, ADiscTakenOutDuringTheLookupLeavesAConsistentState) {
 // With the first-run options no track table is built before the lookup, and
 // one that fails or finds nothing leaves the track-count label empty.
 TEST_F(LookupFault, AOneTrackDiscWhoseLookupFailsPlaysToItsEnd) {
-    const RobustnessRow audio("One-track disc whose lookup fails or finds nothing (first-run "
-                              "options, no track table)",
-                              "It plays its track to the end and stops on track 1, no error box");
+    const RobustnessRow audio(
+        "One-track disc whose lookup fails or finds nothing (first-run "
+        "options, no track table)",
+        "The lookup's box, then the track plays to its end and stops on track 1");
     const RobustnessRow data("One-track data disc", "The track number stays 1");
     LocalHttpServer noMatch([](const LocalHttpServer::Request&) {
         return LocalHttpServer::Reply{.body = "202 No match for disc ID\r\n"};
