@@ -8,13 +8,10 @@
 #include "support/apptest.h"
 #include "support/files.h"
 #include "support/modalscript.h"
-#include "update/frmupdate.h"
 
-#include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QtTest>
 
 using namespace vornap;
@@ -112,52 +109,30 @@ private slots:
         frmCD& f = fx.load();
         f.show();
 
-        using S = ModalScript;
-        auto click = [](QPushButton* (*button)(QWidget*)) {
-            return [button](QWidget* w) { button(w)->click(); };
-        };
-        auto prefOK = click([](QWidget* w) { return S::as<frmPref>(w)->cmdOK; });
-        auto email = click([](QWidget* w) { return S::as<frmPref>(w)->cmdEmail; });
-        auto proxy = click([](QWidget* w) { return S::as<frmPref>(w)->cmdProxy; });
-        auto proxyOK = click([](QWidget* w) { return S::as<frmSetProxy>(w)->cmdOK; });
-        auto proxyCancel = click([](QWidget* w) { return S::as<frmSetProxy>(w)->cmdCancel; });
         const QString base = fx.path("Skins/Base");
         ModalScript script({
-            {"Preferences", prefOK}, // refused: no address yet
-            {"Preferences", email},
-            {"Email Address", click([](QWidget* w) { return S::as<frmEmail>(w)->cmdCancel; })},
-            {"Preferences", proxy},
-            {"Set Proxy Server", proxyOK},
-            {"Preferences", proxy},
-            {"Set Proxy Server", proxyCancel},
-            {"Preferences", click([](QWidget* w) { return S::as<frmPref>(w)->cmdSkinBrowse; })},
-            {"Select Skin Directory",
-             [base](QWidget* w) {
-                 auto* chooser = S::as<frmSelectSkinDirectory>(w);
-                 chooser->Dir1->setPath(base);
-                 chooser->cmdOK->click();
-             }},
-            {"Preferences", email},
-            {"Email Address",
+            {"Preferences", "&OK"}, // refused: no address yet
+            {"Preferences", "Email"},
+            {"Email Address", "&Cancel"},
+            {"Preferences", "Set &Proxy..."},
+            {"Set Proxy Server", "&OK"},
+            {"Preferences", "Set &Proxy..."},
+            {"Set Proxy Server", "&Cancel"},
+            {"Preferences", "Select &Skin Directory"},
+            {"Select Skin Directory", "&Apply Skin",
+             [base](QWidget* w) { qobject_cast<frmSelectSkinDirectory*>(w)->Dir1->setPath(base); }},
+            {"Preferences", "Email"},
+            {"Email Address", "&OK",
              [](QWidget* w) {
-                 auto* dialog = S::as<frmEmail>(w);
-                 dialog->txtEmail->clear();
-                 QTest::keyClicks(dialog->txtEmail, "me@example.org");
-                 dialog->cmdOK->click();
+                 auto* address = w->findChild<QLineEdit*>();
+                 address->clear();
+                 QTest::keyClicks(address, "me@example.org");
              }},
-            {"Preferences", proxy},
-            {"Set Proxy Server",
-             [](QWidget* w) {
-                 auto* dialog = S::as<frmSetProxy>(w);
-                 dialog->chkUseProxy->setChecked(true);
-                 dialog->txtProxyAddress->setText("proxy.example.org");
-                 dialog->txtProxyHTTPPort->setText("3128");
-                 dialog->cmdOK->click();
-             }},
-            {"Preferences", prefOK},
-            {"About Vornap", click([](QWidget* w) { return S::as<frmAbout>(w)->cmdOK; })},
-            {"Checking for Update...",
-             click([](QWidget* w) { return S::as<frmUpdate>(w)->cmdCancel; })},
+            {"Preferences", "Set &Proxy..."},
+            {"Set Proxy Server", "&Cancel"},
+            {"Preferences", "&OK"},
+            {"About Vornap", "&OK"},
+            {"Checking for Update...", "&Cancel"},
         });
         f.mnuPref->trigger();
         f.mnuAbout->trigger();

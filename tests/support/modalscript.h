@@ -1,35 +1,34 @@
 #pragma once
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QTimer>
-#include <QWidget>
 #include <functional>
 #include <vector>
 
 namespace vornap::test {
 
 // Plays a user at modal windows while the code under test sits in their
-// exec(): each step waits for the modal window of its title, then acts on it.
-// Acts are queued, so an act that opens another modal window does not hold
-// the script. A step not reached in five seconds closes every modal window,
-// so a test fails instead of hanging.
+// exec(): each step waits for the modal window of its title, fills it in and
+// presses the button of its caption. Steps are queued, so one that opens
+// another modal window does not hold the script. A modal window left five
+// seconds without a step is closed, so a test fails instead of hanging.
 class ModalScript {
 public:
     struct Step {
         QString title;
-        std::function<void(QWidget*)> act;
+        QString button;
+        std::function<void(QWidget*)> fillIn = {};
     };
 
     explicit ModalScript(std::vector<Step> steps) : m_steps(std::move(steps)) {
         m_waited.start();
-        m_timer.setInterval(10);
         QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
-        m_timer.start();
+        m_timer.start(10);
     }
-
-    // The titles of the steps not reached, in order.
+    // The titles of the steps not reached.
     QStringList missed() const {
         QStringList out;
         for (std::size_t i = m_next; i < m_steps.size(); ++i)
@@ -37,30 +36,25 @@ public:
         return out;
     }
 
-    template <class Dialog> static Dialog* as(QWidget* w) { return qobject_cast<Dialog*>(w); }
-
 private:
     void poll() {
-        if (m_next >= m_steps.size()) {
-            m_timer.stop();
-            return;
-        }
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->windowTitle() == m_steps[m_next].title) {
-            QPointer<QWidget> target(modal);
-            auto act = m_steps[m_next++].act;
+        if (!modal)
+            return;
+        if (m_next < m_steps.size() && modal->windowTitle() == m_steps[m_next].title) {
             m_waited.restart();
             QMetaObject::invokeMethod(
                 modal,
-                [target, act] {
-                    if (target)
-                        act(target);
+                [step = m_steps[m_next++], window = QPointer<QWidget>(modal)] {
+                    if (step.fillIn)
+                        step.fillIn(window);
+                    for (auto* button : window->findChildren<QAbstractButton*>())
+                        if (button->text() == step.button)
+                            return button->click();
                 },
                 Qt::QueuedConnection);
         } else if (m_waited.elapsed() > 5000) {
-            m_timer.stop();
-            while (QWidget* open = QApplication::activeModalWidget())
-                open->close();
+            modal->close();
         }
     }
 
