@@ -75,6 +75,8 @@ void frmCD::tmrCDCheck_Timer() {
                                              : CStr(v.iCurrentTrack) + QStringLiteral("."));
             }
 
+            // The end of the disc, once: the drive may have stopped before
+            // this tick, while the player still counts as playing.
             if (!answerText(sCDLength).isEmpty() && position >= Val(sCDLength.text()) &&
                 (v.bPlaying || tmrTime->isActive() || drivePlays())) {
                 v.iCurrentTrack = 1;
