@@ -283,6 +283,8 @@ bool writeBinCue(const DiscSpec& spec, const QString& cuePath, QString* error) {
         std::snprintf(head, sizeof head, "  TRACK %02d %s\n", int(i + 1),
                       t.data ? "MODE1/2352" : "AUDIO");
         cue += head;
+        if (t.preEmphasis && !t.data)
+            cue += "    FLAGS PRE\n";
         if (t.pregapFrames > 0)
             cue += "    INDEX 00 " + msf(int(lsn)) + "\n";
         // Pregaps stay digital silence: the holes of a sparse file.
