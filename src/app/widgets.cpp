@@ -1,11 +1,20 @@
 #include "app/widgets.h"
 
+#include <QDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QWheelEvent>
 
 namespace vornap {
+
+void showModal(QDialog* dialog) {
+    const QPointer<QDialog> open(dialog);
+    dialog->exec();
+    if (open)
+        open->deleteLater();
+}
 
 PlainLabel::PlainLabel(const QString& caption, QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);

@@ -8,8 +8,10 @@ trap 'echo "${BASH_SOURCE[0]}:$LINENO: \"$BASH_COMMAND\" failed with $?" >&2' ER
 
 e2e_cleanup() {
     for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    # A sound server or player still ending writes into the directory.
+    for p in "${E2E_PIDS[@]}"; do e2e_wait_end 30 "$p" || true; done
     chmod -R u+w "$E2E_TMP" 2>/dev/null || true
-    rm -rf "$E2E_TMP"
+    rm -rf "$E2E_TMP" 2>/dev/null || { sleep 0.5; rm -rf "$E2E_TMP" || true; }
     return 0
 }
 
