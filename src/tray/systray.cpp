@@ -8,6 +8,7 @@
 
 #include <QCursor>
 #include <QMenu>
+#include <QWindow>
 
 namespace vornap {
 
@@ -38,6 +39,21 @@ void restoreWindow(frmCD& form) {
     form.iShowCount = 0;
 }
 
+// On Wayland a minimise asked for by the window's own decoration reaches the
+// window, never the widget: the compositor tells nobody. Pass it on so the
+// hide to the tray sees it.
+void followWindowState(frmCD& form) {
+    if (form.property("vornapFollowsWindowState").toBool())
+        return;
+    form.setProperty("vornapFollowsWindowState", true);
+    form.winId();
+    QObject::connect(form.windowHandle(), &QWindow::windowStateChanged, &form,
+                     [&form](Qt::WindowState state) {
+                         if (state == Qt::WindowMinimized && !form.isMinimized())
+                             form.setWindowState(form.windowState() | Qt::WindowMinimized);
+                     });
+}
+
 } // namespace
 
 void GiveBackTaskbarButton(frmCD& form) {
@@ -52,6 +68,7 @@ void AddSysTrayIcon(Application& app) {
         if (v.sSysTrayOnly != QLatin1String("1"))
             return;
         frmCD& form = *app.cd;
+        followWindowState(form);
         auto& nid = v.nidTray;
         nid.cbSize = 88;
         nid.hWnd = &form;
