@@ -4,8 +4,8 @@
 # mode with a StatusNotifier host (sni_host.py): the window is drawn, its File
 # menu and the Preferences dialog answer the keyboard, minimising hides it
 # into the tray, Activate brings it back, the host's menu chooses a track and
-# ends the program. Without a host, minimising is the compositor's and the
-# window comes back from it.
+# ends the program. The host going away leaves the window where it is, and
+# a new host gets the icon.
 set -euo pipefail
 vornap=$1
 source "$(dirname "$0")/lib.sh"
@@ -50,7 +50,7 @@ shown() { [ "$(changed)" -gt 20000 ]; }
 gone() { [ "$(changed)" -lt 2000 ]; }
 e2e_until 100 shown || { cat "$home/vornap.log"; e2e_fail "no window drawn"; }
 [ -z "$(xdotool search --name '^Vornap$' 2>/dev/null)" ] || e2e_fail "the player made an X11 window, not a Wayland one"
-sleep 1
+sleep 0.5
 cp "$E2E_TMP/now.png" "$out/wayland-window.png"
 box=$(compare "$E2E_TMP/desktop.png" "$E2E_TMP/now.png" -compose src -fuzz 5% miff:- 2>/dev/null |
     identify -format '%@' - 2>/dev/null || true) # WxH+X+Y of the window
@@ -62,8 +62,7 @@ e2e_until 50 tip_is "Track 1" || e2e_fail "the tip does not name track 1"
 
 # The File menu and the Preferences dialog from the keyboard; OK saves.
 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
-before=$(stat -c %Y.%s "$home/VornapOptions.dat")
-sleep 1.1
+before=$(stat -c %.9Y "$home/VornapOptions.dat")
 xdotool key alt+f
 sleep 0.5
 import -window root "$out/wayland-menu.png"
@@ -71,7 +70,7 @@ xdotool key p
 sleep 1
 import -window root "$out/wayland-preferences.png"
 xdotool key Return
-e2e_until 30 eval '[ "$(stat -c %Y.%s "$home/VornapOptions.dat")" != "$before" ]' ||
+e2e_until 30 eval '[ "$(stat -c %.9Y "$home/VornapOptions.dat")" != "$before" ]' ||
     e2e_fail "the Preferences dialog did not save on OK"
 
 # The decoration's minimise button, left of maximise and close.
