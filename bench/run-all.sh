@@ -86,6 +86,7 @@ rows = [
     (f"insertion to titles from cache (median of {runs})", num("insert_titles_ms"), "ms", None, None),
     ("lookup round trip, local server (wall)", gb("BM_LookupRoundTrip/real_time", "ms", True), "ms", None, None),
     ("lookup cache hit (wall)", gb("BM_LookupCacheHit/real_time", "ms", True), "ms", "<", 5),
+    ("lookup full miss, every source asked (wall)", gb("BM_LookupFullMiss/real_time", "ms", True), "ms", None, None),
     ("underruns over %s s under load" % (values.get("underrun_play_s", ["?"])[0]),
      num("underruns"), "", "<=", 0),
 ]

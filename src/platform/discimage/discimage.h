@@ -40,6 +40,7 @@ struct TrackSpec {
     int pregapFrames = 0;        // silence before INDEX 01, stored in the image as INDEX 00
     bool data = false;           // MODE1/2352 with an ISO 9660 file system
     Sound sound;                 // audio; empty means digital silence
+    std::string title{};         // CD-TEXT of the cue sheet (UTF-8); empty: none
     std::vector<DataFile> files; // data tracks
 
     static TrackSpec audio(int frames, Sound sound = {}, int pregapFrames = 0) {
@@ -60,6 +61,8 @@ struct TrackSpec {
 
 struct DiscSpec {
     std::vector<TrackSpec> tracks;
+    std::string performer{}; // the cue sheet's disc-level CD-TEXT (UTF-8); empty: none
+    std::string title{};
 };
 
 // The table of contents a disc written from `spec` has (frames including the
