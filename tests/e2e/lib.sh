@@ -7,9 +7,12 @@ E2E_TMP=$(mktemp -d /tmp/vornap-e2e.XXXXXX)
 trap 'echo "${BASH_SOURCE[0]}:$LINENO: \"$BASH_COMMAND\" failed with $?" >&2' ERR
 
 e2e_cleanup() {
+    # Services the private bus started for the script go with it.
+    [ -z "${E2E_BUS_PID:-}" ] || pkill -P "$E2E_BUS_PID" 2>/dev/null || true
     for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
     chmod -R u+w "$E2E_TMP" 2>/dev/null || true
-    rm -rf "$E2E_TMP"
+    # A server that was just told to end may still be writing its last files.
+    rm -rf "$E2E_TMP" 2>/dev/null || { sleep 0.5; rm -rf "$E2E_TMP"; } || true
     return 0
 }
 
@@ -157,7 +160,8 @@ e2e_start_bus() {
     local out
     out=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
     export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
-    E2E_PIDS+=("$(sed -n 2p <<<"$out")")
+    E2E_BUS_PID=$(sed -n 2p <<<"$out")
+    E2E_PIDS+=("$E2E_BUS_PID")
 }
 
 # Starts openbox and waits until it manages the screen.

@@ -61,13 +61,22 @@ tip_is() { [ "$(e2e_sni prop ToolTip)" = "$1" ]; }
 e2e_until 50 tip_is "Track 1" || e2e_fail "the tip does not name track 1"
 
 # The File menu and the Preferences dialog from the keyboard; OK saves.
+# Each step waits until the screen shows its answer.
+screen_moved() {
+    grab "$E2E_TMP/next.png"
+    [ "$(compare -metric AE "$E2E_TMP/last.png" "$E2E_TMP/next.png" null: 2>&1 || true)" -gt "$1" ]
+}
 xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 before=$(stat -c %.9Y "$home/VornapOptions.dat")
+sleep 0.3
+grab "$E2E_TMP/last.png"
 xdotool key alt+f
-sleep 0.5
+e2e_until 30 screen_moved 1000 || e2e_fail "the File menu did not open"
 import -window root "$out/wayland-menu.png"
+cp "$E2E_TMP/next.png" "$E2E_TMP/last.png"
 xdotool key p
-sleep 1
+e2e_until 30 screen_moved 20000 || e2e_fail "the Preferences dialog did not open"
+sleep 0.3
 import -window root "$out/wayland-preferences.png"
 xdotool key Return
 e2e_until 30 eval '[ "$(stat -c %.9Y "$home/VornapOptions.dat")" != "$before" ]' ||
