@@ -21,6 +21,8 @@ install(FILES ${VORNAP_DESKTOP_DIR}/org.example.vornap.metainfo.xml
 install(DIRECTORY ${VORNAP_DESKTOP_DIR}/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES ${CMAKE_BINARY_DIR}/package/copyright ${CMAKE_BINARY_DIR}/package/changelog.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vornap)
+install(FILES ${CMAKE_BINARY_DIR}/package/man/vornap.1.gz ${CMAKE_BINARY_DIR}/package/man/vornap-mci.1.gz
+    ${CMAKE_BINARY_DIR}/package/man/vornap-discgen.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vornap)

@@ -91,19 +91,25 @@ e2e_until 50 viewable || e2e_fail "a click on the icon did not bring the window 
 e2e_skips_taskbar "$wid" || e2e_fail "the restored window has a taskbar button"
 
 # The panel's menu: Show, Controls > (Play ... Select Track > tracks), Exit.
+# Each level of it that opens is one more window on the screen.
+menus() { xdotool search --onlyvisible --maxdepth 1 --class "" 2>/dev/null | wc -l; }
+open_menus() { [ "$(menus)" -ge $((bare + $1)) ]; }
+bare=$(menus)
 icon 3
-sleep 0.8
+e2e_until 30 open_menus 1 || e2e_fail "a right click on the icon opened no menu"
 xdotool key Down Down Right
-sleep 0.3
+e2e_until 30 open_menus 2 || e2e_fail "Controls did not open"
 xdotool key Down Down Down Down Down Right
-sleep 0.5
+e2e_until 30 open_menus 3 || e2e_fail "Select Track did not open"
+sleep 0.3
 import -window root "$out/panel-menu.png"
 xdotool key Down Return
 tip_is() { [[ "$(tip)" == *"\"$1\""* ]]; }
 e2e_until 30 tip_is "Track 2" || { tip; e2e_fail "choosing Track 2 in the panel's menu did not make it the current track"; }
 
+e2e_until 30 eval '[ "$(menus)" = "$bare" ]' || e2e_fail "the menu stayed open"
 icon 3
-sleep 0.8
+e2e_until 30 open_menus 1 || e2e_fail "a right click on the icon opened no menu"
 xdotool key Up Return
 e2e_wait_end 50 "$player" || e2e_fail "Exit in the panel's menu did not end the program"
 e2e_until 30 registered 0 || e2e_fail "the item stayed registered"

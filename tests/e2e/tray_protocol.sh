@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The StatusNotifier item and its menu as a host sees them on the bus, with a
 # small watcher and host of our own (sni_host.py) under an X11 window manager:
-# the exact menu, the track list following a change of disc, Activate and the
-# menu's actions, nothing sent while nothing changes, and the host going away
+# the exact menu, the track list following a change of disc, Activate,
+# ContextMenu and the menu's actions, nothing sent while nothing changes, and the host going away
 # (the hidden window comes back with a taskbar button) and coming back.
 set -euo pipefail
 vornap=$1
@@ -67,6 +67,13 @@ tracks_in_menu() {
 }
 e2e_until 50 tracks_in_menu 2 ||
     { e2e_sni layout; e2e_fail "the menu did not follow the new disc"; }
+
+# A host that does not draw menus asks the program to pop its own up.
+popups() { xdotool search --onlyvisible --pid "$player" 2>/dev/null | grep -vcx "$wid" || true; }
+e2e_sni context
+e2e_until 30 eval '[ "$(popups)" -ge 1 ]' || e2e_fail "ContextMenu did not pop the menu up"
+xdotool key Escape
+e2e_until 30 eval '[ "$(popups)" = 0 ]' || e2e_fail "the popped-up menu did not close"
 
 xdotool windowminimize "$wid"
 e2e_until 50 hidden || e2e_fail "minimising did not hide the window"
