@@ -290,6 +290,8 @@ bool writeBinCue(const DiscSpec& spec, const QString& cuePath, QString* error) {
         cue += head;
         if (!t.title.empty())
             cue += "    TITLE \"" + t.title + "\"\n";
+        if (t.preEmphasis && !t.data)
+            cue += "    FLAGS PRE\n";
         if (t.pregapFrames > 0)
             cue += "    INDEX 00 " + msf(int(lsn)) + "\n";
         // Pregaps stay digital silence: the holes of a sparse file.

@@ -435,6 +435,10 @@ std::shared_ptr<Disc> loadDisc(const QString& path, const MediumId& id, bool dev
     }
     toc.text = readCdText(cdio, toc, !device);
     anyData = std::find(toc.dataTrack.begin(), toc.dataTrack.end(), true) != toc.dataTrack.end();
+    for (int t = toc.firstTrack; t <= toc.lastTrack; ++t)
+        disc->preEmphasis.push_back(!disc->isData(t) &&
+                                    cdio_get_track_preemphasis(cdio, track_t(t)) ==
+                                        CDIO_TRACK_FLAG_TRUE);
     if (anyData) {
         bool ok = false;
         disc->rootListing = isoRootFiles(cdio, &ok);
