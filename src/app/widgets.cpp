@@ -1,9 +1,18 @@
 #include "app/widgets.h"
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 
 namespace vornap {
+
+void showModal(QDialog* dialog) {
+    const QPointer<QDialog> open(dialog);
+    dialog->exec();
+    if (open)
+        open->deleteLater();
+}
 
 PlainLabel::PlainLabel(const QString& caption, QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);

@@ -4,7 +4,14 @@
 #include <QLabel>
 #include <QPixmap>
 
+class QDialog;
+
 namespace vornap {
+
+// Shows a dialog modally and unloads it once closed. A dialog that deletes
+// itself on close is already gone when exec() returns, and the main window's
+// unload may have deleted one meanwhile: neither is touched again.
+void showModal(QDialog* dialog);
 
 // A label that shows its caption as plain text only: disc titles come from
 // the network and must never be read as markup.

@@ -111,7 +111,7 @@ void ShowProxyDialog(Application& app, QWidget* owner) {
     auto* dialog = qobject_cast<frmSetProxy*>(app.frmSetProxy.data());
     if (!dialog)
         dialog = LoadFrmSetProxy(app, owner);
-    dialog->exec();
+    showModal(dialog);
 }
 
 void RegisterProxyForm(Application& app) {

@@ -337,8 +337,7 @@ void frmPref::showDialog(const QString& name) {
         return;
     if (auto* dialog = qobject_cast<QDialog*>(window)) {
         dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
-        dialog->exec();
-        dialog->deleteLater();
+        showModal(dialog);
     }
 }
 
@@ -500,8 +499,7 @@ void frmCD::mnuPref_Click() {
     auto* dialog = qobject_cast<frmPref*>(window);
     if (!dialog)
         return;
-    dialog->exec();
-    dialog->deleteLater();
+    showModal(dialog);
 }
 
 } // namespace vornap

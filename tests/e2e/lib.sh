@@ -10,9 +10,11 @@ e2e_cleanup() {
     # Services the private bus started for the script go with it.
     [ -z "${E2E_BUS_PID:-}" ] || pkill -P "$E2E_BUS_PID" 2>/dev/null || true
     for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    # A sound server or player still ending writes into the directory.
+    for p in "${E2E_PIDS[@]}"; do e2e_wait_end 30 "$p" || true; done
     chmod -R u+w "$E2E_TMP" 2>/dev/null || true
     # A server that was just told to end may still be writing its last files.
-    rm -rf "$E2E_TMP" 2>/dev/null || { sleep 0.5; rm -rf "$E2E_TMP"; } || true
+    rm -rf "$E2E_TMP" 2>/dev/null || { sleep 0.5; rm -rf "$E2E_TMP" || true; }
     return 0
 }
 
