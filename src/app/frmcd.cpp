@@ -229,6 +229,9 @@ void frmCD::connectEvents() {
     app.platform.tray->setMessageHandler([this](std::uint32_t message) {
         unhandled(this->app, [&] { trayMessage(message); });
     });
+    app.platform.tray->setHostHandler(
+        [this](bool present) { unhandled(this->app, [&] { trayHostChanged(present); }); });
+    app.platform.tray->setContextMenu(mnuSysTrayMenu);
     qApp->installEventFilter(this);
     AttachMatchMenu(app);
 }
@@ -302,7 +305,7 @@ void frmCD::Form_Load() {
         UpdInfo(app);
 
         v.ErrorTag = QStringLiteral("VNPLoad_08");
-        if (v.sSysTrayOnly == QLatin1String("1")) {
+        if (v.sSysTrayOnly == QLatin1String("1") && app.platform.tray->hostPresent()) {
             auto& style = *app.platform.windowStyle;
             const auto exStyle = style.getWindowLong(this, platform::GWL_EXSTYLE);
             style.setWindowLong(this, platform::GWL_EXSTYLE, exStyle & ~platform::WS_EX_APPWINDOW);

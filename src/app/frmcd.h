@@ -131,6 +131,7 @@ public:
 
     // Tray.
     void trayMessage(std::uint32_t mouseMessage);
+    void trayHostChanged(bool present);
     void Form_Resize();
     void mnuShow_Click();
     void mnuSysTrayExit_Click();

@@ -409,6 +409,10 @@ void frmPref::cmdOK_Click() {
             if (v.sSysTrayOnly == QLatin1String("1"))
                 app.platform.tray->shellNotifyIcon(platform::NIM_DELETE, v.nidTray);
             v.sSysTrayOnly = QStringLiteral("0");
+            // Out of tray mode the window minimises to the taskbar again, so
+            // it needs its button back.
+            if (app.cd)
+                GiveBackTaskbarButton(*app.cd);
         }
 
         v.ErrorTag = QStringLiteral("PrefOKError_05");

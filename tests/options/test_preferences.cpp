@@ -282,12 +282,16 @@ TEST_F(Preferences, TheTrayBoxAppliesAtOk) {
     EXPECT_EQ(app.v.sIconNum, "103");
 
     tp.tray->calls.clear();
+    tp.windowStyle->exStyle &= ~platform::WS_EX_APPWINDOW; // as a hide to the tray leaves it
     auto off = open();
     off->chkSysTray->setChecked(false);
     off->cmdOK_Click();
     ASSERT_EQ(tp.tray->calls.size(), 1u);
     EXPECT_EQ(tp.tray->calls[0].message, platform::NIM_DELETE);
     EXPECT_EQ(app.v.sSysTrayOnly, "0");
+    // Out of tray mode the window gets its taskbar button back, or the next
+    // minimise would leave no way back to it.
+    EXPECT_EQ(tp.windowStyle->exStyle, platform::WS_EX_APPWINDOW | 0x100);
 }
 
 TEST(MimeApps, TheAudioCdHandlerEntryIsWrittenAndRemovedInPlace) {

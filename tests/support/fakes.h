@@ -99,7 +99,13 @@ public:
         return true;
     }
     void sendMouseMessage(std::uint32_t message) { deliver(message); }
+    bool hostPresent() const override { return present; }
+    void setHost(bool host) {
+        present = host;
+        hostChanged(host);
+    }
     std::vector<Call> calls;
+    bool present = true;
 };
 
 class RecordingWindowStyle final : public platform::WindowStyle {

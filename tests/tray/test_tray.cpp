@@ -1,6 +1,7 @@
 #include "app/vberror.h"
 #include "support/apptest.h"
 #include "support/fakefreedb.h"
+#include "support/files.h"
 #include "tray/icons.h"
 #include "tray/systray.h"
 #include "tray/trackmenu.h"
@@ -9,6 +10,7 @@
 #include <QAccessible>
 #include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <gtest/gtest.h>
 
 using namespace vornap;
@@ -109,6 +111,51 @@ TEST_F(Tray, RestoreRunsTwiceAfterStartUpAndThreeTimesAfterAHide) {
     EXPECT_TRUE(f.isVisible());
     EXPECT_FALSE(f.isMinimized());
     EXPECT_EQ(f.iShowCount, 0);
+}
+
+// Without a tray host an icon cannot be seen, so the window keeps (or gets
+// back) its taskbar button and minimises to it; a host that comes takes it.
+TEST_F(Tray, WithoutATrayHostTheWindowKeepsItsTaskbarButton) {
+    frmCD& f = form();
+    const auto appWindow = [&] {
+        return (tp.windowStyle->exStyle & platform::WS_EX_APPWINDOW) != 0;
+    };
+    tp.tray->present = false;
+    writeOptionsFile(dir.path(), {.trayOnly = QStringLiteral("1")});
+    f.Form_Load();
+    f.tmrCDCheck->stop();
+    EXPECT_TRUE(appWindow());
+    f.show();
+    f.setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_NE(f.iShowCount, -1);
+    f.mnuShow_Click();
+    EXPECT_TRUE(appWindow());
+
+    struct Step {
+        const char* what;
+        bool hideFirst;
+        bool host;
+        bool visible;
+        bool appWindow;
+    };
+    for (const Step& step : {
+             Step{"a host comes while the window is shown", false, true, true, false},
+             Step{"the host goes while the window is shown", false, false, true, true},
+             Step{"a host comes again", false, true, true, false},
+             Step{"the host goes while the window is in the tray", true, false, true, true},
+         }) {
+        SCOPED_TRACE(step.what);
+        if (step.hideFirst) {
+            f.setWindowState(Qt::WindowMinimized);
+            ASSERT_FALSE(f.isVisible());
+        }
+        tp.tray->setHost(step.host);
+        EXPECT_EQ(f.isVisible(), step.visible);
+        EXPECT_FALSE(f.isMinimized());
+        EXPECT_EQ(appWindow(), step.appWindow);
+    }
+    f.close();
 }
 
 TEST_F(Tray, ARightClickOpensTheMenuWithShowAsDefaultOtherMessagesDoNothing) {
@@ -234,6 +281,22 @@ TEST(TrayIcons, SizesAndColourDepthsOfTheResources) {
     EXPECT_LE(iconImage(102).colorCount(), 17); // sixteen colours and transparency
     EXPECT_EQ(iconImage(102).format(), QImage::Format_Indexed8);
     EXPECT_NE(iconImage(103), iconImage(104));
+    // Larger renditions of the same picture for today's trays; a title bar
+    // still gets the designed size.
+    for (int n = 101; n <= 106; ++n) {
+        const QIcon icon = LoadResPicture(n);
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(48, 48))) << n;
+        const QSize designed = iconImage(n).size();
+        EXPECT_EQ(icon.pixmap(designed).toImage().convertToFormat(QImage::Format_ARGB32),
+                  iconImage(n).convertToFormat(QImage::Format_ARGB32))
+            << n;
+    }
+    const QImage large = LoadResPicture(102).pixmap(QSize(48, 48)).toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < large.height(); ++y)
+        for (int x = 0; x < large.width(); ++x)
+            colours.insert(large.pixel(x, y));
+    EXPECT_LE(colours.size(), 17); // still sixteen colours and transparency
     EXPECT_FALSE(isIconResource(107));
     EXPECT_THROW(LoadResPicture(100), RuntimeError);
 }
