@@ -151,21 +151,21 @@ TEST_F(AudioPulseStream, EverythingWrittenIsPlayedOutAndRunningDryIsCounted) {
 
 TEST_F(AudioPulseStream, StopWakesAWriterWaitingForRoom) {
     auto stream = open();
-    const auto pcm = tone(5);
+    const auto pcm = tone(10);
     std::atomic<bool> returned{false};
     std::atomic<bool> result{false};
     std::jthread writer([&](std::stop_token stop) {
         result = stream->write(pcm.data(), std::int64_t(pcm.size() / 2), stop);
         returned = true;
     });
-    // Five seconds do not fit in the server's buffer: the writer waits.
+    // Ten seconds do not fit in the server's buffer: the writer waits.
     ASSERT_TRUE(eventually([&] { return stream->written() > 0; }, 10000));
     EXPECT_FALSE(returned);
     writer.request_stop();
     ASSERT_TRUE(eventually([&] { return returned.load(); }, 10000));
     // A stop is not a broken stream.
     EXPECT_TRUE(result);
-    EXPECT_LT(stream->written(), 5 * audio::sampleRate);
+    EXPECT_LT(stream->written(), 10 * audio::sampleRate);
     EXPECT_FALSE(stream->drain(writer.get_stop_token()));
 }
 

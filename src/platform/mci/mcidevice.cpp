@@ -532,8 +532,11 @@ CdDevices makeCdDevices(CdDeviceOptions options) {
     CdDevices cd;
     if (!options.clock)
         options.clock = std::make_shared<SteadyClock>();
-    if (!options.output)
-        options.output = std::make_shared<audio::PulseAudioOutput>(*options.clock);
+    if (!options.output) {
+        auto pulse = std::make_shared<audio::PulseAudioOutput>(*options.clock);
+        pulse->connectAhead();
+        options.output = std::move(pulse);
+    }
     DriveTable::Options tableOptions{options.appPath, options.realDrives, {}};
     if (options.demoWhenNoDrives && !options.appPath.isEmpty())
         tableOptions.demoTray = options.appPath + "/Demo";
