@@ -111,3 +111,67 @@ TEST(DrivesTray, SettledTrayFollowsLaterChanges) {
     EXPECT_EQ(mtimeOf(t.tray).tv_sec, old.tv_sec);
     EXPECT_EQ(t.tracks(), 1);
 }
+
+// A disc that is in is not looked at again while nothing changes around it;
+// every change that makes another disc, or none, is still seen at once.
+TEST(DrivesImage, EveryChangeAroundADiscThatIsInIsSeenAtTheNextLook) {
+    struct Row {
+        const char* change;
+        std::function<void(const QString& disc, const QString& other)> apply;
+        int tracks; // 0: no disc
+    };
+    const auto copy = [](const QString& from, const QString& to) {
+        for (const char* ext : {".cue", ".bin"}) {
+            QFile::remove(to + ext);
+            QFile::copy(from + ext, to + ext);
+        }
+    };
+    const std::vector<Row> rows{
+        {"sheet and data rewritten in place", [&](auto d, auto o) { copy(o, d); }, 2},
+        {"data file cut short", [](auto d, auto) { QFile(d + ".bin").resize(2352 * 100); }, 1},
+        {"sheet taken away", [](auto d, auto) { QFile::remove(d + ".cue"); }, 0},
+        {"folder renamed",
+         [](auto d, auto) { QDir().rename(QFileInfo(d).path(), QFileInfo(d).path() + "-old"); }, 0},
+        {"folder above renamed",
+         [](auto d, auto) {
+             const QString above = QFileInfo(QFileInfo(d).path()).path();
+             QDir().rename(above, above + "-old");
+         },
+         0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        MciFixture f;
+        QDir(f.dir.path()).mkpath("above/discs");
+        f.write({{di::TrackSpec::audio(300)}}, "one.cue");
+        f.write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
+        const QString disc = f.dir.filePath("above/discs/disc");
+        copy(f.dir.filePath("one"), disc);
+        auto* drive = f.cd.table->addVirtualDrive('E', disc + ".cue");
+        const auto first = drive->disc();
+        ASSERT_TRUE(first);
+        EXPECT_EQ(drive->disc(), first);
+        row.apply(disc, f.dir.filePath("two"));
+        const auto now = drive->disc();
+        EXPECT_EQ(now ? now->trackCount() : 0, row.tracks);
+        if (row.tracks) {
+            EXPECT_NE(now, first);
+        }
+    }
+
+    // Through a link: the disc is the one the link leads to, now.
+    MciFixture f;
+    f.write({{di::TrackSpec::audio(300)}}, "one.cue");
+    f.write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
+    QDir(f.dir.path()).mkdir("links");
+    for (const char* ext : {".cue", ".bin"})
+        QFile::link(f.dir.filePath(QStringLiteral("one") + ext),
+                    f.dir.filePath(QStringLiteral("links/disc") + ext));
+    auto* drive = f.cd.table->addVirtualDrive('E', f.dir.filePath("links/disc.cue"));
+    EXPECT_EQ(drive->disc()->trackCount(), 1);
+    EXPECT_EQ(drive->disc()->trackCount(), 1);
+    for (const char* ext : {".cue", ".bin"})
+        writeFile(f.dir.filePath(QStringLiteral("one") + ext),
+                  readFile(f.dir.filePath(QStringLiteral("two") + ext)));
+    EXPECT_EQ(drive->disc()->trackCount(), 2) << "the file behind the link was rewritten";
+}
