@@ -67,11 +67,24 @@ TEST(ImageDataFiles, ARegularDataFileElsewhereStillLoads) {
     ASSERT_TRUE(QDir(dir.path()).mkpath("data"));
     ASSERT_TRUE(
         di::writeBinCue({{di::TrackSpec::audio(di::seconds(2))}}, dir.filePath("data/disc.cue")));
-    writeFile(dir.filePath("other.cue"), "FILE \"data/disc.bin\" BINARY\n" + kOneTrack);
-    QString problem;
-    const auto disc =
-        loadDisc(dir.filePath("other.cue"), MediumId{dir.filePath("other.cue")}, false, &problem);
-    ASSERT_TRUE(disc) << problem.toStdString();
-    EXPECT_EQ(disc->trackCount(), 1);
-    EXPECT_EQ(disc->toc.leadOut, 150 + di::seconds(2));
+    // However the sheet spells its FILE line.
+    const std::pair<QByteArray, bool> sheets[] = {
+        {"FILE \"data/disc.bin\" BINARY\n", true},
+        {"REM made elsewhere\r\n  FILE data/disc.bin BINARY\r\n", true},
+        {"\n\tFILE\t\"data/disc.bin\"\n", true},
+        {"FILES \"data/disc.bin\" BINARY\n", false},
+        {"FILE \"data/disc.bin\" BINARY\nFILE \"data/disc.bin\" BINARY\n", false},
+    };
+    for (const auto& [sheet, loads] : sheets) {
+        SCOPED_TRACE(sheet.toStdString());
+        writeFile(dir.filePath("other.cue"), sheet + kOneTrack);
+        QString problem;
+        const auto disc = loadDisc(dir.filePath("other.cue"), MediumId{dir.filePath("other.cue")},
+                                   false, &problem);
+        EXPECT_EQ(disc != nullptr, loads) << problem.toStdString();
+        if (disc) {
+            EXPECT_EQ(disc->trackCount(), 1);
+            EXPECT_EQ(disc->toc.leadOut, 150 + di::seconds(2));
+        }
+    }
 }

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -97,6 +96,41 @@ driver_id_t driverFor(const QString& path) {
     return DRIVER_BINCUE;
 }
 
+// The names of a cue sheet's FILE lines: the word after FILE, or what stands
+// between quotes after it (which may run on over lines). Read by hand, as
+// every disc loaded reads its sheet: a regular expression engine costs
+// half a megabyte of memory.
+QStringList fileLines(const QString& sheet) {
+    QStringList files;
+    const qsizetype n = sheet.size();
+    const auto skipSpace = [&](qsizetype i) {
+        while (i < n && sheet[i].isSpace())
+            ++i;
+        return i;
+    };
+    for (qsizetype line = 0; line < n;) {
+        qsizetype end = line;
+        const qsizetype word = skipSpace(line);
+        if (QStringView(sheet).mid(word, 4).compare(u"FILE", Qt::CaseInsensitive) == 0 &&
+            word + 4 < n && sheet[word + 4].isSpace()) {
+            const qsizetype name = skipSpace(word + 4);
+            const qsizetype close =
+                name < n && sheet[name] == u'"' ? sheet.indexOf(u'"', name + 1) : -1;
+            if (close > name) {
+                files << sheet.mid(name + 1, close - name - 1);
+                end = close + 1;
+            } else if (name < n) {
+                for (end = name; end < n && !sheet[end].isSpace();)
+                    ++end;
+                files << sheet.mid(name, end - name);
+            }
+        }
+        const qsizetype newline = sheet.indexOf(u'\n', end);
+        line = newline < 0 ? n : newline + 1;
+    }
+    return files;
+}
+
 // libcdio 2.1.0 reads <name>.bin beside <name>.cue whatever the sheet's FILE
 // line names. When they differ, a copy of the sheet goes into a private
 // directory beside a link named as libcdio expects.
@@ -104,15 +138,7 @@ QString correctedCue(const QString& cuePath, std::shared_ptr<void>& keepAlive, Q
     QFile f(cuePath);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return cuePath;
-    const QString sheet = QString::fromUtf8(f.readAll());
-    static const QRegularExpression fileLine(QStringLiteral("^\\s*FILE\\s+(\"([^\"]*)\"|(\\S+))"),
-                                             QRegularExpression::MultilineOption |
-                                                 QRegularExpression::CaseInsensitiveOption);
-    QStringList files;
-    for (auto it = fileLine.globalMatch(sheet); it.hasNext();) {
-        const auto m = it.next();
-        files << (m.captured(2).isEmpty() ? m.captured(3) : m.captured(2));
-    }
+    const QStringList files = fileLines(QString::fromUtf8(f.readAll()));
     const QFileInfo cue(cuePath);
     const QString expected = cue.absolutePath() + '/' + cue.completeBaseName() + ".bin";
     if (files.size() != 1) {
@@ -659,6 +685,31 @@ void DriveTable::readDrivesFile(const QString& appPath) {
     readDrivesText(f.readAll(), appPath);
 }
 
+namespace {
+
+// The path of a drives file line "E:\=<path>" (blanks allowed around "=", the
+// backslash left out), empty when the line is not one.
+QString drivesLinePath(const QString& line) {
+    const auto letter = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    };
+    if (line.size() < 3 || !letter(line[0]) || line[1] != u':')
+        return {};
+    qsizetype i = 2;
+    if (line[i] == u'\\')
+        ++i;
+    while (i < line.size() && line[i].isSpace())
+        ++i;
+    if (i == line.size() || line[i] != u'=')
+        return {};
+    ++i;
+    while (i < line.size() && line[i].isSpace())
+        ++i;
+    return line.mid(i);
+}
+
+} // namespace
+
 void DriveTable::readDrivesText(const QByteArray& text, const QString& appPath) {
     QTextStream in(text);
     int lineNo = 0;
@@ -668,16 +719,15 @@ void DriveTable::readDrivesText(const QByteArray& text, const QString& appPath) 
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith('#'))
             continue;
-        static const QRegularExpression form(QStringLiteral("^([A-Za-z]):\\\\?\\s*=\\s*(.+)$"));
-        const auto m = form.match(line);
-        if (!m.hasMatch()) {
+        const QString path = drivesLinePath(line);
+        if (path.isEmpty()) {
             m_problems << QStringLiteral("%1 line %2: expected E:\\=<path>, found \"%3\"")
                               .arg(drivesFileName)
                               .arg(lineNo)
                               .arg(line);
             continue;
         }
-        const char l = char(m.captured(1).toUpper().at(0).toLatin1());
+        const char l = char(line[0].toUpper().toLatin1());
         if (find(std::string_view(&l, 1))) {
             m_problems << QStringLiteral("%1 line %2: drive %3:\\ is listed twice")
                               .arg(drivesFileName)
@@ -685,10 +735,7 @@ void DriveTable::readDrivesText(const QByteArray& text, const QString& appPath) 
                               .arg(QChar(l));
             continue;
         }
-        QString path = m.captured(2);
-        if (QDir::isRelativePath(path))
-            path = appPath + '/' + path;
-        addVirtualDrive(l, path);
+        addVirtualDrive(l, QDir::isRelativePath(path) ? appPath + '/' + path : path);
     }
 }
 
