@@ -29,3 +29,11 @@ function(vornap_reuse_core_pch target)
         vornap_reuse_pch(${target} vornap_core)
     endif()
 endfunction()
+
+# ccache takes a file compiled over a precompiled header only with these
+# sloppinesses; without them every such file is a cache miss.
+if(VORNAP_PCH AND CMAKE_CXX_COMPILER_LAUNCHER MATCHES "ccache$")
+    set(CMAKE_CXX_COMPILER_LAUNCHER ${CMAKE_COMMAND} -E env
+        CCACHE_SLOPPINESS=pch_defines,time_macros,include_file_mtime,include_file_ctime
+        ${CMAKE_CXX_COMPILER_LAUNCHER})
+endif()

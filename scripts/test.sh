@@ -19,8 +19,9 @@ stage() {
         "$@" || status=$?
         end=$EPOCHREALTIME
         # times is a builtin: in a pipe or substitution it would count a fork.
-        times >"$logs/times.$BASHPID"
-        read -r _ _ user sys < <(tr '\n' ' ' <"$logs/times.$BASHPID")
+        cpu=$logs/times.$BASHPID
+        times >"$cpu"
+        read -r _ _ user sys < <(tr '\n' ' ' <"$cpu")
         printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$(awk "BEGIN { print $end - $start }")" \
             "$user" "$sys" "$status" >>"$timings"
         exit "$status"
