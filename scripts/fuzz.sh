@@ -47,7 +47,7 @@ fuzz_one() {
 
 names=()
 for target in "$build"/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     name=${name#fuzz_}
     names+=("$name")

@@ -21,7 +21,7 @@ stage() {
         # times is a builtin: in a pipe or substitution it would count a fork.
         cpu=$logs/times.$BASHPID
         times >"$cpu"
-        read -r _ _ user sys < <(tr '\n' ' ' <"$cpu")
+        { read -r _ && read -r user sys; } <"$cpu" # the shell's, then its children's
         printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$(awk "BEGIN { print $end - $start }")" \
             "$user" "$sys" "$status" >>"$timings"
         exit "$status"
