@@ -28,6 +28,8 @@ struct Lookup {
             xmcdEntry("The Artist / The Album", {"One", "Two", "Three"}, {150, 1650, 2175}, 100);
         LookupSettings settings;
         settings.musicBrainzUrl = QStringLiteral("http://") + server.address();
+        // The public service's pace; the local one answers at once.
+        settings.musicBrainzIntervalMs = 0;
         lookup = std::make_unique<FreeDbLookup>(toc, registry, dir.path(), settings);
         lookup->setEmailAddress(QStringLiteral("bench@example.org"));
         lookup->setServerName(server.address());
@@ -61,6 +63,20 @@ void BM_LookupCacheHit(benchmark::State& state) {
         state.SkipWithError("the cache did not answer");
 }
 BENCHMARK(BM_LookupCacheHit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A disc no source knows: the CDDB server answers 202, MusicBrainz 404 and
+// the disc has no CD-TEXT, so every source is asked before the answer "none".
+void BM_LookupFullMiss(benchmark::State& state) {
+    Lookup l;
+    l.script.queryReply = "202 No match for disc ID 11005c03.\r\n";
+    for (auto _ : state) {
+        const std::size_t before = l.server.requestCount();
+        if (l.lookup->QueryDisc(QStringLiteral("11005c03")) != 0 ||
+            l.server.requestCount() - before != 2)
+            state.SkipWithError("not every source was asked");
+    }
+}
+BENCHMARK(BM_LookupFullMiss)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

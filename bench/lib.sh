@@ -18,6 +18,14 @@ bench_pulse() {
     pactl unload-module module-suspend-on-idle 2>/dev/null || true
 }
 
+# A second socket of that server any user may connect to, for a player that
+# will not run as root (VLC), run as another user.
+bench_pulse_public() {
+    chmod 755 "$WORK"
+    mkdir -p -m 755 "$WORK/public"
+    pactl load-module module-native-protocol-unix auth-anonymous=1 socket="$WORK/public/native" >/dev/null
+}
+
 bench_xvfb() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" 2>"$WORK/xvfb.log" &
     BENCH_PIDS+=($!)
@@ -32,6 +40,8 @@ bench_cleanup() {
     for p in "${BENCH_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
     wait 2>/dev/null || true
     pulseaudio --kill 2>/dev/null || true
+    # It writes into its runtime directory until it is gone.
+    for _ in $(seq 50); do pulseaudio --check 2>/dev/null || break; sleep 0.1; done
     rm -rf "$WORK"
 }
 

@@ -7,121 +7,18 @@ Times come from the program's own trace (VORNAP_TRACE: a line with the wall
 clock at each painted change of the main window); the start is taken here just
 before the process is started. Prints "key<TAB>value" lines."""
 
-import csv
 import os
 import shutil
-import signal
 import statistics
 import subprocess
 import sys
-import threading
 import time
+
+from measure import Paplay, Player, cpu_share, log, report, set_options, sink_inputs
 
 BIN, WORK = sys.argv[1], sys.argv[2]
 IDLE_SECS, PLAY_SECS, RUNS = float(sys.argv[3]), float(sys.argv[4]), int(sys.argv[5])
 VORNAP = os.path.join(BIN, "vornap")
-
-
-def log(*args):
-    print(*args, file=sys.stderr, flush=True)
-
-
-class Player:
-    """One run of the program with its trace lines collected as they come."""
-
-    def __init__(self, home, program=VORNAP):
-        env = dict(os.environ, VORNAP_HOME=home, VORNAP_TRACE="1")
-        self.events = []
-        self.cond = threading.Condition()
-        self.started = time.time()
-        self.proc = subprocess.Popen([program], env=env, stdout=subprocess.DEVNULL,
-                                     stderr=subprocess.PIPE, text=True)
-        threading.Thread(target=self._read, daemon=True).start()
-
-    def _read(self):
-        for line in self.proc.stderr:
-            parts = line.split()
-            if len(parts) == 3 and parts[0] == "vornap-trace":
-                with self.cond:
-                    self.events.append((int(parts[1]) / 1e6, parts[2]))
-                    self.cond.notify_all()
-
-    def wait_for(self, name, after=0.0, timeout=20.0):
-        """Wall time of the first `name` event at or after `after`."""
-        end = time.time() + timeout
-        with self.cond:
-            while True:
-                for t, n in self.events:
-                    if n == name and t >= after:
-                        return t
-                left = end - time.time()
-                if left <= 0 or self.proc.poll() is not None:
-                    raise RuntimeError(f"no {name} from the player")
-                self.cond.wait(left)
-
-    def cpu_ns(self):
-        total = 0
-        task = f"/proc/{self.proc.pid}/task"
-        for t in os.listdir(task):
-            try:
-                with open(f"{task}/{t}/schedstat") as f:
-                    total += int(f.read().split()[0])
-            except OSError:
-                pass
-        return total
-
-    def peak_rss_mb(self):
-        with open(f"/proc/{self.proc.pid}/status") as f:
-            for line in f:
-                if line.startswith("VmHWM:"):
-                    return int(line.split()[1]) / 1024
-        return 0.0
-
-    def window(self):
-        out = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Vornap$"],
-                             capture_output=True, text=True).stdout.split()
-        return out[0] if out else None
-
-    def stop(self):
-        self.proc.send_signal(signal.SIGTERM)
-        try:
-            self.proc.wait(10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
-            self.proc.wait()
-
-
-def cpu_share(procs, secs):
-    """Percent of one core each (pid-bearing) object used over secs."""
-    before = [p.cpu_ns() for p in procs]
-    t0 = time.monotonic_ns()
-    time.sleep(secs)
-    t1 = time.monotonic_ns()
-    return [100.0 * (p.cpu_ns() - b) / (t1 - t0) for p, b in zip(procs, before)]
-
-
-class Paplay:
-    def __init__(self, raw):
-        self.proc = subprocess.Popen(["paplay", "--raw", "--format=s16le", "--rate=44100",
-                                      "--channels=2", raw])
-
-    cpu_ns = Player.cpu_ns
-
-
-def set_options(home, **values):
-    path = os.path.join(home, "VornapOptions.dat")
-    with open(path, newline="") as f:
-        fields = next(csv.reader(f))
-    for comment, value in values.items():
-        fields[fields.index(comment) + 1] = value
-    with open(path, "w", newline="") as f:
-        f.write(",".join(f'"{x}"' for x in fields) + "\r\n")
-
-
-def sink_inputs():
-    out = subprocess.run(["pactl", "list", "short", "sink-inputs"], capture_output=True,
-                         text=True).stdout
-    return len(out.splitlines())
 
 
 def make_home(name, demo_in_tray):
@@ -139,10 +36,6 @@ def make_home(name, demo_in_tray):
     return home
 
 
-def report(key, value):
-    print(f"{key}\t{value}", flush=True)
-
-
 # Start-up: process start to the first painted main window. The first run
 # writes the options file and warms the file cache; it is not counted.
 home = make_home("shipped", True)
@@ -152,7 +45,7 @@ def first_paints(program, wait_for_tracks):
     """Medians of process start to first paint, and of CPU used by then."""
     paints, cpus = [], []
     for run in range(RUNS + 1):
-        p = Player(home, program)
+        p = Player(program, home)
         paint = p.wait_for("first-paint")
         cpu = p.cpu_ns() / 1e6  # read just after the paint: a slight overestimate
         if wait_for_tracks:
@@ -176,7 +69,7 @@ report("floor_paint_ms", "%.0f" % statistics.median(paints))
 report("floor_paint_cpu_ms", "%.0f" % statistics.median(cpus))
 
 # Idle with the demo disc in and stopped, then playing it against paplay.
-p = Player(home)
+p = Player(VORNAP, home)
 p.wait_for("tracks-shown")
 time.sleep(2)
 (idle,) = cpu_share([p], IDLE_SECS)
@@ -214,7 +107,7 @@ def insertions(home, event):
     tray = os.path.join(home, "tray")
     demo = os.path.join(BIN, "Demo")
     times = []
-    p = Player(home)
+    p = Player(VORNAP, home)
     p.wait_for("first-paint")
     time.sleep(1.5)
     for _ in range(RUNS):
@@ -233,7 +126,7 @@ def insertions(home, event):
 
 
 home = make_home("tray", False)
-p = Player(home)
+p = Player(VORNAP, home)
 p.wait_for("first-paint")
 p.stop()
 tables = insertions(home, "tracks-shown")

@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
 # Runs every benchmark and prints one table: each figure, its target, met or
-# missed. Usage: bench/run-all.sh [--quick] [build dir]
+# missed. Usage: bench/run-all.sh [--quick] [--side-by-side] [build dir]
 # --quick shortens the long runs (idle 10 s instead of 60 s, playing 10 s
 # instead of 30 s, 3 repetitions instead of 5, continuity over 60 s of a
 # generated disc instead of the whole demo disc).
+# --side-by-side instead runs the player beside paplay, VLC, MPlayer and
+# Audacious (those installed) and prints their table: 5 rounds of 20 s of
+# playing each (--quick: 2 rounds of 10 s).
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
-QUICK=0
-if [ "${1:-}" = --quick ]; then QUICK=1; shift; fi
+QUICK=0 SIDE=0
+while [ $# -gt 0 ]; do
+    case $1 in
+    --quick) QUICK=1 ;;
+    --side-by-side) SIDE=1 ;;
+    *) break ;;
+    esac
+    shift
+done
 BUILD=${1:-$HERE/../build}
 BIN=$BUILD/bin
+if [ $SIDE = 1 ]; then
+    for b in vornap vornap-discgen; do
+        [ -x "$BIN/$b" ] || { echo "no $BIN/$b: build first" >&2; exit 1; }
+    done
+    if [ $QUICK = 1 ]; then exec "$HERE/sidebyside.sh" "$BIN" 2 10; fi
+    exec "$HERE/sidebyside.sh" "$BIN" 5 20
+fi
 for b in bench_mci bench_lookup bench_firstpaint vornap vornap-mci vornap-discgen; do
     [ -x "$BIN/$b" ] || { echo "no $BIN/$b: build with -DVORNAP_BUILD_BENCH=ON first" >&2; exit 1; }
 done
@@ -86,6 +103,7 @@ rows = [
     (f"insertion to titles from cache (median of {runs})", num("insert_titles_ms"), "ms", None, None),
     ("lookup round trip, local server (wall)", gb("BM_LookupRoundTrip/real_time", "ms", True), "ms", None, None),
     ("lookup cache hit (wall)", gb("BM_LookupCacheHit/real_time", "ms", True), "ms", "<", 5),
+    ("lookup full miss, every source asked (wall)", gb("BM_LookupFullMiss/real_time", "ms", True), "ms", None, None),
     ("underruns over %s s under load" % (values.get("underrun_play_s", ["?"])[0]),
      num("underruns"), "", "<=", 0),
 ]

@@ -1,4 +1,4 @@
-// A MusicBrainz disc-ID reply mapped to an entry for a three-track disc.
+// A MusicBrainz disc-ID reply mapped to entries for a three-track disc.
 #include "entrychecks.h"
 #include "freedb/replies.h"
 #include "fuzzsupport.h"
@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return t;
     }();
     bool readable = false;
-    const auto entry = musicBrainzEntry(
+    const auto entries = musicBrainzEntries(
         fuzz::bytes(data, size), QStringLiteral("SJdpcXRHi_Slapm_id4X7rNm8FA-"), toc, &readable);
-    if (entry && !readable)
+    if (!entries.empty() && !readable)
         std::abort();
-    if (entry)
-        fuzz::checkEntry(*entry);
+    for (const auto& entry : entries)
+        fuzz::checkEntry(entry);
     return 0;
 }

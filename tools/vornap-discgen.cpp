@@ -17,10 +17,12 @@ namespace {
 void usage() {
     std::puts("usage: vornap-discgen OUT.cue TRACK...\n"
               "       vornap-discgen --demo OUT.cue\n"
-              "TRACK is audio:LEN[:sine=HZ][:left=HZ:right=HZ][:amp=A][:pregap=LEN]\n"
+              "TRACK is audio:LEN[:sine=HZ][:left=HZ:right=HZ][:amp=A][:pregap=LEN][:pre]\n"
               "      or data:LEN[:file=NAME=TEXT]...\n"
               "LEN is frames (\"300f\"), seconds (\"12.5s\" or \"12.5\") or minutes (\"4:13\");\n"
-              "an audio track without a tone is digital silence. Prints the table of contents.");
+              "an audio track without a tone is digital silence; \"pre\" flags it as\n"
+              "mastered with pre-emphasis (the tone is written as given).\n"
+              "Prints the table of contents.");
 }
 
 std::optional<int> length(const QString& s) {
@@ -51,8 +53,11 @@ std::optional<di::TrackSpec> track(const QString& text, QString* why) {
         return std::nullopt;
     }
     QString len = parts.takeFirst();
-    if (!parts.isEmpty() && !parts.first().contains('=')) {
-        len += ':' + parts.takeFirst();
+    if (!parts.isEmpty()) {
+        bool number = false;
+        parts.first().toDouble(&number);
+        if (number)
+            len += ':' + parts.takeFirst();
     }
     const auto frames = length(len);
     if (!frames) {
@@ -77,6 +82,8 @@ std::optional<di::TrackSpec> track(const QString& text, QString* why) {
             right = value.toDouble(&ok);
         else if (key == "amp")
             amp = value.toDouble(&ok);
+        else if (opt == "pre" && !t.data)
+            t.preEmphasis = true;
         else if (key == "pregap") {
             const auto g = length(value);
             ok = g.has_value();

@@ -47,6 +47,10 @@ public:
     // matching pointer above.
     std::map<QString, std::function<QWidget*(Application&)>> formFactories;
 
+    // Above 0 while the window waits for work running aside (a lookup, the
+    // update download): event handlers and timer ticks are dropped meanwhile.
+    int waitingAside = 0;
+
     // Called after every event the program handled (a click, a tick, a
     // message from the tray), so observers of the state can follow it.
     std::vector<std::function<void()>> eventObservers;

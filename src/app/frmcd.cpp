@@ -5,6 +5,7 @@
 #include "cd/drives.h"
 #include "cd/mcicommands.h"
 #include "freedb/freedbcontrol.h"
+#include "freedb/querycddb.h"
 #include "options/options.h"
 #include "skins/setskin.h"
 #include "skins/tiling.h"
@@ -31,6 +32,10 @@ QFont formFont() {
 } // namespace
 
 void unhandled(Application& app, const std::function<void()>& handler) {
+    // Input is blocked while the window waits for work aside: a click, a
+    // D-Bus call or a tick that gets here is dropped.
+    if (app.waitingAside > 0)
+        return;
     try {
         handler();
         app.notifyObservers();
@@ -212,6 +217,7 @@ void frmCD::connectEvents() {
         unhandled(this->app, [&] { trayMessage(message); });
     });
     qApp->installEventFilter(this);
+    AttachMatchMenu(app);
 }
 
 void frmCD::runTick(void (frmCD::*tick)()) {

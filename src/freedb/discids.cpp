@@ -55,15 +55,24 @@ std::optional<DiscIds> computeDiscIds(const platform::DiscToc& toc) {
         return std::nullopt;
     DiscIds ids;
     ids.freedb = QString::fromLatin1(discid_get_freedb_id(all.get()));
-    ids.musicBrainz = QString::fromLatin1(discid_get_id(all.get()));
+    const auto forMusicBrainz = [&](DiscId* disc) {
+        ids.musicBrainz = QString::fromLatin1(discid_get_id(disc));
+        ids.musicBrainzToc = QString::fromLatin1(discid_get_toc_string(disc)).replace(u' ', u'+');
+    };
+    forMusicBrainz(all.get());
     // MusicBrainz describes a CD-Extra by its audio session alone.
     if (lastTrackIsData(toc)) {
         DiscPtr audio = putDisc(toc.firstTrack, toc.lastTrack - 1,
                                 toc.trackOffsets.back() - kSessionGapFrames, toc.trackOffsets);
         if (audio)
-            ids.musicBrainz = QString::fromLatin1(discid_get_id(audio.get()));
+            forMusicBrainz(audio.get());
     }
     return ids;
+}
+
+int audioTrackCount(const platform::DiscToc& toc) {
+    const int all = int(toc.trackOffsets.size());
+    return lastTrackIsData(toc) ? all - 1 : all;
 }
 
 std::vector<int> tocTrackSeconds(const platform::DiscToc& toc) {

@@ -2,23 +2,41 @@
 
 #include "app/vbtypes.h"
 
+#include <QStringList>
 #include <stdexcept>
+#include <vector>
 
 namespace vornap {
 
-// Raised by QueryDisc when a lookup fails for a reason other than "no entry":
-// the server could not be reached, refused the client or answered nonsense.
+// What one source of titles answered about a disc.
+struct SourceAnswer {
+    QString source; // a server, or the disc itself
+    QString answer;
+};
+
+// Raised by QueryDisc when no source could answer about the disc: each was
+// unreachable, refused the client or answered nonsense. Lists what each said.
 class LookupFailure : public std::runtime_error {
 public:
     LookupFailure(const QString& server, const QString& reason)
-        : std::runtime_error((server + QStringLiteral(": ") + reason).toStdString()),
-          m_server(server), m_reason(reason) {}
-    const QString& server() const { return m_server; }
-    const QString& reason() const { return m_reason; }
+        : LookupFailure(std::vector<SourceAnswer>{{server, reason}}) {}
+    explicit LookupFailure(std::vector<SourceAnswer> answers)
+        : std::runtime_error(joined(answers).toStdString()), m_answers(std::move(answers)) {}
+    // The first source and its answer.
+    const QString& server() const { return m_answers.front().source; }
+    const QString& reason() const { return m_answers.front().answer; }
+    const std::vector<SourceAnswer>& answers() const { return m_answers; }
+
+    // One line for each source: "source: answer".
+    static QString joined(const std::vector<SourceAnswer>& answers) {
+        QStringList lines;
+        for (const SourceAnswer& a : answers)
+            lines << a.source + QStringLiteral(": ") + a.answer;
+        return lines.join(u'\n');
+    }
 
 private:
-    QString m_server;
-    QString m_reason;
+    std::vector<SourceAnswer> m_answers;
 };
 
 // The lookup component: identifies the disc in a drive, asks a lookup server
@@ -46,6 +64,14 @@ public:
 
     virtual void setSubmitMode(Boolean on) = 0;
     virtual void setOptionFlag(Boolean on) = 0;
+
+    // The next QueryDisc asks the sources again instead of the cache.
+    virtual void askAgain() {}
+    // The matches the last query found, best first, and the one held.
+    virtual QStringList matchNames() const { return {}; }
+    virtual int chosenMatch() const { return 0; }
+    // Holds another of those matches instead; false when there is none such.
+    virtual bool chooseMatch(int) { return false; }
 };
 
 } // namespace vornap

@@ -8,7 +8,9 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QUrlQuery>
+#include <algorithm>
 #include <chrono>
+#include <mutex>
 #include <thread>
 
 namespace vornap {
@@ -17,6 +19,30 @@ namespace {
 
 const QString kCddbPath = QStringLiteral("/~cddb/cddb.cgi");
 const std::string kProxyKey = "Software\\Dravelle Inc\\Vornap";
+
+const QString kCdTextSource = QStringLiteral("CD-TEXT");
+// A server listing more candidates than this is read no further.
+constexpr std::size_t kMaxCandidates = 10;
+
+// How far an entry is from the disc: any difference in the number of tracks
+// outweighs all differences in their lengths. A CD-Extra may be described
+// with or without its data track.
+qint64 misfit(const XmcdEntry& entry, const platform::DiscToc& toc) {
+    const int n = entry.trackCount();
+    const int all = int(toc.trackOffsets.size());
+    const qint64 countOff = std::min(std::abs(n - all), std::abs(n - audioTrackCount(toc)));
+    const std::vector<int>& e = entry.frameOffsets;
+    const std::vector<int>& t = toc.trackOffsets;
+    // An entry without offsets ranks behind one a minute off in all.
+    qint64 lengthsOff = 60 * 75;
+    if (!e.empty()) {
+        lengthsOff = 0;
+        const std::size_t shared = std::min(e.size(), t.size());
+        for (std::size_t i = 1; i < shared; ++i)
+            lengthsOff += std::abs((e[i] - e[0]) - (t[i] - t[0]));
+    }
+    return countOff * 100'000'000 + lengthsOff;
+}
 
 bool isDiscId(const QString& id) {
     static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{8}$"));
@@ -75,6 +101,8 @@ FreeDbLookup::FreeDbLookup(platform::DiscTocSource& tocSource, platform::Registr
 }
 
 String FreeDbLookup::GetDiscID(const String& driveRoot) {
+    // A request to ask again belongs to the disc it was made for.
+    m_askAgain = false;
     m_toc = m_tocSource.readToc(driveRoot.toStdString());
     m_ids = m_toc ? computeDiscIds(*m_toc) : std::nullopt;
     if (!m_ids)
@@ -84,27 +112,90 @@ String FreeDbLookup::GetDiscID(const String& driveRoot) {
 
 Long FreeDbLookup::QueryDisc(const String& discIdText) {
     const QString discId = discIdText.trimmed().toLower();
+    const bool again = std::exchange(m_askAgain, false);
     if (!isDiscId(discId))
         return 0;
     const bool tocKnown = m_ids && m_ids->freedb == discId;
-    const std::vector<int> tocSeconds = tocKnown ? tocTrackSeconds(*m_toc) : std::vector<int>();
 
-    if (auto cached = readCache(discId)) {
-        m_answer = Answer{std::move(*cached), tocSeconds, 1};
-        return 1;
+    if (!again) {
+        if (auto cached = readCache(discId)) {
+            hold(*cached, tocKnown);
+            m_matches.clear();
+            return 1;
+        }
     }
-    // The server needs the frame offsets, which only the disc itself gives.
+    // The sources need the frame offsets, which only the disc itself gives.
     if (!tocKnown)
         return 0;
 
-    std::optional<Answer> answer = queryCddb(discId, *m_toc);
-    if (!answer)
-        answer = queryMusicBrainz(*m_ids, *m_toc);
-    if (!answer)
-        return 0;
-    answer->tocSeconds = tocSeconds;
-    m_answer = std::move(answer);
-    return m_answer->matches;
+    std::vector<SourceAnswer> failures;
+    bool answered = false; // a source said for sure that it knows no such disc
+    std::vector<Match> found;
+    const auto ask = [&](auto&& source) {
+        if (!found.empty())
+            return;
+        try {
+            found = source();
+            answered = true;
+        } catch (const LookupFailure& failure) {
+            failures.insert(failures.end(), failure.answers().begin(), failure.answers().end());
+        }
+    };
+    ask([&] { return queryCddb(discId, *m_toc); });
+    ask([&] { return queryMusicBrainz(*m_ids, *m_toc); });
+    if (found.empty() && !m_toc->text.isEmpty()) {
+        Match disc;
+        disc.entry.artist = m_toc->text.performer;
+        disc.entry.title = m_toc->text.title;
+        disc.entry.trackTitles = m_toc->text.trackTitles;
+        disc.source = kCdTextSource;
+        found.push_back(std::move(disc));
+    }
+    if (found.empty()) {
+        if (answered)
+            return 0;
+        failures.push_back({kCdTextSource, QStringLiteral("the disc carries none")});
+        throw LookupFailure(std::move(failures));
+    }
+
+    for (Match& match : found)
+        match.misfit = misfit(match.entry, *m_toc);
+    std::stable_sort(found.begin(), found.end(),
+                     [](const Match& a, const Match& b) { return a.misfit < b.misfit; });
+    m_matches = std::move(found);
+    m_matchesDiscId = discId;
+    m_chosen = 0;
+    hold(m_matches.front().entry, true);
+    writeCache(m_matches.front(), discId);
+    return Long(m_matches.size());
+}
+
+QStringList FreeDbLookup::matchNames() const {
+    QStringList names;
+    for (const Match& m : m_matches) {
+        QString name = m.entry.artist == m.entry.title
+                           ? m.entry.title
+                           : m.entry.artist + QStringLiteral(" / ") + m.entry.title;
+        QStringList notes{m.source};
+        if (!m.entry.year.isEmpty())
+            notes.prepend(m.entry.year);
+        notes << QStringLiteral("%1 tracks").arg(m.entry.trackCount());
+        names << name + QStringLiteral(" (") + notes.join(QStringLiteral(", ")) + u')';
+    }
+    return names;
+}
+
+bool FreeDbLookup::chooseMatch(int index) {
+    if (index < 0 || std::size_t(index) >= m_matches.size())
+        return false;
+    m_chosen = index;
+    hold(m_matches[std::size_t(index)].entry, m_ids && m_ids->freedb == m_matchesDiscId);
+    writeCache(m_matches[std::size_t(index)], m_matchesDiscId);
+    return true;
+}
+
+void FreeDbLookup::hold(const XmcdEntry& entry, bool tocKnown) {
+    m_answer = Answer{entry, tocKnown ? tocTrackSeconds(*m_toc) : std::vector<int>()};
 }
 
 std::optional<XmcdEntry> FreeDbLookup::readCache(const QString& discId) const {
@@ -121,17 +212,24 @@ std::optional<XmcdEntry> FreeDbLookup::readCache(const QString& discId) const {
     return std::nullopt;
 }
 
-void FreeDbLookup::writeCache(const QString& category, const QString& discId,
-                              const QByteArray& entry) {
-    const QString folder = m_appPath + QStringLiteral("/CDDB/") + safeCategory(category);
-    if (!QDir().mkpath(folder))
+void FreeDbLookup::writeCache(const Match& match, const QString& discId) {
+    // What the disc says of itself is read again at every lookup; the cache
+    // holds only what a server answered, so a server is asked next time too.
+    if (match.source == kCdTextSource)
+        return;
+    const QString category = safeCategory(match.category);
+    const QString root = m_appPath + QStringLiteral("/CDDB/");
+    if (!QDir().mkpath(root + category))
         return;
     // A cache that cannot be written only costs a later lookup.
-    QSaveFile file(folder + u'/' + discId);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(entry);
-        file.commit();
-    }
+    QSaveFile file(root + category + u'/' + discId);
+    const QByteArray text = match.text.isEmpty() ? writeXmcd(match.entry, discId) : match.text;
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        return;
+    // The entry it replaces may be filed under another category.
+    for (const QString& other : QDir(root).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        if (other != category)
+            QFile::remove(root + other + u'/' + discId);
 }
 
 HttpOptions FreeDbLookup::httpOptions() const {
@@ -171,8 +269,8 @@ QString FreeDbLookup::helloText() const {
     return words.join(u'+');
 }
 
-std::optional<FreeDbLookup::Answer> FreeDbLookup::queryCddb(const QString& discId,
-                                                            const platform::DiscToc& toc) {
+std::vector<FreeDbLookup::Match> FreeDbLookup::queryCddb(const QString& discId,
+                                                         const platform::DiscToc& toc) {
     const QUrl endpoint = cddbEndpoint(m_server);
     const QString server = serverLabel(endpoint);
     if (!endpoint.isValid() || endpoint.host().isEmpty())
@@ -202,45 +300,65 @@ std::optional<FreeDbLookup::Answer> FreeDbLookup::queryCddb(const QString& discI
     const CddbReply found = send(query.join(u'+'));
 
     if (found.code == 202)
-        return std::nullopt;
+        return {};
+    // Any other code is a refusal or an error: 500 "Unknown developer email"
+    // from a server that does not know this client, 403, 409 and the like.
     if (found.code != 200 && found.code != 210 && found.code != 211)
         throw LookupFailure(server, found.statusLine);
-    const std::vector<CddbMatch> matches = cddbQueryMatches(found);
-    if (matches.empty())
+    std::vector<CddbMatch> listed = cddbQueryMatches(found);
+    if (listed.empty())
         throw LookupFailure(server, QStringLiteral("the server's reply could not be read"));
+    if (listed.size() > kMaxCandidates)
+        listed.resize(kMaxCandidates);
 
-    // Several matches: the first is taken; the cache keeps it under this disc's own ID.
-    const CddbMatch& match = matches.front();
-    const CddbReply read =
-        send(QStringLiteral("cddb+read+%1+%2")
-                 .arg(QString::fromLatin1(QUrl::toPercentEncoding(match.category)), match.discId));
-    if (read.code != 210)
-        throw LookupFailure(server, read.statusLine);
-    const QByteArray entryText = read.lines.join('\n') + '\n';
-    auto entry = parseXmcd(entryText);
-    if (!read.terminated || !entry)
-        throw LookupFailure(server, QStringLiteral("the disc entry could not be read"));
-
-    writeCache(match.category, discId, entryText);
-    return Answer{std::move(*entry), {}, int(matches.size())};
+    // Every candidate is read, so that the one fitting this disc can be taken.
+    std::vector<Match> matches;
+    std::optional<LookupFailure> firstFailure;
+    for (const CddbMatch& candidate : listed) {
+        try {
+            const CddbReply read =
+                send(QStringLiteral("cddb+read+%1+%2")
+                         .arg(QString::fromLatin1(QUrl::toPercentEncoding(candidate.category)),
+                              candidate.discId));
+            if (read.code != 210)
+                throw LookupFailure(server, read.statusLine);
+            const QByteArray text = read.lines.join('\n') + '\n';
+            auto entry = parseXmcd(text);
+            if (!read.terminated || !entry)
+                throw LookupFailure(server, QStringLiteral("the disc entry could not be read"));
+            matches.push_back(Match{std::move(*entry), server, candidate.category, text});
+        } catch (const LookupFailure& failure) {
+            if (!firstFailure)
+                firstFailure = failure;
+        }
+    }
+    if (matches.empty())
+        throw *firstFailure;
+    return matches;
 }
 
-std::optional<FreeDbLookup::Answer> FreeDbLookup::queryMusicBrainz(const DiscIds& ids,
-                                                                   const platform::DiscToc& toc) {
+std::vector<FreeDbLookup::Match> FreeDbLookup::queryMusicBrainz(const DiscIds& ids,
+                                                                const platform::DiscToc& toc) {
     QUrl url(m_settings.musicBrainzUrl.trimmed());
     const QString server = serverLabel(url);
     url.setPath(url.path().remove(QRegularExpression(QStringLiteral("/+$"))) +
                 QStringLiteral("/ws/2/discid/") + ids.musicBrainz);
-    url.setQuery(QStringLiteral("inc=recordings+artist-credits&cdstubs=no&fmt=json"));
+    // With the TOC the service also answers for pressings whose exact disc
+    // ID it lacks, by track count and lengths.
+    url.setQuery(QStringLiteral("toc=%1&inc=recordings+artist-credits&cdstubs=no&fmt=json")
+                     .arg(ids.musicBrainzToc));
 
-    using Clock = std::chrono::steady_clock;
-    static Clock::time_point lastRequest;
-    static bool requested = false;
-    const auto interval = std::chrono::milliseconds(m_settings.musicBrainzIntervalMs);
-    if (requested && Clock::now() - lastRequest < interval)
-        std::this_thread::sleep_for(interval - (Clock::now() - lastRequest));
-    requested = true;
-    lastRequest = Clock::now();
+    {
+        // MusicBrainz asks clients for at most one request a second.
+        using Clock = std::chrono::steady_clock;
+        static std::mutex mutex;
+        static std::optional<Clock::time_point> lastRequest;
+        std::lock_guard lock(mutex);
+        const auto interval = std::chrono::milliseconds(m_settings.musicBrainzIntervalMs);
+        if (lastRequest && Clock::now() - *lastRequest < interval)
+            std::this_thread::sleep_for(interval - (Clock::now() - *lastRequest));
+        lastRequest = Clock::now();
+    }
 
     HttpOptions options = httpOptions();
     options.userAgent =
@@ -249,19 +367,18 @@ std::optional<FreeDbLookup::Answer> FreeDbLookup::queryMusicBrainz(const DiscIds
     if (!http.transferred)
         throw LookupFailure(server, http.error);
     if (http.status == 404)
-        return std::nullopt;
+        return {};
     if (http.status != 200)
         throw LookupFailure(server, QStringLiteral("HTTP status %1").arg(http.status));
 
     bool readable = false;
-    std::optional<XmcdEntry> entry = musicBrainzEntry(http.body, ids.musicBrainz, toc, &readable);
+    std::vector<XmcdEntry> entries = musicBrainzEntries(http.body, ids.musicBrainz, toc, &readable);
     if (!readable)
         throw LookupFailure(server, QStringLiteral("the server's reply could not be read"));
-    if (!entry)
-        return std::nullopt;
-
-    writeCache(QStringLiteral("misc"), ids.freedb, writeXmcd(*entry, ids.freedb));
-    return Answer{std::move(*entry), {}, 1};
+    std::vector<Match> matches;
+    for (XmcdEntry& entry : entries)
+        matches.push_back(Match{std::move(entry), server, QStringLiteral("misc"), {}});
+    return matches;
 }
 
 String FreeDbLookup::DiscArtist() const {
@@ -273,11 +390,16 @@ String FreeDbLookup::DiscTitle() const {
 }
 
 Long FreeDbLookup::TrackCount() const {
-    return m_answer ? m_answer->entry.trackCount() : 0;
+    if (!m_answer)
+        return 0;
+    if (!m_answer->tocSeconds.empty())
+        return Long(m_answer->tocSeconds.size());
+    return m_answer->entry.trackCount();
 }
 
 String FreeDbLookup::TrackTitle(Integer track) const {
-    if (!m_answer || track < 1 || track > m_answer->entry.trackTitles.size())
+    if (!m_answer || track < 1 || track > m_answer->entry.trackTitles.size() ||
+        track > TrackCount())
         return {};
     return m_answer->entry.trackTitles[track - 1];
 }
@@ -285,12 +407,13 @@ String FreeDbLookup::TrackTitle(Integer track) const {
 Integer FreeDbLookup::TrackSeconds(Integer track) const {
     if (!m_answer || track < 1)
         return 0;
+    const std::vector<int>& fromToc = m_answer->tocSeconds;
+    if (!fromToc.empty())
+        return std::size_t(track) <= fromToc.size()
+                   ? Integer(std::min(fromToc[std::size_t(track - 1)], 32767))
+                   : 0;
     const int fromEntry = m_answer->entry.trackSeconds(track);
-    if (fromEntry >= 0)
-        return Integer(std::min(fromEntry, 32767));
-    if (std::size_t(track) <= m_answer->tocSeconds.size())
-        return Integer(std::min(m_answer->tocSeconds[std::size_t(track - 1)], 32767));
-    return 0;
+    return fromEntry >= 0 ? Integer(std::min(fromEntry, 32767)) : 0;
 }
 
 } // namespace vornap

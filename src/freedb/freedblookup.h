@@ -31,9 +31,11 @@ inline const QString kDefaultCddbServer = QStringLiteral("gnudb.gnudb.org");
 // http(s) address; an empty option names the default server.
 QUrl cddbEndpoint(const QString& serverOption);
 
-// The lookup component: disc identifiers from the drive's table of contents,
-// answers from the cache <app path>/CDDB/<category>/<discid>, then the CDDB
-// server, then MusicBrainz.
+// The lookup component: disc identifiers from the drive's table of contents;
+// titles from the cache <app path>/CDDB/<category>/<discid>, else the CDDB
+// server, else MusicBrainz, else the disc's own CD-TEXT, each asked when the
+// one before refused, failed or found nothing. Track count and lengths come
+// from the table of contents whenever it is known.
 class FreeDbLookup final : public FreeDbControl {
 public:
     FreeDbLookup(platform::DiscTocSource& tocSource, platform::Registry& registry, QString appPath,
@@ -55,21 +57,34 @@ public:
     void setSubmitMode(Boolean on) override { m_submitMode = on; }
     void setOptionFlag(Boolean on) override { m_optionFlag = on; }
 
+    void askAgain() override { m_askAgain = true; }
+    QStringList matchNames() const override;
+    int chosenMatch() const override { return m_chosen; }
+    bool chooseMatch(int index) override;
+
     Boolean submitMode() const { return m_submitMode; }
     Boolean optionFlag() const { return m_optionFlag; }
     const std::optional<DiscIds>& discIds() const { return m_ids; }
 
 private:
+    struct Match {
+        XmcdEntry entry;
+        QString source;   // the server it came from, or the disc's CD-TEXT
+        QString category; // where the cache files it
+        QByteArray text;  // the entry as the server sent it; empty: written from `entry`
+        qint64 misfit = 0;
+    };
     struct Answer {
         XmcdEntry entry;
-        std::vector<int> tocSeconds; // when the entry carries no offsets
-        int matches = 1;
+        std::vector<int> tocSeconds; // of every track, when the TOC is known
     };
 
     std::optional<XmcdEntry> readCache(const QString& discId) const;
-    void writeCache(const QString& category, const QString& discId, const QByteArray& entry);
-    std::optional<Answer> queryCddb(const QString& discId, const platform::DiscToc& toc);
-    std::optional<Answer> queryMusicBrainz(const DiscIds& ids, const platform::DiscToc& toc);
+    void writeCache(const Match& match, const QString& discId);
+    std::vector<Match> queryCddb(const QString& discId, const platform::DiscToc& toc);
+    std::vector<Match> queryMusicBrainz(const DiscIds& ids, const platform::DiscToc& toc);
+    // Holds an entry as the answer; with the TOC of the disc it describes.
+    void hold(const XmcdEntry& entry, bool tocKnown);
     HttpOptions httpOptions() const;
     QString clientName() const;
     QString clientVersion() const;
@@ -90,6 +105,10 @@ private:
     std::optional<platform::DiscToc> m_toc; // of the disc last identified
     std::optional<DiscIds> m_ids;
     std::optional<Answer> m_answer;
+    std::vector<Match> m_matches; // of the last query that asked the sources
+    int m_chosen = 0;
+    QString m_matchesDiscId;
+    bool m_askAgain = false;
 };
 
 } // namespace vornap

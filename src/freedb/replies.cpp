@@ -1,9 +1,12 @@
 #include "freedb/replies.h"
 
+#include "freedb/discids.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <limits>
 
 namespace vornap {
 
@@ -19,6 +22,17 @@ QString joinArtistCredit(const QJsonArray& credit) {
     for (const QJsonValue& c : credit)
         artist += c[QLatin1String("name")].toString() + c[QLatin1String("joinphrase")].toString();
     return artist;
+}
+
+// How far a medium's offsets are from the disc's audio tracks.
+qint64 offsetDistance(const QJsonArray& offsets, const platform::DiscToc& toc) {
+    if (offsets.isEmpty())
+        return std::numeric_limits<qint64>::max() / 2;
+    qint64 distance = 0;
+    const qsizetype n = std::min<qsizetype>(offsets.size(), qsizetype(toc.trackOffsets.size()));
+    for (qsizetype i = 0; i < n; ++i)
+        distance += std::abs(offsets[i].toInt() - toc.trackOffsets[std::size_t(i)]);
+    return distance;
 }
 
 } // namespace
@@ -75,50 +89,69 @@ std::vector<CddbMatch> cddbQueryMatches(const CddbReply& reply) {
     return matches;
 }
 
-std::optional<XmcdEntry> musicBrainzEntry(const QByteArray& body, const QString& discId,
+std::vector<XmcdEntry> musicBrainzEntries(const QByteArray& body, const QString& discId,
                                           const platform::DiscToc& toc, bool* readable) {
+    std::vector<XmcdEntry> entries;
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(body, &error);
     *readable = error.error == QJsonParseError::NoError && doc.isObject();
     if (!*readable)
-        return std::nullopt;
-    const QJsonArray releases = doc[QLatin1String("releases")].toArray();
-    if (releases.isEmpty())
-        return std::nullopt;
-    const QJsonObject release = releases.first().toObject();
-
-    // The medium that holds this disc; a release may have several.
-    QJsonObject medium;
-    for (const QJsonValue& m : release[QLatin1String("media")].toArray()) {
-        for (const QJsonValue& disc : m[QLatin1String("discs")].toArray())
-            if (disc[QLatin1String("id")].toString() == discId)
+        return entries;
+    const int audioTracks = audioTrackCount(toc);
+    for (const QJsonValue& r : doc[QLatin1String("releases")].toArray()) {
+        const QJsonObject release = r.toObject();
+        // The medium that holds this disc; a release may have several.
+        QJsonObject medium;
+        QJsonObject disc;
+        qint64 best = std::numeric_limits<qint64>::max();
+        for (const QJsonValue& m : release[QLatin1String("media")].toArray()) {
+            const QJsonArray discs = m[QLatin1String("discs")].toArray();
+            for (const QJsonValue& d : discs) {
+                if (d[QLatin1String("id")].toString() == discId) {
+                    medium = m.toObject();
+                    disc = d.toObject();
+                    best = -1;
+                }
+            }
+            if (best < 0 || m[QLatin1String("track-count")].toInt() != audioTracks)
+                continue;
+            if (medium.isEmpty())
                 medium = m.toObject();
-        if (medium.isEmpty() &&
-            m[QLatin1String("track-count")].toInt() == int(toc.trackOffsets.size()))
-            medium = m.toObject();
-    }
-    if (medium.isEmpty())
-        return std::nullopt;
+            for (const QJsonValue& d : discs) {
+                const qint64 distance = offsetDistance(d[QLatin1String("offsets")].toArray(), toc);
+                if (distance < best) {
+                    best = distance;
+                    medium = m.toObject();
+                    disc = d.toObject();
+                }
+            }
+        }
+        if (medium.isEmpty())
+            continue;
 
-    XmcdEntry entry;
-    entry.title = release[QLatin1String("title")].toString();
-    entry.artist = joinArtistCredit(release[QLatin1String("artist-credit")].toArray());
-    if (entry.artist.isEmpty())
-        entry.artist = entry.title;
-    entry.year = release[QLatin1String("date")].toString().left(4);
-    for (const QJsonValue& track : medium[QLatin1String("tracks")].toArray()) {
-        if (entry.trackTitles.size() == kMaxDiscTracks)
-            break;
-        QString title = track[QLatin1String("title")].toString();
-        if (title.isEmpty())
-            title = track[QLatin1String("recording")][QLatin1String("title")].toString();
-        entry.trackTitles << title;
+        XmcdEntry entry;
+        entry.title = release[QLatin1String("title")].toString();
+        entry.artist = joinArtistCredit(release[QLatin1String("artist-credit")].toArray());
+        if (entry.artist.isEmpty())
+            entry.artist = entry.title;
+        entry.year = release[QLatin1String("date")].toString().left(4);
+        for (const QJsonValue& track : medium[QLatin1String("tracks")].toArray()) {
+            if (entry.trackTitles.size() == kMaxDiscTracks)
+                break;
+            QString title = track[QLatin1String("title")].toString();
+            if (title.isEmpty())
+                title = track[QLatin1String("recording")][QLatin1String("title")].toString();
+            entry.trackTitles << title;
+        }
+        if (entry.trackTitles.isEmpty())
+            continue;
+        for (const QJsonValue& offset : disc[QLatin1String("offsets")].toArray())
+            if (entry.frameOffsets.size() < std::size_t(kMaxDiscTracks))
+                entry.frameOffsets.push_back(offset.toInt());
+        entry.discLengthSeconds = disc[QLatin1String("sectors")].toInt() / 75;
+        entries.push_back(std::move(entry));
     }
-    if (entry.trackTitles.isEmpty())
-        return std::nullopt;
-    entry.frameOffsets = toc.trackOffsets;
-    entry.discLengthSeconds = toc.leadOut / 75;
-    return entry;
+    return entries;
 }
 
 } // namespace vornap

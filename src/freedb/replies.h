@@ -34,11 +34,12 @@ std::optional<CddbMatch> parseCddbMatch(const QString& text);
 // any other code.
 std::vector<CddbMatch> cddbQueryMatches(const CddbReply& reply);
 
-// A MusicBrainz disc-ID reply as an entry for the disc of `toc`, whose
-// MusicBrainz ID is `discId`; the entry carries the TOC's offsets. Nothing
-// when the reply names no release for it; `readable` tells whether the reply
-// was JSON at all.
-std::optional<XmcdEntry> musicBrainzEntry(const QByteArray& body, const QString& discId,
+// The releases of a MusicBrainz disc-ID reply, each as an entry for its
+// medium that holds the disc `discId` or else has the disc's number of audio
+// tracks (the closest in offsets among several). An entry carries the offsets
+// MusicBrainz knows for that medium, none when it knows none. `readable`
+// tells whether the reply was JSON at all.
+std::vector<XmcdEntry> musicBrainzEntries(const QByteArray& body, const QString& discId,
                                           const platform::DiscToc& toc, bool* readable);
 
 } // namespace vornap

@@ -117,42 +117,44 @@ std::optional<XmcdEntry> parseXmcd(const QByteArray& raw) {
     static const QRegularExpression titleKey(QStringLiteral("^TTITLE(\\d{1,2})$"));
 
     XmcdEntry entry;
-    std::map<QString, QString> values; // repeated keywords are concatenated, raw
-    std::map<int, QString> titles;
+    // Repeated keywords are joined as bytes and decoded once: a server may
+    // break a line inside a UTF-8 character.
+    std::map<QString, QByteArray> values;
+    std::map<int, QByteArray> titles;
     bool inOffsets = false;
     bool sawDiscTitle = false;
 
-    const QString text = decodeCddbText(raw);
-    for (QString line : text.split(u'\n')) {
-        if (line.endsWith(u'\r'))
+    for (QByteArray line : raw.split('\n')) {
+        if (line.endsWith('\r'))
             line.chop(1);
-        if (line.startsWith(u'#')) {
-            if (line.contains(QLatin1String("Track frame offsets"), Qt::CaseInsensitive)) {
+        if (line.startsWith('#')) {
+            const QString comment = QString::fromLatin1(line);
+            if (comment.contains(QLatin1String("Track frame offsets"), Qt::CaseInsensitive)) {
                 inOffsets = true;
                 continue;
             }
             if (inOffsets) {
-                const auto m = offsetLine.match(line);
+                const auto m = offsetLine.match(comment);
                 if (m.hasMatch()) {
                     if (entry.frameOffsets.size() < std::size_t(kMaxDiscTracks))
                         entry.frameOffsets.push_back(m.captured(1).toInt());
                     continue;
                 }
-                if (line.trimmed() == QLatin1String("#"))
+                if (comment.trimmed() == QLatin1String("#"))
                     continue;
                 inOffsets = false;
             }
-            const auto m = lengthComment.match(line);
+            const auto m = lengthComment.match(comment);
             if (m.hasMatch())
                 entry.discLengthSeconds = m.captured(1).toInt();
             continue;
         }
         inOffsets = false;
-        const qsizetype eq = line.indexOf(u'=');
+        const qsizetype eq = line.indexOf('=');
         if (eq <= 0)
             continue;
-        const QString key = line.left(eq).trimmed().toUpper();
-        const QString value = line.mid(eq + 1);
+        const QString key = QString::fromLatin1(line.left(eq)).trimmed().toUpper();
+        const QByteArray value = line.mid(eq + 1);
         const auto t = titleKey.match(key);
         if (t.hasMatch()) {
             if (t.captured(1).toInt() < kMaxDiscTracks)
@@ -166,21 +168,22 @@ std::optional<XmcdEntry> parseXmcd(const QByteArray& raw) {
     if (!sawDiscTitle && titles.empty())
         return std::nullopt;
 
-    const QString discTitle = unescapeXmcd(values[QStringLiteral("DTITLE")]);
+    const auto text = [](const QByteArray& bytes) { return unescapeXmcd(decodeCddbText(bytes)); };
+    const QString discTitle = text(values[QStringLiteral("DTITLE")]);
     const qsizetype separator = discTitle.indexOf(QLatin1String(" / "));
     if (separator < 0) {
-        entry.artist = discTitle;
-        entry.title = discTitle;
+        entry.artist = discTitle.trimmed();
+        entry.title = entry.artist;
     } else {
-        entry.artist = discTitle.left(separator);
-        entry.title = discTitle.mid(separator + 3);
+        entry.artist = discTitle.left(separator).trimmed();
+        entry.title = discTitle.mid(separator + 3).trimmed();
     }
-    entry.year = unescapeXmcd(values[QStringLiteral("DYEAR")]);
-    entry.genre = unescapeXmcd(values[QStringLiteral("DGENRE")]);
+    entry.year = text(values[QStringLiteral("DYEAR")]);
+    entry.genre = text(values[QStringLiteral("DGENRE")]);
     const int count = titles.empty() ? 0 : titles.rbegin()->first + 1;
     for (int i = 0; i < count; ++i) {
         const auto it = titles.find(i);
-        entry.trackTitles << (it == titles.end() ? QString() : unescapeXmcd(it->second));
+        entry.trackTitles << (it == titles.end() ? QString() : text(it->second));
     }
     if (entry.trackCount() == 0)
         return std::nullopt;

@@ -82,22 +82,14 @@ QPixmap banner() {
 
 } // namespace
 
+// Hosts publicly documented as answering CDDB queries today; the other
+// mirrors of the old lists are gone.
 QStringList cddbServersOfTheCheckBox() {
-    return {QStringLiteral("gnudb.gnudb.org"), QStringLiteral("gnudb.gnudb.de"),
-            QStringLiteral("at.gnudb.org"),    QStringLiteral("au.gnudb.org"),
-            QStringLiteral("bg.gnudb.org"),    QStringLiteral("ca.gnudb.org"),
-            QStringLiteral("de.gnudb.org"),    QStringLiteral("es.gnudb.org"),
-            QStringLiteral("lu.gnudb.org"),    QStringLiteral("uk.gnudb.org"),
-            QStringLiteral("us.gnudb.org"),    QStringLiteral("us2.gnudb.org")};
+    return {QStringLiteral("gnudb.gnudb.org"), QStringLiteral("freedb.dbpoweramp.com")};
 }
 
 QStringList cddbServersOfTheLoad() {
-    return {QStringLiteral("gnudb.gnudb.org"), QStringLiteral("at.gnudb.org"),
-            QStringLiteral("au.gnudb.org"),    QStringLiteral("ca.gnudb.org"),
-            QStringLiteral("ca2.gnudb.org"),   QStringLiteral("de2.gnudb.org"),
-            QStringLiteral("es.gnudb.org"),    QStringLiteral("fi.gnudb.org"),
-            QStringLiteral("ru.gnudb.org"),    QStringLiteral("uk.gnudb.org"),
-            QStringLiteral("us.gnudb.org")};
+    return cddbServersOfTheCheckBox();
 }
 
 frmPref::frmPref(Application& app, QWidget* parent) : QDialog(parent), app(app) {

@@ -25,6 +25,23 @@ public:
     virtual std::optional<QStringList> listRoot(const std::string& root) = 0;
 };
 
+// The disc's own CD-TEXT, from the drive or a cue sheet's TITLE and PERFORMER
+// lines; empty texts where the disc names nothing.
+struct DiscText {
+    QString performer;       // of the whole disc
+    QString title;           // the album
+    QStringList trackTitles; // per track, first track first
+
+    bool isEmpty() const {
+        if (!performer.isEmpty() || !title.isEmpty())
+            return false;
+        for (const QString& t : trackTitles)
+            if (!t.isEmpty())
+                return false;
+        return true;
+    }
+};
+
 // The table of contents of the disc in a drive, as the lookup needs it.
 struct DiscToc {
     int firstTrack = 1;
@@ -34,6 +51,7 @@ struct DiscToc {
     std::vector<int> trackOffsets;
     std::vector<bool> dataTrack; // per track, same order
     int leadOut = 0;             // lead-out in frames including the offset
+    DiscText text;
 };
 
 class DiscTocSource {

@@ -3,6 +3,7 @@
 #include "app/frmcd.h"
 #include "app/vberror.h"
 #include "app/versiontext.h"
+#include "app/waitaside.h"
 #include "options/fieldreader.h"
 #include "update/mdltimer.h"
 #include "update/webserver.h"
@@ -73,7 +74,8 @@ void frmUpdate::DoStuff() {
 
 bool frmUpdate::DownloadFile(const QString& url, const QString& localPath) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool ok = app.platform.downloader->downloadToFile(url, localPath);
+    bool ok = false;
+    runAside(app, [&] { ok = app.platform.downloader->downloadToFile(url, localPath); });
     QApplication::restoreOverrideCursor();
     return ok;
 }

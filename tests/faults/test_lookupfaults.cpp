@@ -160,3 +160,79 @@ TEST_F(LookupFault, ADiscTakenOutDuringTheLookupLeavesAConsistentState) {
     EXPECT_EQ(f->lblTime->text(), "0:02");
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
+
+TEST_F(LookupFault, ARefusingServerLeavesTheTitlesToTheNextSourcesAndLengthsToTheDisc) {
+    const RobustnessRow row(
+        "CDDB server refusing the client (\"500 Unknown developer email\")",
+        "MusicBrainz and then the disc's own CD-TEXT are asked, and only when none "
+        "has titles does a \"CDDB Error\" box name what each answered");
+    // A CD-Extra: three audio tracks, then a data session after its gap.
+    di::DiscSpec extra = audioDisc({20, 30, 200});
+    extra.tracks.push_back(di::TrackSpec::dataTrack(300, {{"README.TXT", "extra"}}));
+    extra.tracks.back().pregapFrames = 11400;
+    // A sheet with CD-TEXT, as written today in UTF-8.
+    di::DiscSpec texted = audioDisc({4, 5});
+    texted.performer = "Les Caf\xc3\xa9s";
+    texted.title = "Premi\xc3\xa8re";
+    texted.tracks[0].title = "Ouverture";
+    texted.tracks[1].title = "\xc3\x89t\xc3\xa9";
+    const QByteArray refused = "500 Unknown developer email. Please register.\r\n";
+    struct Row {
+        di::DiscSpec disc;
+        bool serverKnowsIt; // else it refuses
+        QStringList shown;  // artist, album, track count, track list
+    };
+    const std::vector<Row> rows{
+        {extra, true, {"The Artist", "The Album", "4", "1. One|2. Two|3. Three|4. "}},
+        {texted,
+         false,
+         {QString::fromUtf8("Les Caf\xc3\xa9s"), QString::fromUtf8("Premi\xc3\xa8re"), "2",
+          QString::fromUtf8("1. Ouverture|2. \xc3\x89t\xc3\xa9")}},
+        // Nothing has titles: the window keeps what it showed before.
+        {audioDisc({4, 5, 6}), false, {"", "", "", ""}},
+    };
+    for (const Row& r : rows) {
+        // The disc before is taken out, and the player sees the drive empty.
+        eject('E');
+        if (&r != &rows.front())
+            tick();
+        QDir(dir.filePath("CDDB")).removeRecursively();
+        tp.messageBox->boxes.clear();
+        insert('E', r.disc);
+        // The entry carries the offsets the query sent and a disc length to
+        // the end of the data track, as entries of such discs do.
+        QStringList query;
+        LocalHttpServer server([&](const LocalHttpServer::Request& request) {
+            if (!r.serverKnowsIt)
+                return LocalHttpServer::Reply{.body = refused};
+            const QStringList words = request.query.queryItemValue("cmd").split(u'+');
+            if (words.value(1) == QLatin1String("query"))
+                query = words;
+            LocalHttpServer::Reply reply = cddbAnswer(request);
+            QByteArray offsets = "# Track frame offsets:\r\n";
+            for (qsizetype i = 4; i + 1 < query.size(); ++i)
+                offsets += "#\t" + query[i].toLatin1() + "\r\n";
+            reply.body.replace("# xmcd\r\n", "# xmcd\r\n" + offsets + "# Disc length: " +
+                                                 query.value(query.size() - 1).toLatin1() +
+                                                 " seconds\r\n");
+            return reply;
+        });
+        loadWithLookup(server.address());
+        EXPECT_EQ((QStringList{f->lblArtist->text(), f->lblAlbum->text(), f->lblTotTracks->text(),
+                               entries(f->cboCurrentTrack).join(u'|')}),
+                  r.shown);
+        if (r.shown[0].isEmpty()) {
+            const QString box = QString::fromStdString(failureBox(server));
+            EXPECT_TRUE(box.contains("500 Unknown developer email")) << box.toStdString();
+            EXPECT_TRUE(box.contains("127.0.0.1:1: ")) << "MusicBrainz was asked";
+            EXPECT_TRUE(box.contains("CD-TEXT: the disc carries none"));
+        } else {
+            EXPECT_TRUE(tp.messageBox->boxes.empty());
+        }
+        EXPECT_EQ(mode('E'), Mode::Playing);
+        if (r.serverKnowsIt) {
+            // The last audio track ends at its session, not at the data track.
+            EXPECT_EQ(f->uFREEDB1->TrackSeconds(3), 200);
+        }
+    }
+}

@@ -67,8 +67,10 @@ struct CddbScript {
     QByteArray readReply; // replaces the entry reply when set
     LocalHttpServer::Reply musicBrainz{404, "{\"error\":\"Not Found\"}", "application/json"};
     bool neverAnswer = false;
+    std::chrono::milliseconds delay{0}; // before every answer
 
     LocalHttpServer::Reply operator()(const LocalHttpServer::Request& r) const {
+        std::this_thread::sleep_for(delay);
         if (neverAnswer)
             return {.neverAnswer = true};
         if (r.path.startsWith(QLatin1String("/ws/2/discid/")))

@@ -89,8 +89,8 @@ TEST_F(Lookup, ExactMatchQueriesThenReadsAndTheCacheAnswersTheNextTime) {
     EXPECT_EQ(lookup->TrackTitle(3), "Three");
     EXPECT_EQ(lookup->TrackTitle(4), "");
     EXPECT_EQ(lookup->TrackSeconds(1), 20);
-    // From the entry's disc length, which differs from the disc's own by 6 s.
-    EXPECT_EQ(lookup->TrackSeconds(3), 71);
+    // From the disc's own table, not from the entry's disc length (71 s).
+    EXPECT_EQ(lookup->TrackSeconds(3), 65);
 
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 2u);
@@ -105,41 +105,142 @@ TEST_F(Lookup, ExactMatchQueriesThenReadsAndTheCacheAnswersTheNextTime) {
     auto again = makeLookup();
     EXPECT_EQ(again->QueryDisc(QStringLiteral("11005c03")), 1);
     EXPECT_EQ(again->DiscArtist(), "The Artist");
-    EXPECT_EQ(again->TrackSeconds(3), 71) << "the cached entry keeps its offsets";
+    EXPECT_EQ(again->TrackSeconds(3), 65);
     EXPECT_EQ(server.requestCount(), 2u);
 }
 
-TEST_F(Lookup, SeveralMatchesTakeTheFirstAndCacheItUnderTheDiscsOwnId) {
-    script.queryReply = "211 close matches found\r\n"
-                        "jazz 22aa0b03 Other / First Choice\r\n"
-                        "rock 33bb0c03 Other / Second\r\n.\r\n";
-    script.entries["jazz 22aa0b03"] = xmcdEntry("Other / First Choice", {"a", "b", "c"});
+TEST_F(Lookup, SeveralMatchesTakeTheOneFittingTheDiscAndAnotherCanBeChosen) {
+    // An inexact match as gnudb lists it: a pressing with a bonus track first.
+    script.queryReply = "211 Found inexact matches, list follows (until terminating `.')\r\n"
+                        "rock 22aa0b04 Band / Album (Bonus Edition)\r\n"
+                        "rock 33bb0c03 Band / Album\r\n.\r\n";
+    script.entries["rock 22aa0b04"] = xmcdEntry(
+        "Band / Album (Bonus Edition)", {"a", "b", "c", "Bonus"}, {150, 1650, 2175, 5000}, 120);
+    script.entries["rock 33bb0c03"] =
+        xmcdEntry("Band / Album", {"One", "Two", "Three"}, {182, 1682, 2207}, 95);
     auto lookup = makeLookup();
 
     EXPECT_EQ(lookup->QueryDisc(QStringLiteral("11005c03")), 2);
-    EXPECT_EQ(lookup->DiscTitle(), "First Choice");
-    EXPECT_EQ(server.requests()[1].query.queryItemValue("cmd"), "cddb+read+jazz+22aa0b03");
-    EXPECT_EQ(cacheFiles(), QStringList{"jazz/11005c03"});
-    // Without offsets in the entry, lengths come from the disc.
+    EXPECT_EQ(lookup->DiscTitle(), "Album");
+    const QStringList names = lookup->matchNames();
+    ASSERT_EQ(names.size(), 2);
+    EXPECT_TRUE(names[1].contains("Bonus Edition")) << names[1].toStdString();
+    EXPECT_EQ(cacheFiles(), QStringList{"rock/11005c03"});
+
+    // The other pressing's titles; the count and lengths stay the disc's.
+    ASSERT_TRUE(lookup->chooseMatch(1));
+    EXPECT_EQ(lookup->TrackTitle(3), "c");
+    EXPECT_EQ(lookup->TrackTitle(4), "");
+    EXPECT_EQ(lookup->TrackCount(), 3);
     EXPECT_EQ(lookup->TrackSeconds(3), 65);
+    EXPECT_FALSE(lookup->chooseMatch(2));
+    auto again = makeLookup();
+    EXPECT_EQ(again->QueryDisc(QStringLiteral("11005c03")), 1);
+    EXPECT_EQ(again->DiscTitle(), "Album (Bonus Edition)") << "the cache follows the choice";
 
+    // Asked again by hand, the server's answer replaces the cached entry,
+    // also when it files the disc under another category.
     script.queryReply = "210 Found exact matches, list follows (until terminating `.')\r\n"
-                        "blues 11005c03 Blue / Album\r\nrock 11005c03 Red / Album\r\n.\r\n";
-    script.entries["blues 11005c03"] = xmcdEntry("Blue / Album", {"x", "y", "z"});
-    QDir(dir.filePath("CDDB")).removeRecursively();
-    EXPECT_EQ(lookup->QueryDisc(QStringLiteral("11005c03")), 2);
-    EXPECT_EQ(lookup->DiscArtist(), "Blue");
+                        "jazz 11005c03 Band / Album Remastered\r\n.\r\n";
+    script.entries["jazz 11005c03"] = xmcdEntry("Band / Album Remastered", {"x", "y", "z"});
+    again->askAgain();
+    EXPECT_EQ(again->QueryDisc(QStringLiteral("11005c03")), 1);
+    EXPECT_EQ(again->DiscTitle(), "Album Remastered");
+    EXPECT_EQ(cacheFiles(), QStringList{"jazz/11005c03"});
 
-    // No match anywhere gives zero and keeps the previous answer.
-    QDir(dir.filePath("CDDB")).removeRecursively();
+    // No match anywhere gives zero and keeps the previous answer and cache.
     script.queryReply = "202 No match for disc ID 11005c03.\r\n";
-    EXPECT_EQ(lookup->QueryDisc(QStringLiteral("11005c03")), 0);
+    again->askAgain();
+    EXPECT_EQ(again->QueryDisc(QStringLiteral("11005c03")), 0);
     EXPECT_TRUE(server.requests().back().path.startsWith("/ws/2/discid/"));
-    EXPECT_TRUE(cacheFiles().isEmpty());
-    EXPECT_EQ(lookup->DiscArtist(), "Blue");
+    EXPECT_EQ(again->DiscArtist(), "Band");
+    EXPECT_EQ(cacheFiles(), QStringList{"jazz/11005c03"});
+}
+
+// A MusicBrainz answer to a TOC whose exact disc ID it lacks, shaped as its
+// documentation shows: releases whose medium has the same track count, and
+// one that matches only another medium.
+const QByteArray kFuzzyReleases = R"({"release-count":3,"release-offset":0,"releases":[
+ {"id":"5a2c2a4e-3b7c-4d1a-9a1f-0c1d2e3f4a5b","title":"Club Edition","status":"Official",
+  "date":"2003","country":"DE","artist-credit":[{"name":"Anna","joinphrase":"",
+  "artist":{"id":"9c1f","name":"Anna","sort-name":"Anna"}}],
+  "media":[{"position":1,"format":"CD","track-count":3,
+   "discs":[{"id":"Xr2b1sQm8hNwX4wrA0nX7pQn2Xo-","sectors":9000,"offset-count":3,
+             "offsets":[150,2400,5175]}],
+   "tracks":[{"id":"t1","number":"1","position":1,"title":"Eins","length":30000},
+             {"id":"t2","number":"2","position":2,"title":"Zwei","length":37000},
+             {"id":"t3","number":"3","position":3,"title":"Drei","length":51000}]}]},
+ {"id":"1b2c3d4e-0000-4000-8000-000000000002","title":"Caf\u00e9 Songs","status":"Official",
+  "date":"2004-05-01","country":"GB","artist-credit":[{"name":"Anna","joinphrase":" & "},
+  {"name":"Bo","joinphrase":""}],
+  "media":[{"position":1,"format":"CD","track-count":3,
+   "discs":[{"id":"Qw1b1sQm8hNwX4wrA0nX7pQn2Xo-","sectors":7050,"offset-count":3,
+             "offsets":[150,1650,2175]}],
+   "tracks":[{"id":"u1","number":"1","position":1,"title":"Uno","length":20000},
+             {"id":"u2","number":"2","position":2,"title":"Dos","length":7000},
+             {"id":"u3","number":"3","position":3,"title":"","length":65000,
+              "recording":{"id":"r3","title":"Tres","length":65000}}]}]},
+ {"id":"1b2c3d4e-0000-4000-8000-000000000003","title":"Box Set","date":"2010",
+  "artist-credit":[{"name":"Anna","joinphrase":""}],
+  "media":[{"position":1,"format":"CD","track-count":12,"discs":[],"tracks":[]}]}]})";
+
+TEST_F(Lookup, EachSourceIsAskedWhenTheOneBeforeRefusedFailedOrFoundNothing) {
+    const QByteArray refused = "500 Unknown developer email. Please register.\r\n";
+    const QByteArray noMatch = "202 No match for disc ID 11005c03.\r\n";
+    const LocalHttpServer::Reply releases{200, kFuzzyReleases, "application/json"};
+    const LocalHttpServer::Reply notFound{404, R"({"error":"Not Found"})", "application/json"};
+    const LocalHttpServer::Reply busy{503, "Service Temporarily Unavailable"};
+    platform::DiscText cdText{"The Performer", "Its Own Title", {"a", "b", "c"}};
+    const QString none = "(no entry)";
+    struct Row {
+        QByteArray cddb;
+        LocalHttpServer::Reply musicBrainz;
+        bool withCdText;
+        QString album; // or none, or the failure's text
+    };
+    const std::vector<Row> rows{
+        {refused, releases, true, QString::fromUtf8("Caf\xc3\xa9 Songs")},
+        {refused, notFound, true, "Its Own Title"},
+        {refused, busy, true, "Its Own Title"},
+        {refused, notFound, false, none},
+        {noMatch, busy, false, none},
+        {refused, busy, false,
+         server.address() + ": 500 Unknown developer email. Please register.\n" + server.address() +
+             ": HTTP status 503\nCD-TEXT: the disc carries none"},
+    };
+    for (const Row& row : rows) {
+        QDir(dir.filePath("CDDB")).removeRecursively();
+        script.queryReply = row.cddb;
+        script.musicBrainz = row.musicBrainz;
+        toc.discs["D:\\"].text = row.withCdText ? cdText : platform::DiscText{};
+        auto lookup = makeLookup();
+        const std::size_t before = server.requestCount();
+        QString album;
+        try {
+            album = lookup->QueryDisc(QStringLiteral("11005c03")) ? lookup->DiscTitle() : none;
+        } catch (const LookupFailure& failure) {
+            album = QString::fromStdString(failure.what());
+        }
+        EXPECT_EQ(album, row.album) << row.cddb.toStdString() << row.musicBrainz.status;
+        EXPECT_EQ(server.requestCount() - before, 2u) << "one query to each server";
+        // Only a server's answer is cached: the disc is read again next time.
+        EXPECT_EQ(cacheFiles().size(), row.musicBrainz.status == 200 ? 1 : 0);
+    }
+
+    // The fuzzy answer: the release whose offsets fit, of those with three tracks.
+    script.queryReply = refused;
+    script.musicBrainz = releases;
+    QDir(dir.filePath("CDDB")).removeRecursively();
+    auto lookup = makeLookup();
+    ASSERT_EQ(lookup->QueryDisc(QStringLiteral("11005c03")), 2);
+    EXPECT_EQ(lookup->DiscArtist(), "Anna & Bo");
+    EXPECT_EQ(lookup->TrackTitle(3), "Tres");
+    EXPECT_TRUE(lookup->matchNames()[1].contains("Club Edition"));
+    EXPECT_EQ(server.requests().back().query.queryItemValue("toc"), "1+3+7050+150+1650+2175");
 }
 
 TEST_F(Lookup, RefusalsAndUnreadableRepliesAreFailuresThatNameTheirCause) {
+    script.musicBrainz = {503, "busy"};
     auto lookup = makeLookup();
     const QString unreadable = "the server's reply could not be read";
     const QString badEntry = "the disc entry could not be read";
@@ -167,14 +268,18 @@ TEST_F(Lookup, RefusalsAndUnreadableRepliesAreFailuresThatNameTheirCause) {
     }
     EXPECT_TRUE(cacheFiles().isEmpty());
 
-    script.queryReply = "202 No match\r\n";
-    script.musicBrainz = {503, "busy"};
-    EXPECT_EQ(failureOf(*lookup), "HTTP status 503");
     script.musicBrainz = {200, "{not json"};
-    EXPECT_EQ(failureOf(*lookup), unreadable);
+    try {
+        lookup->QueryDisc(QStringLiteral("11005c03"));
+        ADD_FAILURE() << "no failure";
+    } catch (const LookupFailure& failure) {
+        ASSERT_EQ(failure.answers().size(), 3u);
+        EXPECT_EQ(failure.answers()[1].answer, unreadable);
+    }
 }
 
 TEST_F(Lookup, HttpErrorsAndUnreachableServersAreFailures) {
+    script.musicBrainz = {503, "busy"};
     LocalHttpServer missing([](const LocalHttpServer::Request&) {
         return LocalHttpServer::Reply{404, "no such page"};
     });
@@ -199,9 +304,10 @@ TEST_F(Lookup, HttpErrorsAndUnreachableServersAreFailures) {
     script.neverAnswer = true;
     totalTimeoutMs = 300;
     lookup = makeLookup();
+    const std::size_t before = server.requestCount();
     const QString reason = failureOf(*lookup);
     EXPECT_TRUE(reason.contains("timed out", Qt::CaseInsensitive)) << reason.toStdString();
-    EXPECT_EQ(server.requestCount(), 1u);
+    EXPECT_EQ(server.requestCount() - before, 2u) << "the CDDB server and MusicBrainz";
 }
 
 TEST_F(Lookup, TheStoredProxyCarriesEveryRequest) {

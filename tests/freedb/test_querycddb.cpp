@@ -5,6 +5,9 @@
 #include "support/apptest.h"
 #include "support/fakefreedb.h"
 
+#include <QCoreApplication>
+#include <QMouseEvent>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace vornap;
@@ -107,6 +110,67 @@ TEST_F(QueryCddbTest, AnswerFillsLabelsDriveEntryTrackListAndProgressBar) {
     EXPECT_EQ(f().ProgressBar->Max(), 59);
     EXPECT_EQ(server.requests().front().query.queryItemValue("hello"),
               "me+example.org+Vornap+1.00");
+
+    // A click asks the server again rather than the cache; its new answer shows.
+    script.readReply.replace("Greatest Hits", "Best Of");
+    f().lblCDDB_Click();
+    EXPECT_EQ(server.requestCount(), 4u);
+    EXPECT_EQ(f().lblAlbum->text(), "Best Of");
+}
+
+TEST_F(QueryCddbTest, TheWindowPaintsWhileTheServerIsSlowAndTakesNoClick) {
+    // Counts the paints of the time label while it reads "Loading...".
+    struct PaintCounter : QObject {
+        int loading = 0;
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Paint &&
+                static_cast<QLabel*>(watched)->text() == QLatin1String("Loading..."))
+                ++loading;
+            return false;
+        }
+    } counter;
+    f().lblTime->setText("0:07");
+    f().lblTime->installEventFilter(&counter);
+    f().show();
+    script.delay = std::chrono::milliseconds(400);
+    // A click on "Query CDDB" while the lookup waits must not start another.
+    QTimer::singleShot(100, f().lblCDDB, [this] {
+        const QPointF at(2, 2);
+        QMouseEvent release(QEvent::MouseButtonRelease, at, f().lblCDDB->mapToGlobal(at),
+                            Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(f().lblCDDB, &release);
+    });
+
+    f().lblCDDB_Click();
+    EXPECT_GE(counter.loading, 1);
+    EXPECT_EQ(f().lblTime->text(), "0:07");
+    EXPECT_EQ(f().lblAlbum->text(), "Greatest Hits");
+    EXPECT_EQ(server.requestCount(), 2u);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(QueryCddbTest, AnotherMatchCanBeChosenAndShowsEverywhere) {
+    script.readReply.clear();
+    script.queryReply = "211 Found inexact matches, list follows (until terminating `.')\r\n"
+                        "rock 0a0b0c0c The Band / Greatest Hits\r\n"
+                        "misc 0a0b0c0b The Band / Live\r\n.\r\n";
+    QList<QByteArray> titles;
+    for (int i = 1; i <= 12; ++i)
+        titles << "Song " + QByteArray::number(i);
+    script.entries["rock 0a0b0c0c"] = xmcdEntry("The Band / Greatest Hits", titles);
+    script.entries["misc 0a0b0c0b"] = xmcdEntry("The Band / Live", {"Intro", "Outro"});
+    QueryCDDB(fx.app);
+    EXPECT_EQ(fx.app.v.lMatchCount, 2);
+    EXPECT_EQ(f().lblAlbum->text(), "Greatest Hits");
+
+    ChooseMatch(fx.app, 1);
+    EXPECT_EQ(f().lblAlbum->text(), "Live");
+    EXPECT_EQ(f().cboCDDrive->text(), "D:\\ - The Band - Live");
+    EXPECT_EQ(f().lblTotTracks->text(), "12") << "the disc's own count";
+    EXPECT_EQ(f().cboCurrentTrack->itemText(1), "2. Outro");
+    EXPECT_EQ(f().cboCurrentTrack->itemText(2), "3. ");
+    EXPECT_EQ(f().ProgressBar->Max(), 245);
+    EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(QueryCddbTest, TrackLengthsShowMinutesWithoutFoldingHours) {
@@ -126,12 +190,16 @@ TEST_F(QueryCddbTest, FailuresAndMissesAreToldAndLeaveTheScreenAsItWas) {
     const QStringList before = screen();
     QDir(fx.dir.filePath("CDDB")).removeRecursively();
 
+    // Every source failed: the box says what each answered.
     script.queryReply = "500 Unknown developer email. Please register.\r\n";
+    script.musicBrainz = {503, "busy"};
     QueryCDDB(fx.app); // ends normally: no ProcessEnded
     ASSERT_EQ(boxes().size(), 1u);
     EXPECT_EQ(boxes()[0].caption, "CDDB Error");
-    EXPECT_TRUE(boxes()[0].text.contains(server.address()));
-    EXPECT_TRUE(boxes()[0].text.contains("500 Unknown developer email. Please register."));
+    for (const QString& said :
+         {server.address() + ": 500 Unknown developer email. Please register.",
+          server.address() + ": HTTP status 503", QStringLiteral("CD-TEXT: the disc carries none")})
+        EXPECT_TRUE(boxes()[0].text.contains(said)) << boxes()[0].text.toStdString();
     EXPECT_EQ(screen(), before);
 
     script.queryReply = "202 No match for disc ID.\r\n";

@@ -30,8 +30,9 @@ TEST(LookupReplies, NoEntryNamesMoreTracksThanACdHolds) {
     toc.dataTrack = {false, false, false};
     toc.leadOut = 600;
     bool readable = false;
-    const auto mb = musicBrainzEntry(json, QStringLiteral("id"), toc, &readable);
-    ASSERT_TRUE(mb);
+    const auto entries = musicBrainzEntries(json, QStringLiteral("id"), toc, &readable);
+    ASSERT_EQ(entries.size(), 1u);
+    const XmcdEntry* mb = &entries.front();
     EXPECT_EQ(mb->trackTitles.size(), 99);
     const auto cached = parseXmcd(writeXmcd(*mb, QStringLiteral("0a0b0c02")));
     ASSERT_TRUE(cached);

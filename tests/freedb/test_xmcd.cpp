@@ -20,11 +20,12 @@ TEST(Xmcd, EscapesDecodeAndOthersStayAsWritten) {
     EXPECT_EQ(unescapeXmcd(escapeXmcd(odd)), odd);
 }
 
-TEST(Xmcd, ContinuedKeywordsJoinAndEachLineIsDecodedOnItsOwn) {
-    // Latin-1 and UTF-8 lines mixed; an escape split across two lines of one keyword.
-    const auto e = parseXmcd("DTITLE=Sigur R\xc3\xb3s / \xc3\x81g\xc3\xa6tis byrjun\n"
-                             "TTITLE0=Intro\\tPart\nTTITLE1=Bj\xf6rk\nTTITLE0= (continued)\n"
-                             "TTITLE1= caf\xc3\xa9\nDTITLE=\\\nDTITLE=n!\n");
+TEST(Xmcd, ContinuedKeywordsJoinAsBytesBeforeDecoding) {
+    // Latin-1 and UTF-8 lines mixed, CRLF ends, a UTF-8 character and an
+    // escape each split across two lines of one keyword.
+    const auto e = parseXmcd("DTITLE=Sigur R\xc3\xb3s  /  \xc3\x81g\xc3\xa6tis byrjun\r\n"
+                             "TTITLE0=Intro\\tPart\r\nTTITLE1=Bj\xf6rk\r\nTTITLE0= (continued)\r\n"
+                             "TTITLE1= caf\xc3\r\nTTITLE1=\xa9\r\nDTITLE=\\\r\nDTITLE=n!\r\n");
     ASSERT_TRUE(e);
     EXPECT_EQ(e->artist, QString::fromUtf8("Sigur R\xc3\xb3s"));
     EXPECT_EQ(e->title, QString::fromUtf8("\xc3\x81g\xc3\xa6tis byrjun\n!"));

@@ -1,4 +1,5 @@
 #include "platform/discimage/discimage.h"
+#include "platform/drives/drivetable.h"
 #include "support/files.h"
 
 #include <QCoreApplication>
@@ -66,11 +67,14 @@ TEST(DiscGenTool, WritesTheDiscItIsToldTo) {
     QTemporaryDir dir;
     QProcess p;
     p.start(tool("vornap-discgen"), {dir.filePath("d.cue"), "data:300f:file=A.TXT=hello",
-                                     "audio:2s:sine=440:pregap=150f", "audio:0:03"});
+                                     "audio:2s:sine=440:pregap=150f", "audio:0:03:pre"});
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     EXPECT_EQ(p.readAllStandardOutput(),
               "track 1\tdata\t150\ntrack 2\taudio\t600\ntrack 3\taudio\t750\nlead-out\t\t975\n");
+    const auto disc = vornap::platform::loadDisc(dir.filePath("d.cue"), {}, false);
+    ASSERT_TRUE(disc);
+    EXPECT_EQ(disc->preEmphasis, (std::vector<bool>{false, false, true}));
     QProcess bad;
     bad.start(tool("vornap-discgen"), {dir.filePath("e.cue"), "audio:often"});
     ASSERT_TRUE(bad.waitForFinished(10000));

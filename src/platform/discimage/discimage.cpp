@@ -254,7 +254,12 @@ bool writeBinCue(const DiscSpec& spec, const QString& cuePath, QString* error) {
     if (fd < 0)
         return fail(QStringLiteral("cannot write %1").arg(binPath));
 
-    std::string cue = "FILE \"" + QFileInfo(binPath).fileName().toStdString() + "\" BINARY\n";
+    std::string cue;
+    if (!spec.performer.empty())
+        cue += "PERFORMER \"" + spec.performer + "\"\n";
+    if (!spec.title.empty())
+        cue += "TITLE \"" + spec.title + "\"\n";
+    cue += "FILE \"" + QFileInfo(binPath).fileName().toStdString() + "\" BINARY\n";
     std::vector<std::uint8_t> buffer;
     std::int64_t lsn = 0;
     bool ok = true;
@@ -283,6 +288,10 @@ bool writeBinCue(const DiscSpec& spec, const QString& cuePath, QString* error) {
         std::snprintf(head, sizeof head, "  TRACK %02d %s\n", int(i + 1),
                       t.data ? "MODE1/2352" : "AUDIO");
         cue += head;
+        if (!t.title.empty())
+            cue += "    TITLE \"" + t.title + "\"\n";
+        if (t.preEmphasis && !t.data)
+            cue += "    FLAGS PRE\n";
         if (t.pregapFrames > 0)
             cue += "    INDEX 00 " + msf(int(lsn)) + "\n";
         // Pregaps stay digital silence: the holes of a sparse file.

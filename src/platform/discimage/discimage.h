@@ -39,7 +39,9 @@ struct TrackSpec {
     int frames = 0;              // from INDEX 01 up to the next track's pregap or the end
     int pregapFrames = 0;        // silence before INDEX 01, stored in the image as INDEX 00
     bool data = false;           // MODE1/2352 with an ISO 9660 file system
+    bool preEmphasis = false;    // flagged as mastered with pre-emphasis (the sound is as given)
     Sound sound;                 // audio; empty means digital silence
+    std::string title{};         // CD-TEXT of the cue sheet (UTF-8); empty: none
     std::vector<DataFile> files; // data tracks
 
     static TrackSpec audio(int frames, Sound sound = {}, int pregapFrames = 0) {
@@ -60,6 +62,8 @@ struct TrackSpec {
 
 struct DiscSpec {
     std::vector<TrackSpec> tracks;
+    std::string performer{}; // the cue sheet's disc-level CD-TEXT (UTF-8); empty: none
+    std::string title{};
 };
 
 // The table of contents a disc written from `spec` has (frames including the

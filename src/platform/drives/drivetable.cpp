@@ -5,10 +5,12 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <algorithm>
 #include <cdio/cdio.h>
+#include <cdio/cdtext.h>
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
@@ -344,6 +346,42 @@ bool keepReadableTracks(DiscToc& toc, const QString& path, QString* problem) {
     return true;
 }
 
+// libcdio reads a cue sheet's texts as Latin-1, so a sheet written in UTF-8,
+// as most are today, comes back encoded twice.
+QString cdTextString(const char* utf8, bool fromSheet) {
+    QString text = QString::fromUtf8(utf8 ? utf8 : "");
+    if (fromSheet && !text.isEmpty()) {
+        bool latin1 = true;
+        for (const QChar c : text)
+            latin1 = latin1 && c.unicode() < 256;
+        if (latin1) {
+            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            const QString once = decoder.decode(text.toLatin1());
+            if (!decoder.hasError())
+                text = once;
+        }
+    }
+    return text.trimmed();
+}
+
+// The first language block of the disc's CD-TEXT.
+DiscText readCdText(CdIo_t* cdio, const DiscToc& toc, bool fromSheet) {
+    DiscText text;
+    cdtext_t* cdtext = cdio_get_cdtext(cdio);
+    if (!cdtext)
+        return text;
+    const auto field = [&](cdtext_field_t f, int track) {
+        return cdTextString(cdtext_get_const(cdtext, f, track_t(track)), fromSheet);
+    };
+    text.performer = field(CDTEXT_FIELD_PERFORMER, 0);
+    text.title = field(CDTEXT_FIELD_TITLE, 0);
+    for (int t = toc.firstTrack; t <= toc.lastTrack; ++t)
+        text.trackTitles << field(CDTEXT_FIELD_TITLE, t);
+    if (text.isEmpty())
+        return {};
+    return text;
+}
+
 } // namespace
 
 std::shared_ptr<Disc> loadDisc(const QString& path, const MediumId& id, bool device,
@@ -395,7 +433,12 @@ std::shared_ptr<Disc> loadDisc(const QString& path, const MediumId& id, bool dev
         cdio_destroy(cdio);
         return nullptr;
     }
+    toc.text = readCdText(cdio, toc, !device);
     anyData = std::find(toc.dataTrack.begin(), toc.dataTrack.end(), true) != toc.dataTrack.end();
+    for (int t = toc.firstTrack; t <= toc.lastTrack; ++t)
+        disc->preEmphasis.push_back(!disc->isData(t) &&
+                                    cdio_get_track_preemphasis(cdio, track_t(t)) ==
+                                        CDIO_TRACK_FLAG_TRUE);
     if (anyData) {
         bool ok = false;
         disc->rootListing = isoRootFiles(cdio, &ok);

@@ -33,6 +33,8 @@ struct Disc {
     // The file names of the disc's root: TrackNN.cda per audio track, or the
     // ISO 9660 root of a disc with a data track.
     QStringList rootListing;
+    // Per track: mastered with pre-emphasis (a control bit; FLAGS PRE in a cue sheet).
+    std::vector<bool> preEmphasis;
     QString openPath; // what libcdio opens (a corrected cue sheet when needed)
     int driver = 0;   // libcdio driver_id_t
     bool device = false;
@@ -42,6 +44,10 @@ struct Disc {
     // Absolute frame where track n (firstTrack-based) starts.
     int trackStart(int n) const { return toc.trackOffsets[size_t(n - toc.firstTrack)]; }
     bool isData(int n) const { return toc.dataTrack[size_t(n - toc.firstTrack)]; }
+    bool isPreEmphasized(int n) const {
+        const size_t i = size_t(n - toc.firstTrack);
+        return i < preEmphasis.size() && preEmphasis[i];
+    }
 };
 
 // Reads raw audio sectors (2352 bytes, 588 stereo samples) of one disc.

@@ -1,8 +1,11 @@
 #include "platform/mci/driveplayer.h"
 
+#include "platform/audio/deemphasis.h"
+
 #include <QLoggingCategory>
 #include <algorithm>
 #include <atomic>
+#include <cstring>
 
 Q_DECLARE_LOGGING_CATEGORY(lcMci)
 
@@ -10,9 +13,55 @@ namespace vornap::platform {
 
 using audio::samplesPerSector;
 
+namespace {
+
+// De-emphasis for the frames of one play that lie on tracks mastered with
+// pre-emphasis; every other sample goes out as read.
+class EmphasisStage {
+public:
+    // [begin, end) absolute frames of the flagged tracks, in order.
+    std::vector<std::pair<int, int>> ranges;
+
+    void apply(int first, int frames, std::int16_t* samples) {
+        const int end = first + frames;
+        for (int f = first; f < end;) {
+            const auto r = std::find_if(ranges.begin(), ranges.end(),
+                                        [&](const auto& range) { return range.second > f; });
+            const bool flagged = r != ranges.end() && r->first <= f;
+            const int until = std::min(end, r == ranges.end() ? end
+                                            : flagged         ? r->second
+                                                              : r->first);
+            std::int16_t* at = samples + std::size_t(f - first) * samplesPerSector * 2;
+            const std::int64_t count = std::int64_t(until - f) * samplesPerSector;
+            if (flagged) {
+                if (!m_filtering)
+                    m_filter.settleAt(m_last);
+                m_filter.process(at, count);
+            } else {
+                std::memcpy(m_last, at + (count - 1) * 2, sizeof m_last);
+            }
+            m_filtering = flagged;
+            f = until;
+        }
+    }
+    // Sound skipped: what comes next follows silence.
+    void restart() {
+        m_filtering = false;
+        m_last[0] = m_last[1] = 0;
+    }
+
+private:
+    audio::Deemphasis m_filter;
+    bool m_filtering = false;
+    std::int16_t m_last[2] = {0, 0}; // the last frame that went out unfiltered
+};
+
+} // namespace
+
 struct DrivePlayer::Session {
     std::shared_ptr<const Disc> disc;
     std::vector<std::pair<int, int>> spans; // [begin, end) absolute frames
+    EmphasisStage emphasis;
     int endPosition = 0;
     bool paranoia = false;
 
@@ -143,6 +192,17 @@ void DrivePlayer::play(int from, int to) {
                 s->spans.emplace_back(begin, end);
         }
     }
+    for (int t = toc.firstTrack; t <= toc.lastTrack; ++t) {
+        if (!m_disc->isPreEmphasized(t))
+            continue;
+        const int begin = m_disc->trackStart(t);
+        const int end = t < toc.lastTrack ? m_disc->trackStart(t + 1) : toc.leadOut;
+        auto& ranges = s->emphasis.ranges;
+        if (!ranges.empty() && ranges.back().second == begin)
+            ranges.back().second = end;
+        else
+            ranges.emplace_back(begin, end);
+    }
     // The device reports the last frame before the lead-out at the very end.
     s->endPosition = std::min(s->spans.empty() ? from : s->spans.back().second, toc.leadOut - 1);
     s->stream = m_output.open();
@@ -237,6 +297,7 @@ void DrivePlayer::run(std::stop_token stop, Session* s, Drive* drive, Clock* clo
             if (behind > 0) {
                 const int skip = int(std::min<std::int64_t>(behind, end - f));
                 stream->skip(std::int64_t(skip) * samplesPerSector);
+                s->emphasis.restart();
                 f += skip;
                 sinceProbe += skip;
                 continue;
@@ -253,6 +314,8 @@ void DrivePlayer::run(std::stop_token stop, Session* s, Drive* drive, Clock* clo
                 s->failed = true;
                 return;
             }
+            if (!s->emphasis.ranges.empty())
+                s->emphasis.apply(f, n, buffer.data());
             if (!stream->write(buffer.data(), std::int64_t(n) * samplesPerSector, stop)) {
                 // The sound server went away: go on silently from what was heard.
                 auto silent = audio::makeSilentStream(*clock, stream->played());
