@@ -8,9 +8,22 @@ trap 'echo "${BASH_SOURCE[0]}:$LINENO: \"$BASH_COMMAND\" failed with $?" >&2' ER
 
 e2e_cleanup() {
     for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+    # Ending, the player saves its options and the audio server removes its
+    # runtime files: removing the folder meanwhile failed a test whose
+    # checks had all passed.
+    for p in "${E2E_PIDS[@]}"; do
+        for _ in $(seq 50); do e2e_running "$p" || break; sleep 0.1; done
+    done
     chmod -R u+w "$E2E_TMP" 2>/dev/null || true
-    rm -rf "$E2E_TMP"
+    rm -rf "$E2E_TMP" 2>/dev/null || { sleep 0.5; rm -rf "$E2E_TMP"; } || true
     return 0
+}
+
+# Whether process $1 still runs (an ended child not yet reaped does not).
+e2e_running() {
+    local state
+    state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -c1) || return 1
+    [ -n "$state" ] && [ "$state" != Z ]
 }
 
 e2e_fail() {
