@@ -19,6 +19,10 @@ install(FILES ${VORNAP_DESKTOP_DIR}/vornap.desktop
 install(FILES ${VORNAP_DESKTOP_DIR}/org.example.vornap.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(DIRECTORY ${VORNAP_DESKTOP_DIR}/hicolor DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES ${CMAKE_BINARY_DIR}/package/copyright ${CMAKE_BINARY_DIR}/package/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/vornap)
+install(FILES ${CMAKE_BINARY_DIR}/package/man/vornap.1.gz ${CMAKE_BINARY_DIR}/package/man/vornap-mci.1.gz
+    ${CMAKE_BINARY_DIR}/package/man/vornap-discgen.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME vornap)
@@ -26,10 +30,11 @@ set(CPACK_PACKAGE_VENDOR "Vornap")
 set(CPACK_PACKAGE_CONTACT "Vornap developers <vornap@example.org>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "skinnable audio CD player")
-set(CPACK_PACKAGE_DESCRIPTION "Vornap plays audio CDs from real drives and from disc \
-images, shows the track, the time and the disc's artist and album, looks discs up on CDDB \
-servers, lives in the notification area if asked and wears bitmap skins. Desktop applets and \
-media keys control it through MPRIS.")
+# Lines of the package's long description, each shorter than 80 characters.
+set(CPACK_PACKAGE_DESCRIPTION "Vornap plays audio CDs from real drives and from disc images,
+shows the track, the time and the disc's artist and album, looks discs up on
+CDDB servers, lives in the notification area if asked and wears bitmap skins.
+Desktop applets and media keys control it through MPRIS.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -13,7 +13,8 @@ packages=(
     pulseaudio pulseaudio-utils sox dbus dbus-x11
     libxcb1-dev python3 fonts-dejavu-core
     openbox playerctl libglib2.0-bin desktop-file-utils appstream
-    dpkg-dev file
+    qt6-wayland weston xfce4-panel python3-dbus python3-gi
+    dpkg-dev file lintian
     clang libclang-rt-14-dev llvm
 )
 

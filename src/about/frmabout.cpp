@@ -124,7 +124,7 @@ void frmCD::mnuAbout_Click() {
     auto* box = qobject_cast<frmAbout*>(app.frmAbout.data());
     if (!box)
         box = LoadFrmAbout(app);
-    box->exec();
+    showModal(box);
 }
 
 } // namespace vornap

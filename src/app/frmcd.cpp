@@ -17,6 +17,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <cstdio>
+#include <cstdlib>
 
 namespace vornap {
 
@@ -51,6 +53,17 @@ void unhandled(Application& app, const std::function<void()>& handler) {
                                       QStringLiteral("Vornap"));
         app.platform.process->exitNow(1);
     }
+}
+
+void frmCD::cannotStart(const QString& reason) {
+    const QString text = QStringLiteral("Vornap cannot start: ") + reason + u'.';
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    // Without a screen nobody could close the box.
+    const QString screen = QGuiApplication::platformName();
+    if (screen != QLatin1String("offscreen") && screen != QLatin1String("minimal"))
+        app.platform.messageBox->show(nullptr, text, QStringLiteral("Vornap"));
+    app.platform.process->exitNow(1);
+    std::abort(); // exitNow never returns
 }
 
 frmCD::frmCD(Application& app, std::unique_ptr<FreeDbControl> freedb)
@@ -216,6 +229,9 @@ void frmCD::connectEvents() {
     app.platform.tray->setMessageHandler([this](std::uint32_t message) {
         unhandled(this->app, [&] { trayMessage(message); });
     });
+    app.platform.tray->setHostHandler(
+        [this](bool present) { unhandled(this->app, [&] { trayHostChanged(present); }); });
+    app.platform.tray->setContextMenu(mnuSysTrayMenu);
     qApp->installEventFilter(this);
     AttachMatchMenu(app);
 }
@@ -234,8 +250,21 @@ void frmCD::Form_Load() {
     auto& v = app.v;
     guarded(app, [&] {
         v.ErrorTag = QStringLiteral("VNPLoad_00");
-        if (app.platform.instanceLock->previousInstance())
+        platform::InstanceLock& instance = *app.platform.instanceLock;
+        if (instance.previousInstance()) {
+            // Ending without a sign would look like a failed start, above all
+            // with the running player's window hidden in the tray.
+            instance.showRunningInstance();
             app.platform.process->exitNow(0);
+        }
+        if (const QString failure = instance.failure(); !failure.isEmpty())
+            cannotStart(failure);
+        instance.onShowRequest([this] {
+            unhandled(app, [this] {
+                mnuShow_Click();
+                activateWindow();
+            });
+        });
         app.helpFile = app.appPath() + QStringLiteral("/vornap_help.html");
 
         v.ErrorTag = QStringLiteral("VNPLoad_01");
@@ -276,7 +305,7 @@ void frmCD::Form_Load() {
         UpdInfo(app);
 
         v.ErrorTag = QStringLiteral("VNPLoad_08");
-        if (v.sSysTrayOnly == QLatin1String("1")) {
+        if (v.sSysTrayOnly == QLatin1String("1") && app.platform.tray->hostPresent()) {
             auto& style = *app.platform.windowStyle;
             const auto exStyle = style.getWindowLong(this, platform::GWL_EXSTYLE);
             style.setWindowLong(this, platform::GWL_EXSTYLE, exStyle & ~platform::WS_EX_APPWINDOW);

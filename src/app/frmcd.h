@@ -131,6 +131,7 @@ public:
 
     // Tray.
     void trayMessage(std::uint32_t mouseMessage);
+    void trayHostChanged(bool present);
     void Form_Resize();
     void mnuShow_Click();
     void mnuSysTrayExit_Click();
@@ -160,6 +161,8 @@ private:
     void connectEvents();
     // Runs a timer tick unless another tick (or what it called) is still running.
     void runTick(void (frmCD::*tick)());
+    // Says why on stderr and, on a screen, in a box; then ends the process.
+    [[noreturn]] void cannotStart(const QString& reason);
 
     bool m_inTick = false;
     const QEvent* m_lastKey = nullptr;

@@ -1,9 +1,20 @@
 #include "app/widgets.h"
 
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QWheelEvent>
 
 namespace vornap {
+
+void showModal(QDialog* dialog) {
+    const QPointer<QDialog> open(dialog);
+    dialog->exec();
+    if (open)
+        open->deleteLater();
+}
 
 PlainLabel::PlainLabel(const QString& caption, QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
@@ -47,11 +58,53 @@ void ImageBox::mouseReleaseEvent(QMouseEvent* event) {
 LockableComboBox::LockableComboBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
+    // A chosen entry lands with the caret at its end, which would scroll a
+    // long title to its last words.
+    connect(this, &QComboBox::currentIndexChanged, this,
+            [this] { lineEdit()->setCursorPosition(0); });
+}
+
+void LockableComboBox::setText(const QString& text) {
+    setEditText(text);
+    lineEdit()->setCursorPosition(0);
 }
 
 void LockableComboBox::setLocked(bool locked) {
     m_locked = locked;
     lineEdit()->setReadOnly(locked);
+}
+
+void LockableComboBox::wheelEvent(QWheelEvent* event) {
+    if (m_locked) {
+        event->ignore();
+        return;
+    }
+    QComboBox::wheelEvent(event);
+}
+
+void LockableComboBox::keyPressEvent(QKeyEvent* event) {
+    if (m_locked) {
+        // The keys that step through the entries or confirm the text; F4 and
+        // Alt+Down still open the list.
+        switch (event->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+            if (event->modifiers() & Qt::AltModifier)
+                break;
+            [[fallthrough]];
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->ignore();
+            return;
+        default:
+            break;
+        }
+    }
+    QComboBox::keyPressEvent(event);
 }
 
 void LockableComboBox::showPopup() {

@@ -4,7 +4,14 @@
 #include <QLabel>
 #include <QPixmap>
 
+class QDialog;
+
 namespace vornap {
+
+// Shows a dialog modally and unloads it once closed. A dialog that deletes
+// itself on close is already gone when exec() returns, and the main window's
+// unload may have deleted one meanwhile: neither is touched again.
+void showModal(QDialog* dialog);
 
 // A label that shows its caption as plain text only: disc titles come from
 // the network and must never be read as markup.
@@ -44,7 +51,8 @@ private:
 };
 
 // A combo box with an editable text and the Locked property: while locked,
-// neither typing nor choosing changes it.
+// neither typing, nor the wheel, nor the arrow keys change it; only its
+// drop-down list offers a choice.
 class LockableComboBox : public QComboBox {
     Q_OBJECT
 public:
@@ -53,13 +61,18 @@ public:
     void setLocked(bool locked);
     // The edit text (the Text property), which need not be one of the entries.
     QString text() const { return currentText(); }
-    void setText(const QString& text) { setEditText(text); }
+    // Shown from its start when it is wider than the box.
+    void setText(const QString& text);
 
 signals:
     void dropDown();
 
 public:
     void showPopup() override;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     bool m_locked = false;

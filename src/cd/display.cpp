@@ -26,17 +26,23 @@ void UpdInfo(Application& app) {
             v.ErrorTag = QStringLiteral("UpdInfo_02");
             f.lblAlbum->setText(QStringLiteral("-"));
             f.lblArtist->setText(QStringLiteral("-"));
+            // A drive that has just lost its disc, or a track it does not
+            // have, answers nothing: the rest of the display stays as it was.
             mciSend(app, mcicmd::statusLengthTrack(v.iCurrentTrack), v.sMciAnswer);
+            if (answerText(v.sMciAnswer).isEmpty())
+                return;
             f.lblTotTrackTime->setText(lengthForDisplay(v.sMciAnswer));
             mciSend(app, mcicmd::statusNumberOfTracksWait(), v.sMciTracks);
-            v.iTotalTracks = trackCountFromAnswer(v.sMciTracks.left(2));
+            const auto count = trackCountIn(v.sMciTracks.left(2));
+            if (!count)
+                return;
+            v.iTotalTracks = *count;
             f.lblTotTracks->setText(CStr(v.iTotalTracks));
             mciSend(app, mcicmd::setTimeFormatMilliseconds());
             mciSend(app, mcicmd::statusLengthTrack(v.iCurrentTrack), v.sMciAnswer);
-            const double seconds =
-                std::floor(millisecondsFromAnswer(answerText(v.sMciAnswer)) / 1000);
-            f.ProgressBar->setMax(Long(seconds));
             mciSend(app, mcicmd::setTimeFormatTmsf());
+            if (const auto ms = millisecondsIn(answerText(v.sMciAnswer)))
+                f.ProgressBar->setMax(Long(std::floor(*ms / 1000)));
         } else {
             FreeDbControl& freedb = *f.uFREEDB1;
             f.lblAlbum->setText(freedb.DiscTitle());

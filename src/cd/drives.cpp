@@ -138,6 +138,16 @@ void frmCD::cboCDDrive_Click() {
         return;
     }
 
+    // The drive left behind must not go on sounding under the new one's display.
+    mciSend(app, mcicmd::stopWait());
+    v.bPlaying = false;
+    v.bPaused = false;
+    v.bStopped = true;
+    tmrTime->stop();
+    v.iElapsedMin = 0;
+    v.iElapsedSec = 0;
+    ProgressBar->setValue(0);
+
     mciSend(app, mcicmd::closeAll());
     v.bCDInDrive = false;
     v.sCDDrive = cboCDDrive->text().left(3);

@@ -4,7 +4,7 @@
 
 namespace vornap {
 
-Integer trackCountFromAnswer(const QString& firstTwo) {
+std::optional<Integer> trackCountIn(const QString& firstTwo) {
     QString digits;
     for (const QChar c : firstTwo) {
         if (c < QLatin1Char('0') || c > QLatin1Char('9'))
@@ -12,15 +12,21 @@ Integer trackCountFromAnswer(const QString& firstTwo) {
         digits += c;
     }
     if (digits.isEmpty())
-        throw errors::typeMismatch();
+        return std::nullopt;
     return CInt(digits);
 }
 
-double millisecondsFromAnswer(const QString& answer) {
+Integer trackCountFromAnswer(const QString& firstTwo) {
+    if (const auto count = trackCountIn(firstTwo))
+        return *count;
+    throw errors::typeMismatch();
+}
+
+std::optional<double> millisecondsIn(const QString& answer) {
     bool ok = false;
     const double value = answer.trimmed().toDouble(&ok);
     if (!ok)
-        throw errors::typeMismatch();
+        return std::nullopt;
     return value;
 }
 

@@ -2,6 +2,8 @@
 
 #include "app/vbtypes.h"
 
+#include <optional>
+
 namespace vornap {
 
 // What the device wrote into an answer field: its characters up to the NUL
@@ -20,12 +22,15 @@ template <std::size_t N> QString lengthForDisplay(const FixedString<N>& field) {
     return end < 0 ? shown : shown.left(end);
 }
 
-// The track count: the digits among the first two characters. An answer
-// without any is a Type mismatch, as converting it would be.
+// The track count: the digits among the first two characters; none when
+// there are none (a failed query leaves the field empty).
+std::optional<Integer> trackCountIn(const QString& firstTwo);
+// The same, where an answer without digits is a Type mismatch, as converting
+// it would be.
 Integer trackCountFromAnswer(const QString& firstTwo);
 
-// A whole millisecond answer as a number; anything else is a Type mismatch.
-double millisecondsFromAnswer(const QString& answer);
+// A whole millisecond answer as a number; none for anything else.
+std::optional<double> millisecondsIn(const QString& answer);
 
 // Minutes, a colon and two-digit seconds (0:07, 3:45, 12:00).
 QString minutesSeconds(long long minutes, long long seconds);

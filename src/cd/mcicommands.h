@@ -29,6 +29,7 @@ inline std::string statusNumberOfTracksWait() { return "status cd1 number of tra
 inline std::string statusLengthTrack(long long n) { return "status cd1 length track " + num(n); }
 inline std::string statusLength() { return "status cd1 length"; }
 inline std::string statusPosition() { return "status cd1 position"; }
+inline std::string statusMode() { return "status cd1 mode"; }
 inline std::string statusPositionTrack(long long n) {
     return "status cd1 position track " + num(n);
 }

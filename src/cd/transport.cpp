@@ -59,13 +59,17 @@ void frmCD::imgPause_Click() {
     Variables& v = app.v;
     if (!v.bCDInDrive || v.bStopped)
         return;
+    // A drive that is not playing refuses both; the state must not say
+    // otherwise, or the clock would count in silence.
     if (!v.bPaused) {
-        mciSend(app, mcicmd::pause());
+        if (mciSend(app, mcicmd::pause()) != 0)
+            return;
         v.bPaused = true;
         v.bPlaying = false;
         tmrTime->stop();
     } else {
-        mciSend(app, mcicmd::resume());
+        if (mciSend(app, mcicmd::resume()) != 0)
+            return;
         v.bPaused = false;
         v.bPlaying = true;
         enableTimer(tmrTime);
@@ -127,7 +131,11 @@ void frmCD::imgForward_Click() {
         lastTrack = uFREEDB1->TrackCount();
     } else {
         mciSend(app, mcicmd::statusNumberOfTracksWait(), v.sMciTracks);
-        v.iTotalTracks = trackCountFromAnswer(v.sMciTracks.left(2));
+        // No answer: the disc has just left, and the next tick says so.
+        const auto count = trackCountIn(v.sMciTracks.left(2));
+        if (!count)
+            return;
+        v.iTotalTracks = *count;
         lblTotTracks->setText(CStr(v.iTotalTracks));
         lastTrack = v.iTotalTracks;
     }

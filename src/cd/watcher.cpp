@@ -8,6 +8,8 @@
 #include "tray/trackmenu.h"
 #include "tray/traytip.h"
 
+#include <optional>
+
 namespace vornap {
 
 void frmCD::tmrCDCheck_Timer() {
@@ -41,11 +43,27 @@ void frmCD::tmrCDCheck_Timer() {
             mciSend(app, mcicmd::statusLength(), sCDLength);
             mciSend(app, mcicmd::setTimeFormatTmsf());
 
+            // The track-follow is for the drive's own advance: a drive paused,
+            // stopped or at its end keeps the track the user chose. Asked only
+            // when a step would act.
+            std::optional<bool> plays;
+            auto drivePlays = [&] {
+                if (!plays) {
+                    FixedString<30> mode;
+                    mciSend(app, mcicmd::statusMode(), mode);
+                    plays = mode.left(7) == QLatin1String("playing");
+                }
+                return *plays;
+            };
+
             // The position is absolute; the next track's start too, so this
-            // follows the drive across track boundaries.
+            // follows the drive across track boundaries. A failed query for
+            // the next track's start (past the last) means there is none,
+            // whatever an empty track-count label reads as.
             const double position = Val(sPosition.text());
-            if (position >= Val(sNextTrackStart.text()) &&
-                Val(lblTotTracks->text()) != v.iCurrentTrack) {
+            const bool nextTrack = !answerText(sNextTrackStart).isEmpty();
+            if (nextTrack && position >= Val(sNextTrackStart.text()) &&
+                Val(lblTotTracks->text()) != v.iCurrentTrack && drivePlays()) {
                 v.iElapsedMin = 0;
                 v.iElapsedSec = 0;
                 v.iCurrentTrack = Integer(v.iCurrentTrack + 1);
@@ -57,7 +75,10 @@ void frmCD::tmrCDCheck_Timer() {
                                              : CStr(v.iCurrentTrack) + QStringLiteral("."));
             }
 
-            if (position >= Val(sCDLength.text())) {
+            // The end of the disc, once: the drive may have stopped before
+            // this tick, while the player still counts as playing.
+            if (!answerText(sCDLength).isEmpty() && position >= Val(sCDLength.text()) &&
+                (v.bPlaying || tmrTime->isActive() || drivePlays())) {
                 v.iCurrentTrack = 1;
                 ProgressBar->setValue(0);
                 tmrTime->stop();

@@ -1,6 +1,7 @@
 #include "freedb/freedblookup.h"
 
 #include "app/versiontext.h"
+#include "freedb/proxysetting.h"
 #include "freedb/replies.h"
 
 #include <QDir>
@@ -18,7 +19,6 @@ namespace vornap {
 namespace {
 
 const QString kCddbPath = QStringLiteral("/~cddb/cddb.cgi");
-const std::string kProxyKey = "Software\\Dravelle Inc\\Vornap";
 
 const QString kCdTextSource = QStringLiteral("CD-TEXT");
 // A server listing more candidates than this is read no further.
@@ -61,17 +61,6 @@ QString serverLabel(const QUrl& url) {
     const bool defaultPort = port < 0 || (port == 80 && url.scheme() == QLatin1String("http")) ||
                              (port == 443 && url.scheme() == QLatin1String("https"));
     return defaultPort ? url.host() : url.host() + u':' + QString::number(port);
-}
-
-QString registryText(platform::Registry& registry, const std::string& name) {
-    const auto value = registry.queryValue(platform::HKEY_LOCAL_MACHINE, kProxyKey, name);
-    if (!value)
-        return {};
-    const std::string& data = value->data;
-    const std::size_t end = data.find('\0');
-    return QString::fromLocal8Bit(data.data(),
-                                  qsizetype(end == std::string::npos ? data.size() : end))
-        .trimmed();
 }
 
 } // namespace
@@ -237,10 +226,11 @@ HttpOptions FreeDbLookup::httpOptions() const {
     options.connectTimeoutMs = m_settings.connectTimeoutMs;
     options.totalTimeoutMs = m_settings.totalTimeoutMs;
     options.userAgent = clientName() + u'/' + clientVersion();
-    options.proxy.address = registryText(m_registry, "ProxyAddress");
-    if (!options.proxy.address.isEmpty()) {
+    const ProxySetting proxy = StoredProxy(m_registry);
+    if (proxy.inUse && !proxy.address.trimmed().isEmpty()) {
+        options.proxy.address = proxy.address.trimmed();
         bool ok = false;
-        const int port = registryText(m_registry, "ProxyPort").toInt(&ok);
+        const int port = proxy.port.trimmed().toInt(&ok);
         if (ok && port > 0 && port < 65536)
             options.proxy.port = port;
     }

@@ -97,7 +97,7 @@ void ShowEmailDialog(Application& app, QWidget* owner) {
     auto* dialog = qobject_cast<frmEmail*>(app.frmEmail.data());
     if (!dialog)
         dialog = LoadFrmEmail(app, owner);
-    dialog->exec();
+    showModal(dialog);
 }
 
 void RegisterEmailForm(Application& app) {

@@ -1,7 +1,6 @@
 #include "freedb/frmsetproxy.h"
 
 #include "app/frmcd.h"
-#include "options/registry.h"
 #include "skins/setskin.h"
 #include "skins/tiling.h"
 
@@ -55,6 +54,11 @@ frmSetProxy::frmSetProxy(Application& app, QWidget* parent) : QDialog(parent), a
 void frmSetProxy::Form_Load() {
     app.v.sSkinForm = QStringLiteral("frmSetProxy");
     SetSkin(app);
+    // Opened empty, OK would erase a proxy that works.
+    const ProxySetting stored = StoredProxy(*app.platform.registry);
+    txtProxyAddress->setText(stored.address);
+    txtProxyHTTPPort->setText(stored.port);
+    chkUseProxy->setChecked(stored.inUse);
 }
 
 void frmSetProxy::chkUseProxy_Click() {
@@ -80,10 +84,8 @@ void frmSetProxy::cmdOK_Click() {
                  QStringLiteral("Enter HTTP port..."));
         return;
     }
-    SetRegString(app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey,
-                 QStringLiteral("ProxyAddress"), txtProxyAddress->text());
-    SetRegString(app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey,
-                 QStringLiteral("ProxyPort"), txtProxyHTTPPort->text());
+    StoreProxy(*app.platform.registry,
+               {chkUseProxy->isChecked(), txtProxyAddress->text(), txtProxyHTTPPort->text()});
     close();
 }
 
@@ -111,7 +113,7 @@ void ShowProxyDialog(Application& app, QWidget* owner) {
     auto* dialog = qobject_cast<frmSetProxy*>(app.frmSetProxy.data());
     if (!dialog)
         dialog = LoadFrmSetProxy(app, owner);
-    dialog->exec();
+    showModal(dialog);
 }
 
 void RegisterProxyForm(Application& app) {

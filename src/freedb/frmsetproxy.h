@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/widgets.h"
+#include "freedb/proxysetting.h"
 #include "skins/skinnedform.h"
 
 #include <QDialog>
@@ -11,9 +12,6 @@ class QLineEdit;
 class QPushButton;
 
 namespace vornap {
-
-// Where the proxy dialog stores its two values (under HKEY_LOCAL_MACHINE).
-inline const QString kProgramRegistryKey = QStringLiteral("Software\\Dravelle Inc\\Vornap");
 
 // The proxy settings dialog.
 class frmSetProxy : public QDialog, public SkinnedForm {

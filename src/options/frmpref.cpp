@@ -216,8 +216,10 @@ void frmPref::Form_Load() {
     SetSkin(app);
     CheckOptions(app);
 
-    chkSetAsDefault->setChecked(
-        GetRegString(app, platform::HKEY_CLASSES_ROOT, kCommandKey, QString()) == ownCommand());
+    // The desktop's own setting, which its settings panel may have changed
+    // since the player last wrote its mirror in the registry.
+    m_wasDefault = platform::audioCdHandler() == kDesktopId;
+    chkSetAsDefault->setChecked(m_wasDefault);
     chkPlayOnStart->setChecked(isOne(v.sPlayOnStart));
 
     if (isOne(v.sUseCDDB)) {
@@ -337,8 +339,7 @@ void frmPref::showDialog(const QString& name) {
         return;
     if (auto* dialog = qobject_cast<QDialog*>(window)) {
         dialog->setParent(this, dialog->windowFlags() | Qt::Dialog);
-        dialog->exec();
-        dialog->deleteLater();
+        showModal(dialog);
     }
 }
 
@@ -408,6 +409,10 @@ void frmPref::cmdOK_Click() {
             if (v.sSysTrayOnly == QLatin1String("1"))
                 app.platform.tray->shellNotifyIcon(platform::NIM_DELETE, v.nidTray);
             v.sSysTrayOnly = QStringLiteral("0");
+            // Out of tray mode the window minimises to the taskbar again, so
+            // it needs its button back.
+            if (app.cd)
+                GiveBackTaskbarButton(*app.cd);
         }
 
         v.ErrorTag = QStringLiteral("PrefOKError_05");
@@ -424,7 +429,8 @@ void frmPref::cmdOK_Click() {
         SaveOptions(app);
 
         v.ErrorTag = QStringLiteral("PrefOKError_07");
-        applyAssociation();
+        if (chkSetAsDefault->isChecked() != m_wasDefault)
+            applyAssociation();
     });
     if (!stayOpen)
         close();
@@ -496,8 +502,7 @@ void frmCD::mnuPref_Click() {
     auto* dialog = qobject_cast<frmPref*>(window);
     if (!dialog)
         return;
-    dialog->exec();
-    dialog->deleteLater();
+    showModal(dialog);
 }
 
 } // namespace vornap

@@ -71,6 +71,9 @@ private:
     void createControls();
     void loadIcon(Integer number);
     void applyAssociation();
+
+    // Whether the desktop had the player as its audio-CD handler at load.
+    bool m_wasDefault = false;
     // Opens a dialog by name, modally over this one.
     void showDialog(const QString& name);
 };

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
+class QLocalServer;
 class QLockFile;
 
 namespace vornap::platform {
@@ -63,8 +65,16 @@ class InstanceLock {
 public:
     virtual ~InstanceLock() = default;
     // True when another instance holds the lock; otherwise takes it for the
-    // life of this object.
+    // life of this object, if it can.
     virtual bool previousInstance() = 0;
+    // Why the lock could not be taken when no other instance holds it; empty
+    // when it was taken.
+    virtual QString failure() const = 0;
+    // Asks the instance that holds the lock to bring its window to the front.
+    virtual void showRunningInstance() = 0;
+    // While this instance holds the lock, each later start's request runs
+    // the handler on this thread.
+    virtual void onShowRequest(std::function<void()> handler) = 0;
 };
 
 class FileInstanceLock final : public InstanceLock {
@@ -72,11 +82,19 @@ public:
     explicit FileInstanceLock(const QString& appPath);
     ~FileInstanceLock() override;
     bool previousInstance() override;
+    QString failure() const override { return m_failure; }
+    void showRunningInstance() override;
+    void onShowRequest(std::function<void()> handler) override;
     QString lockFilePath() const { return m_path; }
 
 private:
+    // Beside the lock file: where the running player listens for later starts.
+    QString socketPath() const;
+
     QString m_path;
+    QString m_failure;
     std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<QLocalServer> m_server;
 };
 
 // Ending the process at once: no destructors, no unload events.

@@ -8,6 +8,7 @@
 #include "skins/skinfiles.h"
 #include "skins/skinnedform.h"
 
+#include <QFileInfo>
 #include <array>
 
 namespace vornap {
@@ -113,8 +114,11 @@ void SetSkin(Application& app) {
         CheckOptions(app);
 
         v.ErrorTag = QStringLiteral("SetSkin_02");
-        if (v.sSkinDir.isEmpty()) {
-            v.sSkinDir = app.appPath() + QStringLiteral("/Skins/Base/");
+        // A skin folder that has gone (moved, deleted, dropped by an upgrade)
+        // would end every start; the base skin stands in, as for no skin.
+        const QString base = app.appPath() + QStringLiteral("/Skins/Base/");
+        if (v.sSkinDir.isEmpty() || (!QFileInfo(v.sSkinDir).isDir() && v.sSkinDir != base)) {
+            v.sSkinDir = base;
             SaveOptions(app);
         }
 

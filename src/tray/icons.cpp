@@ -105,6 +105,17 @@ QIcon LoadResPicture(int number) {
     if (number == 1) {
         for (int size : {16, 24, 32, 64})
             icon.addPixmap(QPixmap::fromImage(programIconImage(size)));
+        return icon;
+    }
+    // Trays of today draw icons at 22 to 48 pixels and twice that on dense
+    // screens: the same picture drawn larger, so they need not blow up 16
+    // pixels. A title bar still finds the designed size first.
+    IconLook look = lookFor(number);
+    for (int size : {22, 24, 32, 48, 64, 96, 128}) {
+        if (size <= look.size)
+            continue;
+        look.size = size;
+        icon.addPixmap(QPixmap::fromImage(draw(look)));
     }
     return icon;
 }

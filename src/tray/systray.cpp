@@ -8,15 +8,24 @@
 
 #include <QCursor>
 #include <QMenu>
+#include <QWindow>
 
 namespace vornap {
 
 namespace {
 
-void clearAppWindowBit(frmCD& form) {
+// In tray mode the window has no taskbar button, but only while a tray shows
+// the icon: without one the button is the only way back to a minimised window.
+void setAppWindowBit(frmCD& form, bool appWindow) {
     auto& style = *form.app.platform.windowStyle;
     const auto exStyle = style.getWindowLong(&form, platform::GWL_EXSTYLE);
-    style.setWindowLong(&form, platform::GWL_EXSTYLE, exStyle & ~platform::WS_EX_APPWINDOW);
+    style.setWindowLong(&form, platform::GWL_EXSTYLE,
+                        appWindow ? exStyle | platform::WS_EX_APPWINDOW
+                                  : exStyle & ~platform::WS_EX_APPWINDOW);
+}
+
+void clearAppWindowBit(frmCD& form) {
+    setAppWindowBit(form, !form.app.platform.tray->hostPresent());
 }
 
 void restoreWindow(frmCD& form) {
@@ -30,7 +39,28 @@ void restoreWindow(frmCD& form) {
     form.iShowCount = 0;
 }
 
+// On Wayland a minimise asked for by the window's own decoration reaches the
+// window, never the widget: the compositor tells nobody. Pass it on so the
+// hide to the tray sees it.
+void followWindowState(frmCD& form) {
+    if (form.property("vornapFollowsWindowState").toBool())
+        return;
+    form.setProperty("vornapFollowsWindowState", true);
+    form.winId();
+    QObject::connect(form.windowHandle(), &QWindow::windowStateChanged, &form,
+                     [&form](Qt::WindowState state) {
+                         if (state == Qt::WindowMinimized && !form.isMinimized())
+                             form.setWindowState(form.windowState() | Qt::WindowMinimized);
+                     });
+}
+
 } // namespace
+
+void GiveBackTaskbarButton(frmCD& form) {
+    auto& style = *form.app.platform.windowStyle;
+    if ((style.getWindowLong(&form, platform::GWL_EXSTYLE) & platform::WS_EX_APPWINDOW) == 0)
+        setAppWindowBit(form, true);
+}
 
 void AddSysTrayIcon(Application& app) {
     guarded(app, [&] {
@@ -38,6 +68,7 @@ void AddSysTrayIcon(Application& app) {
         if (v.sSysTrayOnly != QLatin1String("1"))
             return;
         frmCD& form = *app.cd;
+        followWindowState(form);
         auto& nid = v.nidTray;
         nid.cbSize = 88;
         nid.hWnd = &form;
@@ -70,15 +101,36 @@ void frmCD::trayMessage(std::uint32_t mouseMessage) {
 }
 
 void frmCD::Form_Resize() {
-    if (app.v.sSysTrayOnly == QLatin1String("1") && isMinimized()) {
+    // Without a tray host the window minimises to its taskbar button instead.
+    if (app.v.sSysTrayOnly == QLatin1String("1") && isMinimized() &&
+        app.platform.tray->hostPresent()) {
         hide();
         clearAppWindowBit(*this);
         iShowCount = -1;
     }
 }
 
-void frmCD::mnuShow_Click() { restoreWindow(*this); }
+// The tray host came or went while the program is in tray mode.
+void frmCD::trayHostChanged(bool present) {
+    if (app.v.sSysTrayOnly != QLatin1String("1") || m_unloaded)
+        return;
+    if (present) {
+        if (iShowCount != -1)
+            clearAppWindowBit(*this);
+    } else if (iShowCount == -1) {
+        // Hidden in a tray that is gone: nothing else could bring it back.
+        restoreWindow(*this);
+    } else {
+        GiveBackTaskbarButton(*this);
+    }
+}
 
-void frmCD::mnuSysTrayExit_Click() { close(); }
+void frmCD::mnuShow_Click() {
+    restoreWindow(*this);
+}
+
+void frmCD::mnuSysTrayExit_Click() {
+    close();
+}
 
 } // namespace vornap

@@ -40,7 +40,8 @@ void LoadMenuItems(Application& app) {
         auto add = [&form](Integer index, const QString& caption) {
             if (std::size_t(index) < form.mnuTrackList.size())
                 throw RuntimeError(360, QStringLiteral("Object already loaded"));
-            QAction* item = form.mnuSelTrack->addAction(caption);
+            // A title's "&" is text, not a mnemonic.
+            QAction* item = form.mnuSelTrack->addAction(QString(caption).replace(u'&', "&&"));
             item->setVisible(true);
             QObject::connect(item, &QAction::triggered, &form, [&form, index] {
                 unhandled(form.app, [&] { form.mnuTrackList_Click(index); });
@@ -68,7 +69,8 @@ void frmCD::mnuTrackList_Click(Integer index) {
         return;
     v.iCurrentTrack = index;
     if (v.bCDDBFound)
-        cboCurrentTrack->setText(CStr(index) + QStringLiteral(". - ") + uFREEDB1->TrackTitle(index));
+        cboCurrentTrack->setText(CStr(index) + QStringLiteral(". - ") +
+                                 uFREEDB1->TrackTitle(index));
     else
         cboCurrentTrack->setText(CStr(index));
     v.iElapsedMin = 0;

@@ -161,7 +161,7 @@ void ShowUpdateDialog(Application& app, QWidget* owner) {
     auto* dialog = new frmUpdate(app, owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->Form_Load();
-    dialog->exec();
+    showModal(dialog);
 }
 
 void frmCD::mnuCheckUpdate_Click() {

@@ -56,17 +56,30 @@ TEST_F(StartUp, LeavesTheStoppedStateWithTheDiscNotYetTakenIn) {
     f.tmrCDCheck->stop();
 }
 
-TEST_F(StartUp, ASecondInstanceEndsSilentlyBeforeAnythingIsDone) {
-    tp.instanceLock->otherRunning = true;
-    try {
-        form().Form_Load();
-        FAIL() << "the second instance went on";
-    } catch (const ProcessEnded& e) {
-        EXPECT_EQ(e.status, 0);
+// A second start shows the running player and ends; a start that cannot
+// even make its lock fails and says so. Neither does anything else.
+TEST_F(StartUp, ASecondStartOrOneWithoutALockEndsBeforeAnythingIsDone) {
+    struct Row {
+        bool otherRunning;
+        const char* failure;
+        int status;
+        int showsAsked;
+    };
+    for (const Row& r :
+         {Row{true, "", 0, 1}, Row{false, "its lock file cannot be created", 1, 0}}) {
+        tp.instanceLock->otherRunning = r.otherRunning;
+        tp.instanceLock->failureText = r.failure;
+        tp.instanceLock->showsAsked = 0;
+        try {
+            form().Form_Load();
+            ADD_FAILURE() << "the start went on: " << r.failure;
+        } catch (const ProcessEnded& e) {
+            EXPECT_EQ(e.status, r.status) << r.failure;
+        }
+        EXPECT_EQ(tp.instanceLock->showsAsked, r.showsAsked) << r.failure;
+        EXPECT_TRUE(tp.mci->commands.empty()) << r.failure;
+        EXPECT_FALSE(form().isVisible());
     }
-    EXPECT_TRUE(tp.mci->commands.empty());
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-    EXPECT_FALSE(form().isVisible());
 }
 
 TEST_F(StartUp, TrayOnlyClearsTheApplicationWindowBitAtTheEnd) {

@@ -2,6 +2,11 @@
 #include "options/options.h"
 #include "playerfixture.h"
 
+#include <QApplication>
+#include <QTest>
+#include <QWheelEvent>
+#include <functional>
+
 using namespace vornap;
 using namespace vornap::test;
 
@@ -118,4 +123,52 @@ TEST_F(DriveChoice, AnEmptyDriveShowsNoCdUntilTheWatcherFindsADisc) {
     insert('G', audioDisc({3, 3}));
     tick();
     EXPECT_EQ(f->lblTotTracks->text(), "2");
+}
+
+// A wheel notch or an arrow key over a locked box must not pick another
+// drive (which the click handler would save) or another track.
+TEST_F(Player, LockedBoxesTakeNoChangeFromTheWheelOrTheKeys) {
+    drive('E');
+    drive('F');
+    insert('E', audioDisc({3, 3, 3}));
+    insert('F', audioDisc({3, 3}));
+    writeOptions({.drive = "E:\\"});
+    load();
+    tick();
+    f->show();
+    const QByteArray options = readFile(dir.filePath("VornapOptions.dat"));
+    const QString driveText = f->cboCDDrive->text();
+    const QString trackText = f->cboCurrentTrack->text();
+    ASSERT_EQ(f->cboCurrentTrack->count(), 3);
+
+    const auto wheel = [](QWidget* box, int delta) {
+        const QPointF at(box->width() / 2.0, box->height() / 2.0);
+        QWheelEvent event(at, box->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(box, &event);
+    };
+    const std::vector<std::pair<const char*, std::function<void(QWidget*)>>> moves{
+        {"wheel down", [&](QWidget* box) { wheel(box, -120); }},
+        {"wheel up", [&](QWidget* box) { wheel(box, 120); }},
+        {"Down", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Down); }},
+        {"Up", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Up); }},
+        {"Return", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }},
+    };
+    for (const auto& [name, move] : moves) {
+        for (LockableComboBox* box : {f->cboCDDrive, f->cboCurrentTrack}) {
+            box->setFocus();
+            move(box);
+        }
+        EXPECT_EQ(app.v.sCDDrive, "E:\\") << name;
+        EXPECT_EQ(f->cboCDDrive->text(), driveText) << name;
+        EXPECT_EQ(app.v.iCurrentTrack, 1) << name;
+        EXPECT_EQ(f->cboCurrentTrack->text(), trackText) << name;
+    }
+    EXPECT_EQ(readFile(dir.filePath("VornapOptions.dat")), options);
+
+    // Unlocked by its drop-down, the track box takes the keys again.
+    f->cboCurrentTrack->showPopup();
+    f->cboCurrentTrack->hidePopup();
+    QTest::keyClick(f->cboCurrentTrack, Qt::Key_Down);
+    EXPECT_EQ(app.v.iCurrentTrack, 2);
 }

@@ -5,8 +5,8 @@
 # through a PulseAudio null sink and seen in the device log), its options go
 # to the per-user path and nothing under the prefix changes. Checks the
 # desktop entry and the AppStream file with their validators. Then builds the
-# Debian package, reads its fields and contents, unpacks it and starts the
-# program from it the same way.
+# Debian package, reads its fields and contents, has lintian check it,
+# unpacks it and starts the program from it the same way.
 # Usage: install.sh <vornap>
 set -euo pipefail
 VORNAP=$1
@@ -14,7 +14,7 @@ BUILD=${VORNAP_BUILD_DIR:-$(cd "$(dirname "$VORNAP")/.." && pwd)}
 source "$(dirname "$0")/lib.sh"
 trap e2e_cleanup EXIT
 e2e_need Xvfb xdotool pulseaudio pactl parecord python3 desktop-file-validate appstreamcli \
-    cpack dpkg-deb identify
+    cpack dpkg-deb identify lintian
 ARTIFACTS=$(e2e_artifacts)
 WORK=$E2E_TMP
 fail() { e2e_fail "$@"; }
@@ -38,6 +38,8 @@ desktop-file-validate "$PREFIX/share/applications/vornap.desktop"
 grep -qx 'MimeType=x-content/audio-cdda;' "$PREFIX/share/applications/vornap.desktop" ||
     fail "the entry does not handle audio CDs"
 appstreamcli validate --no-net --pedantic "$PREFIX/share/metainfo/org.example.vornap.metainfo.xml"
+grep -q '<project_license>GPL-3.0-or-later</project_license>' \
+    "$PREFIX/share/metainfo/org.example.vornap.metainfo.xml" || fail "the AppStream file names another licence"
 
 # What a tree holds: every entry's type and mode, every file's checksum.
 snapshot() {
@@ -122,7 +124,15 @@ for f in ./usr/bin/vornap ./usr/share/applications/vornap.desktop \
     grep -q " $f\$" "$WORK/contents.txt" || fail "$f is not in the package"
 done
 ! grep -q 'VornapOptions.dat\|VornapDrives.dat' "$WORK/contents.txt" || fail "the package carries user files"
+# What a distribution asks of a package: no lintian errors (the warnings left
+# are printed), and a machine-readable copyright file naming the licence.
+rc=0
+lintian --tag-display-limit 0 --fail-on error "$deb" >"$WORK/lintian.txt" 2>&1 || rc=$?
+cat "$WORK/lintian.txt"
+[ "$rc" -eq 0 ] || fail "lintian reports errors or did not run"
 dpkg -x "$deb" "$WORK/root"
+grep -qx 'License: GPL-3.0-or-later' "$WORK/root/usr/share/doc/vornap/copyright" ||
+    fail "the package's copyright file does not name GPL-3.0-or-later"
 chmod -R a-w "$WORK/root"
 snapshot "$WORK/root" >"$WORK/before.txt"
 first_start "$WORK/root/usr/bin/vornap" "$WORK/home2" package

@@ -7,23 +7,15 @@ E2E_TMP=$(mktemp -d /tmp/vornap-e2e.XXXXXX)
 trap 'echo "${BASH_SOURCE[0]}:$LINENO: \"$BASH_COMMAND\" failed with $?" >&2' ERR
 
 e2e_cleanup() {
+    # Services the private bus started for the script go with it.
+    [ -z "${E2E_BUS_PID:-}" ] || pkill -P "$E2E_BUS_PID" 2>/dev/null || true
     for p in "${E2E_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
-    # Ending, the player saves its options and the audio server removes its
-    # runtime files: removing the folder meanwhile failed a test whose
-    # checks had all passed.
-    for p in "${E2E_PIDS[@]}"; do
-        for _ in $(seq 50); do e2e_running "$p" || break; sleep 0.1; done
-    done
+    # A sound server or player still ending writes into the directory.
+    for p in "${E2E_PIDS[@]}"; do e2e_wait_end 30 "$p" || true; done
     chmod -R u+w "$E2E_TMP" 2>/dev/null || true
-    rm -rf "$E2E_TMP" 2>/dev/null || { sleep 0.5; rm -rf "$E2E_TMP"; } || true
+    # A server that was just told to end may still be writing its last files.
+    rm -rf "$E2E_TMP" 2>/dev/null || { sleep 0.5; rm -rf "$E2E_TMP" || true; }
     return 0
-}
-
-# Whether process $1 still runs (an ended child not yet reaped does not).
-e2e_running() {
-    local state
-    state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -c1) || return 1
-    [ -n "$state" ] && [ "$state" != Z ]
 }
 
 e2e_fail() {
@@ -162,4 +154,55 @@ PY
 e2e_tone_disc() {
     "$(dirname "$3")/vornap-discgen" "$1/disc.cue" "audio:$2s:sine=440" "audio:$2s:sine=660" \
         "audio:$2s:sine=880" >/dev/null
+}
+
+# A private session bus for the script (services it activates, such as a
+# panel's settings daemon, see the environment as it is now).
+e2e_start_bus() {
+    local out
+    out=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
+    E2E_BUS_PID=$(sed -n 2p <<<"$out")
+    E2E_PIDS+=("$E2E_BUS_PID")
+}
+
+# Starts openbox and waits until it manages the screen.
+e2e_start_wm() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    E2E_PIDS+=($!)
+    for _ in $(seq 100); do
+        [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
+        sleep 0.1
+    done
+    e2e_fail "the window manager did not start"
+}
+
+# The StatusNotifier watcher and host of sni_host.py as a coprocess; e2e_sni
+# sends it one command and prints its answer, failing on an error.
+e2e_start_sni_host() {
+    coproc SNI { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/sni_host.py" 2>&1; }
+    E2E_PIDS+=($SNI_PID)
+}
+e2e_sni() {
+    local line
+    echo "$*" >&"${SNI[1]}"
+    while IFS= read -r -t 30 -u "${SNI[0]}" line; do
+        [ "$line" = ok ] && return 0
+        [[ "$line" == error* ]] && { echo "sni host: $* -> $line" >&2; return 1; }
+        echo "$line"
+    done
+    echo "sni host: no answer to $*" >&2
+    return 1
+}
+
+# X11 window state helpers: map state, WM_STATE, and whether it skips the taskbar.
+e2e_map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
+e2e_wm_state() { xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
+e2e_skips_taskbar() { [[ "$(xprop -id "$1" _NET_WM_STATE)" == *_NET_WM_STATE_SKIP_TASKBAR* ]]; }
+# Waits up to $2 tenths of a second until command "$3..." succeeds.
+e2e_until() {
+    local tenths=$1
+    shift
+    for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
+    "$@"
 }

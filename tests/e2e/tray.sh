@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Tray mode under a real window manager and tray host: the window has no
 # taskbar button, the icon sits in the tray, a right click opens the menu,
-# minimising hides the window, a double click brings it back, and Exit ends
-# the program and takes the icon away.
+# minimising hides the window, a double click or a second start brings it
+# back, and Exit ends the program and takes the icon away.
 set -euo pipefail
 vornap=$1
 source "$(dirname "$0")/lib.sh"
@@ -80,15 +80,23 @@ sleep 0.3
 
 # On a loaded machine the request can reach the window manager while the
 # menu still holds the pointer: ask again every few seconds.
-for i in $(seq 100); do
-    (( i % 30 == 1 )) && xdotool windowminimize "$wid"
-    [ "$(map_state "$wid")" = IsUnMapped ] && break
-    sleep 0.1
-done
-wait_map "$wid" 1 IsUnMapped || e2e_fail "minimising did not hide the window"
+hide_to_tray() {
+    for i in $(seq 100); do
+        (( i % 30 == 1 )) && xdotool windowminimize "$wid"
+        [ "$(map_state "$wid")" = IsUnMapped ] && break
+        sleep 0.1
+    done
+    wait_map "$wid" 1 IsUnMapped || e2e_fail "minimising did not hide the window"
+}
+hide_to_tray
 xdotool mousemove --window "$icon" 10 10 click --repeat 2 --delay 80 1
 wait_map "$wid" 100 IsViewable || e2e_fail "a double click did not bring the window back"
 skips_taskbar || e2e_fail "the restored window has a taskbar button"
+
+# Hidden in the tray, the player comes back when it is started again.
+hide_to_tray
+VORNAP_HOME=$home timeout 20 "$vornap" >"$home/second.log" 2>&1 || e2e_fail "the second start failed"
+wait_map "$wid" 100 IsViewable || e2e_fail "a second start did not bring the window back"
 
 # Exit is the last item of the menu.
 xdotool mousemove --window "$icon" 10 10 click 3

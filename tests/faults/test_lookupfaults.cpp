@@ -236,3 +236,42 @@ TEST_F(LookupFault, ARefusingServerLeavesTheTitlesToTheNextSourcesAndLengthsToTh
         }
     }
 }
+
+// With the first-run options no track table is built before the lookup, and
+// one that fails or finds nothing leaves the track-count label empty.
+TEST_F(LookupFault, AOneTrackDiscWhoseLookupFailsPlaysToItsEnd) {
+    const RobustnessRow audio(
+        "One-track disc whose lookup fails or finds nothing (first-run "
+        "options, no track table)",
+        "The lookup's box, then the track plays to its end and stops on track 1");
+    const RobustnessRow data("One-track data disc", "The track number stays 1");
+    LocalHttpServer noMatch([](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Reply{.body = "202 No match for disc ID\r\n"};
+    });
+    struct Case {
+        const char* name;
+        QString server;
+        di::DiscSpec disc;
+    };
+    const std::vector<Case> cases{{"refused", "127.0.0.1:1", audioDisc({6})},
+                                  {"no match", noMatch.address(), audioDisc({6})},
+                                  {"data", noMatch.address(), dataDisc()}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        eject('E');
+        insert('E', c.disc);
+        tp.messageBox->boxes.clear();
+        loadWithLookup(c.server);
+        for (int i = 0; i < 10; ++i) {
+            second();
+            tick();
+            EXPECT_EQ(app.v.iCurrentTrack, 1);
+        }
+        for (const auto& box : tp.messageBox->boxes)
+            EXPECT_NE(box.caption, "Vornap") << box.text.toStdString();
+        EXPECT_TRUE(app.v.bCDInDrive);
+        if (app.v.bAudioCD) {
+            EXPECT_TRUE(app.v.bStopped) << "at the end";
+        }
+    }
+}

@@ -1,3 +1,4 @@
+#include "faults/robustnessrow.h"
 #include "freedb/frmsetproxy.h"
 #include "options/registry.h"
 #include "platform/registrystore.h"
@@ -20,10 +21,15 @@ struct ProxyDialog : ::testing::Test, AppFixture {
     void SetUp() override {
         writeOptionsWithSkin(dir.path());
         tp.platform.registry = std::make_unique<platform::FileRegistry>(path("registry.json"));
+        reopen();
+    }
+    void TearDown() override { delete dialog.data(); }
+    void reopen() {
+        delete dialog.data();
+        tp.messageBox->boxes.clear();
         dialog = LoadFrmSetProxy(app, nullptr);
         dialog->show();
     }
-    void TearDown() override { delete dialog.data(); }
 
     QString stored(const char* name) {
         return GetRegString(app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey, name);
@@ -65,19 +71,41 @@ TEST_F(ProxyDialog, OpensEmptyWithTheFieldsDisabled) {
     EXPECT_EQ(app.v.sSkinForm, "frmSetProxy");
 }
 
-TEST_F(ProxyDialog, WithTheProxyOffOKWritesWhateverTheBoxesHold) {
-    store("ProxyAddress", "old.proxy");
-    store("ProxyPort", "3128");
-    dialog->cmdOK->click();
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(stored("ProxyAddress") + stored("ProxyPort"), "") << "empty replaces the old values";
-    const auto raw = app.platform.registry->queryValue(
-        platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey.toStdString(), "ProxyPort");
-    ASSERT_TRUE(raw); // written, not deleted
-    EXPECT_EQ(raw->type, platform::REG_SZ);
+TEST_F(ProxyDialog, OpensWithTheStoredProxyAndOkKeepsIt) {
+    const RobustnessRow row("Proxy dialog opened and confirmed without a change",
+                            "It shows the stored proxy and OK keeps it");
+    struct Row {
+        const char* address;
+        const char* port;
+        const char* inUse; // null: a store from before the on/off value
+        bool shownInUse;
+    };
+    const Row rows[] = {{"old.proxy", "3128", nullptr, true},
+                        {"old.proxy", "3128", "1", true},
+                        {"old.proxy", "3128", "0", false},
+                        {"", "", nullptr, false}};
+    for (const Row& r : rows) {
+        QFile::remove(path("registry.json"));
+        store("ProxyAddress", r.address);
+        store("ProxyPort", r.port);
+        if (r.inUse)
+            store("UseProxy", r.inUse);
+        reopen();
+        const std::string name = std::string(r.address) + "/" + (r.inUse ? r.inUse : "none");
+        EXPECT_EQ(dialog->chkUseProxy->isChecked(), r.shownInUse) << name;
+        EXPECT_EQ(dialog->txtProxyAddress->isEnabled(), r.shownInUse) << name;
+        EXPECT_EQ(dialog->txtProxyAddress->text(), r.address) << name;
+        EXPECT_EQ(dialog->txtProxyHTTPPort->text(), r.port) << name;
+        dialog->cmdOK->click();
+        EXPECT_TRUE(tp.messageBox->boxes.empty()) << name;
+        EXPECT_EQ(stored("ProxyAddress") + ":" + stored("ProxyPort"),
+                  QString(r.address) + ":" + r.port)
+            << name;
+        EXPECT_EQ(StoredProxy(*app.platform.registry).inUse, r.shownInUse) << name;
+    }
+}
 
-    dialog->show();
+TEST_F(ProxyDialog, UntickedTheTypedProxyIsKeptButNotInUse) {
     dialog->chkUseProxy->setChecked(true);
     dialog->txtProxyAddress->setText("proxy.example.net");
     dialog->txtProxyHTTPPort->setText("eighty");
@@ -87,6 +115,11 @@ TEST_F(ProxyDialog, WithTheProxyOffOKWritesWhateverTheBoxesHold) {
     EXPECT_TRUE(tp.messageBox->boxes.empty());
     EXPECT_EQ(stored("ProxyAddress"), "proxy.example.net") << "unchecking keeps the typed texts";
     EXPECT_EQ(stored("ProxyPort"), "eighty"); // taken as typed
+    EXPECT_FALSE(StoredProxy(*app.platform.registry).inUse);
+
+    reopen();
+    EXPECT_FALSE(dialog->chkUseProxy->isChecked());
+    EXPECT_EQ(dialog->txtProxyAddress->text(), "proxy.example.net");
 }
 
 TEST_F(ProxyDialog, WithTheProxyOnTheAddressIsAskedForFirstThenThePort) {

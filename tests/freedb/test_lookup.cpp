@@ -1,3 +1,4 @@
+#include "faults/robustnessrow.h"
 #include "freedb/frmsetproxy.h"
 #include "lookupsupport.h"
 #include "platform/memoryregistry.h"
@@ -327,6 +328,15 @@ TEST_F(Lookup, TheStoredProxyCarriesEveryRequest) {
     QDir(dir.filePath("CDDB")).removeRecursively();
     ASSERT_EQ(lookup->QueryDisc(QStringLiteral("11005c03")), 1);
     EXPECT_EQ(server.requestCount(), 4u);
+
+    const RobustnessRow row("Proxy switched off in its dialog",
+                            "The address stays stored for later, the lookup goes direct");
+    StoreProxy(registry, {false, QStringLiteral("127.0.0.1"), QString::number(server.port())});
+    QDir(dir.filePath("CDDB")).removeRecursively();
+    auto direct = makeLookup();
+    ASSERT_EQ(direct->QueryDisc(QStringLiteral("11005c03")), 1);
+    ASSERT_EQ(server.requestCount(), 6u);
+    EXPECT_TRUE(server.requests()[4].target.startsWith("/~cddb/cddb.cgi?"));
 }
 
 TEST_F(Lookup, IdentifiersThatAreNotDiscIdsNeverReachThePath) {

@@ -1,3 +1,4 @@
+#include "faults/robustnessrow.h"
 #include "options/frmpref.h"
 #include "options/registry.h"
 #include "platform/mimeapps.h"
@@ -130,12 +131,44 @@ TEST_F(Preferences, ClearingAnAssociationNotOursChangesNothingOursWithoutBackupE
     EXPECT_EQ(reg(kCommandKey), "/usr/bin/otherplayer");
     EXPECT_EQ(reg(kCommandKey, "VornapBack"), "stale");
 
+    platform::setAudioCdHandler("vornap.desktop");
     auto dialog = open();
     setReg(kCommandKey, "", dialog->ownCommand());
     DeleteRegValue(app, HKEY_CLASSES_ROOT, kCommandKey, "VornapBack");
     dialog->chkSetAsDefault->setChecked(false);
     dialog->cmdOK_Click();
     EXPECT_EQ(reg(kCommandKey), "");
+    EXPECT_EQ(platform::audioCdHandler(), "");
+}
+
+// The desktop's settings may have changed the handler since the player last
+// did: the box shows the desktop's choice, and OK leaves it unless the box was
+// changed.
+TEST_F(Preferences, TheDefaultPlayerBoxFollowsTheDesktopAndOkKeepsItsChoice) {
+    const RobustnessRow row("Audio-CD handler changed in the desktop's settings since the "
+                            "player set it",
+                            "The preferences show the desktop's choice and OK keeps it "
+                            "unless the box is changed");
+    struct Row {
+        const char* desktop;
+        bool mirrorSaysOurs;
+        bool shown;
+    };
+    const Row rows[] = {
+        {"vornap.desktop", false, true}, {"other.desktop", true, false}, {"", true, false}};
+    for (const Row& r : rows) {
+        platform::setAudioCdHandler(r.desktop);
+        auto probe = open();
+        setReg(kCommandKey, "", r.mirrorSaysOurs ? probe->ownCommand() : "/usr/bin/other");
+        probe.reset();
+        const QByteArray mimeapps = readFile(dir.filePath("config/mimeapps.list"));
+
+        auto dialog = open();
+        EXPECT_EQ(dialog->chkSetAsDefault->isChecked(), r.shown) << r.desktop;
+        dialog->cmdOK_Click();
+        EXPECT_EQ(platform::audioCdHandler(), r.desktop);
+        EXPECT_EQ(readFile(dir.filePath("config/mimeapps.list")), mimeapps) << r.desktop;
+    }
 }
 
 TEST_F(Preferences, OkWithoutChangesRewritesTheSameOptions) {
@@ -249,12 +282,16 @@ TEST_F(Preferences, TheTrayBoxAppliesAtOk) {
     EXPECT_EQ(app.v.sIconNum, "103");
 
     tp.tray->calls.clear();
+    tp.windowStyle->exStyle &= ~platform::WS_EX_APPWINDOW; // as a hide to the tray leaves it
     auto off = open();
     off->chkSysTray->setChecked(false);
     off->cmdOK_Click();
     ASSERT_EQ(tp.tray->calls.size(), 1u);
     EXPECT_EQ(tp.tray->calls[0].message, platform::NIM_DELETE);
     EXPECT_EQ(app.v.sSysTrayOnly, "0");
+    // Out of tray mode the window gets its taskbar button back, or the next
+    // minimise would leave no way back to it.
+    EXPECT_EQ(tp.windowStyle->exStyle, platform::WS_EX_APPWINDOW | 0x100);
 }
 
 TEST(MimeApps, TheAudioCdHandlerEntryIsWrittenAndRemovedInPlace) {

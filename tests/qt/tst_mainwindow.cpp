@@ -1,5 +1,17 @@
+#include "about/frmabout.h"
+#include "freedb/frmemail.h"
+#include "freedb/frmsetproxy.h"
+#include "options/frmpref.h"
+#include "options/options.h"
+#include "options/registry.h"
+#include "skins/dirlistbox.h"
+#include "skins/frmselectskindirectory.h"
 #include "support/apptest.h"
+#include "support/files.h"
+#include "support/modalscript.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QtTest>
@@ -80,6 +92,82 @@ private slots:
         QTest::keyClick(&f, 'q');
         f.mnuHelpClick->trigger();
         QCOMPARE(fx.tp.help->opened, QStringList(2, fx.path("vornap_help.html")));
+    }
+
+    // A first run (play on start, FreeDB and the start-up query on, no
+    // address yet) turns FreeDB on as a new user does: OK refuses, Email,
+    // the proxy, a skin applied in between, which loads the small dialogs
+    // hidden; then About and the update check. Every dialog goes on close.
+    // The proxy an earlier version stored (no on/off value) is shown and
+    // kept, then switched off, which keeps its address.
+    void firstRunThroughEveryDialogOfThePreferencesAndTheHelpMenu() {
+        AppFixture fx;
+        writeOptionsFile(
+            fx.dir.path(),
+            {.playOnStart = "1", .useCDDB = "1", .cddbOnStart = "1", .server = "gnudb.gnudb.org"});
+        RegisterAboutForm(fx.app);
+        RegisterEmailForm(fx.app);
+        RegisterProxyForm(fx.app);
+        registerPreferencesDialog(fx.app);
+        RegisterSkinChooserForm(fx.app);
+        for (const auto& [name, text] :
+             {std::pair{"ProxyAddress", "old.proxy"}, {"ProxyPort", "3128"}})
+            SetRegString(fx.app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey, name, text);
+        frmCD& f = fx.load();
+        f.show();
+
+        QStringList proxyShown;
+        const auto readProxy = [&proxyShown](QWidget* w) {
+            auto* d = qobject_cast<frmSetProxy*>(w);
+            proxyShown << d->txtProxyAddress->text() + ':' + d->txtProxyHTTPPort->text() +
+                              (d->chkUseProxy->isChecked() ? " on" : " off");
+        };
+        const QString base = fx.path("Skins/Base");
+        ModalScript script({
+            {"Preferences", "&OK"}, // refused: no address yet
+            {"Preferences", "Email"},
+            {"Email Address", "&Cancel"},
+            {"Preferences", "Set &Proxy..."},
+            {"Set Proxy Server", "&OK", readProxy},
+            {"Preferences", "Set &Proxy..."},
+            {"Set Proxy Server", "&OK",
+             [](QWidget* w) { qobject_cast<frmSetProxy*>(w)->chkUseProxy->click(); }},
+            {"Preferences", "Select &Skin Directory"},
+            {"Select Skin Directory", "&Apply Skin",
+             [base](QWidget* w) { qobject_cast<frmSelectSkinDirectory*>(w)->Dir1->setPath(base); }},
+            {"Preferences", "Email"},
+            {"Email Address", "&OK",
+             [](QWidget* w) {
+                 auto* address = w->findChild<QLineEdit*>();
+                 address->clear();
+                 QTest::keyClicks(address, "me@example.org");
+             }},
+            {"Preferences", "Set &Proxy..."},
+            {"Set Proxy Server", "&Cancel", readProxy},
+            {"Preferences", "&OK"},
+            {"About Vornap", "&OK"},
+            {"Checking for Update...", "&Cancel"},
+        });
+        f.mnuPref->trigger();
+        f.mnuAbout->trigger();
+        f.mnuCheckUpdate->trigger();
+        QCOMPARE(script.missed(), QStringList());
+
+        QCOMPARE(fx.tp.messageBox->boxes.size(), std::size_t(1));
+        QCOMPARE(fx.tp.messageBox->boxes[0].caption, QStringLiteral("Enter Your Email"));
+        QCOMPARE(storedEmailAddress(fx.app), QStringLiteral("me@example.org"));
+        QCOMPARE(fx.app.v.sUseCDDB, QStringLiteral("1"));
+        QCOMPARE(fx.app.v.sSkinDir, base + '/');
+        QCOMPARE(proxyShown, (QStringList{"old.proxy:3128 on", "old.proxy:3128 off"}));
+        const ProxySetting proxy = StoredProxy(*fx.app.platform.registry);
+        QCOMPARE(proxy.address + ':' + proxy.port, QStringLiteral("old.proxy:3128"));
+        QVERIFY(!proxy.inUse);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const QPointer<QWidget>* form :
+             {&fx.app.frmPref, &fx.app.frmEmail, &fx.app.frmSetProxy,
+              &fx.app.frmSelectSkinDirectory, &fx.app.frmAbout, &fx.app.frmUpdate})
+            QVERIFY(form->isNull());
+        QVERIFY(f.isVisible());
     }
 };
 

@@ -1,3 +1,4 @@
+#include "faults/robustnessrow.h"
 #include "skins/colors.h"
 #include "skins/setskin.h"
 #include "skins/skintest.h"
@@ -98,6 +99,20 @@ TEST_F(SetSkinTest, AnEmptySkinDirectoryBecomesTheBaseSkin) {
     EXPECT_EQ(imageOf(f.imgBackground->picture()),
               imageFile(dir.path() + "/Skins/Base/Background.bmp"));
     EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(SetSkinTest, AStartWhoseSkinFolderIsGoneWearsTheBaseSkinAndSavesIt) {
+    const RobustnessRow row("Skin folder named in the options gone (moved, deleted, dropped "
+                            "by an upgrade)",
+                            "The player starts in the base skin and saves it as its skin");
+    ASSERT_TRUE(QDir(testSkin).removeRecursively());
+    frmCD& f = load();
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    const QString base = dir.path() + "/Skins/Base/";
+    EXPECT_EQ(app.v.sSkinDir, base);
+    EXPECT_TRUE(readFile(path("VornapOptions.dat"))
+                    .contains("\"//Skin Directory\",\"" + base.toLocal8Bit() + "\","));
+    EXPECT_EQ(imageOf(f.imgPlay->picture()), imageFile(base + "Play_up.bmp"));
 }
 
 TEST_F(SetSkinTest, EachDialogIsCreatedHiddenOnceAndSkinnedByItsRow) {

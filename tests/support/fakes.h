@@ -39,8 +39,14 @@ public:
         ++asked;
         return otherRunning;
     }
+    QString failure() const override { return failureText; }
+    void showRunningInstance() override { ++showsAsked; }
+    void onShowRequest(std::function<void()> handler) override { showRequest = std::move(handler); }
     bool otherRunning = false;
+    QString failureText;
     int asked = 0;
+    int showsAsked = 0;
+    std::function<void()> showRequest;
 };
 
 // Records every command and answers from a table of canned replies.
@@ -93,7 +99,13 @@ public:
         return true;
     }
     void sendMouseMessage(std::uint32_t message) { deliver(message); }
+    bool hostPresent() const override { return present; }
+    void setHost(bool host) {
+        present = host;
+        hostChanged(host);
+    }
     std::vector<Call> calls;
+    bool present = true;
 };
 
 class RecordingWindowStyle final : public platform::WindowStyle {

@@ -1,12 +1,16 @@
 #include "app/vberror.h"
 #include "support/apptest.h"
 #include "support/fakefreedb.h"
+#include "support/files.h"
 #include "tray/icons.h"
 #include "tray/systray.h"
 #include "tray/trackmenu.h"
 #include "tray/traytip.h"
 
+#include <QAccessible>
+#include <QLineEdit>
 #include <QMenu>
+#include <QSet>
 #include <gtest/gtest.h>
 
 using namespace vornap;
@@ -109,6 +113,51 @@ TEST_F(Tray, RestoreRunsTwiceAfterStartUpAndThreeTimesAfterAHide) {
     EXPECT_EQ(f.iShowCount, 0);
 }
 
+// Without a tray host an icon cannot be seen, so the window keeps (or gets
+// back) its taskbar button and minimises to it; a host that comes takes it.
+TEST_F(Tray, WithoutATrayHostTheWindowKeepsItsTaskbarButton) {
+    frmCD& f = form();
+    const auto appWindow = [&] {
+        return (tp.windowStyle->exStyle & platform::WS_EX_APPWINDOW) != 0;
+    };
+    tp.tray->present = false;
+    writeOptionsFile(dir.path(), {.trayOnly = QStringLiteral("1")});
+    f.Form_Load();
+    f.tmrCDCheck->stop();
+    EXPECT_TRUE(appWindow());
+    f.show();
+    f.setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_NE(f.iShowCount, -1);
+    f.mnuShow_Click();
+    EXPECT_TRUE(appWindow());
+
+    struct Step {
+        const char* what;
+        bool hideFirst;
+        bool host;
+        bool visible;
+        bool appWindow;
+    };
+    for (const Step& step : {
+             Step{"a host comes while the window is shown", false, true, true, false},
+             Step{"the host goes while the window is shown", false, false, true, true},
+             Step{"a host comes again", false, true, true, false},
+             Step{"the host goes while the window is in the tray", true, false, true, true},
+         }) {
+        SCOPED_TRACE(step.what);
+        if (step.hideFirst) {
+            f.setWindowState(Qt::WindowMinimized);
+            ASSERT_FALSE(f.isVisible());
+        }
+        tp.tray->setHost(step.host);
+        EXPECT_EQ(f.isVisible(), step.visible);
+        EXPECT_FALSE(f.isMinimized());
+        EXPECT_EQ(appWindow(), step.appWindow);
+    }
+    f.close();
+}
+
 TEST_F(Tray, ARightClickOpensTheMenuWithShowAsDefaultOtherMessagesDoNothing) {
     frmCD& f = form();
     tp.tray->sendMouseMessage(0x201);
@@ -185,6 +234,45 @@ TEST_F(Tray, ChoosingATrackFromTheMenu) {
     EXPECT_EQ(app.v.iCurrentTrack, 6);
 }
 
+// Titles come from the lookup: what the menu and the track box show is the
+// title as it is, from its start.
+TEST_F(Tray, TitlesShowAsTheyAreInTheMenuAndFromTheirStartInTheTrackBox) {
+    frmCD& f = form();
+    f.show();
+    titles->titles = {"Rock & Roll",
+                      "Walk Away from the Caf\u00e9 and Down the Long Road Home Again", "&&&"};
+    app.v.bCDDBFound = true;
+    app.v.bDeleteMenuItems = app.v.bLoadMenuItems = true;
+    DeleteMenuItems(app);
+    LoadMenuItems(app);
+
+    tp.tray->sendMouseMessage(platform::WM_RBUTTONUP);
+    ASSERT_TRUE(f.mnuSysTrayMenu->isVisible());
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(f.mnuSelTrack);
+    ASSERT_NE(list, nullptr);
+    QStringList shown;
+    for (int i = 1; i < list->childCount(); ++i) // past the designed "-"
+        shown << list->child(i)->text(QAccessible::Name);
+    EXPECT_EQ(shown, titles->titles) << shown.join(" | ").toStdString();
+    f.mnuSysTrayMenu->hide();
+
+    f.mnuTrackList[2]->trigger();
+    const QString chosen = f.cboCurrentTrack->text();
+    ASSERT_TRUE(chosen.endsWith("Home Again"));
+    // The box is narrower than the title: its left part shows what the
+    // title's first words alone would show.
+    const auto left = [&f, &chosen] {
+        QLineEdit* edit = f.cboCurrentTrack->lineEdit();
+        const int width = edit->fontMetrics().horizontalAdvance(chosen.left(10));
+        return edit->grab().toImage().copy(0, 0, width, edit->height());
+    };
+    ASSERT_GT(f.cboCurrentTrack->fontMetrics().horizontalAdvance(chosen),
+              f.cboCurrentTrack->lineEdit()->width());
+    const QImage shownStart = left();
+    f.cboCurrentTrack->setText(chosen.left(20));
+    EXPECT_EQ(shownStart, left());
+}
+
 TEST(TrayIcons, SizesAndColourDepthsOfTheResources) {
     for (int n : {101, 106, 1})
         EXPECT_GE(iconImage(n).width(), 32) << n;
@@ -193,6 +281,22 @@ TEST(TrayIcons, SizesAndColourDepthsOfTheResources) {
     EXPECT_LE(iconImage(102).colorCount(), 17); // sixteen colours and transparency
     EXPECT_EQ(iconImage(102).format(), QImage::Format_Indexed8);
     EXPECT_NE(iconImage(103), iconImage(104));
+    // Larger renditions of the same picture for today's trays; a title bar
+    // still gets the designed size.
+    for (int n = 101; n <= 106; ++n) {
+        const QIcon icon = LoadResPicture(n);
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(48, 48))) << n;
+        const QSize designed = iconImage(n).size();
+        EXPECT_EQ(icon.pixmap(designed).toImage().convertToFormat(QImage::Format_ARGB32),
+                  iconImage(n).convertToFormat(QImage::Format_ARGB32))
+            << n;
+    }
+    const QImage large = LoadResPicture(102).pixmap(QSize(48, 48)).toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < large.height(); ++y)
+        for (int x = 0; x < large.width(); ++x)
+            colours.insert(large.pixel(x, y));
+    EXPECT_LE(colours.size(), 17); // still sixteen colours and transparency
     EXPECT_FALSE(isIconResource(107));
     EXPECT_THROW(LoadResPicture(100), RuntimeError);
 }

@@ -62,9 +62,10 @@ struct UpdateCheck : ::testing::Test, AppFixture {
     }
     void expectFailedCheck() {
         ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+        const auto box = tp.messageBox->boxes[0];
         tp.messageBox->boxes.clear();
-        EXPECT_EQ(tp.messageBox->boxes[0].text, kCannotConnect);
-        EXPECT_EQ(tp.messageBox->boxes[0].caption, "Error");
+        EXPECT_EQ(box.text, kCannotConnect);
+        EXPECT_EQ(box.caption, "Error");
         EXPECT_FALSE(dialog->cmdGetUpdate->isEnabled());
         EXPECT_EQ(dialog->lblUpdate->text(), "Checking...");
         EXPECT_EQ(dialog->lblServerVersion->text(), "Server version = ?");

@@ -1,0 +1,201 @@
+#include "cd/playerfixture.h"
+#include "faults/robustnessrow.h"
+#include "mpris/mpris.h"
+#include "support/dbusdaemon.h"
+
+#include <QDBusMessage>
+#include <QTest>
+
+using namespace vornap;
+using namespace vornap::test;
+
+namespace {
+
+// The player over generated discs, driven as a user drives it: the mouse on
+// the buttons, the tray menu, the boxes' own signals, MPRIS on a private bus.
+struct UserPath : Player {
+    // Three tracks in E:, the drive in use; two in F:; G: empty.
+    void SetUp() override {
+        for (char letter : {'E', 'F', 'G'})
+            drive(letter);
+        insert('E', audioDisc({10, 11, 12}));
+        insert('F', audioDisc({5, 5}));
+        writeOptions({.drive = "E:\\"});
+        load();
+        tick();
+    }
+    void press(ImageBox* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(2, 2)); }
+    void pickTrack(int track) {
+        choose(f->cboCurrentTrack, QString::number(track));
+        emit f->cboCurrentTrack->activated(f->cboCurrentTrack->currentIndex());
+    }
+    void pickDrive(const QString& entry) {
+        emit f->cboCDDrive->dropDown();
+        choose(f->cboCDDrive, entry);
+        emit f->cboCDDrive->activated(f->cboCDDrive->currentIndex());
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i)
+            tick();
+    }
+    // Seconds of wall time with the watcher looking after each.
+    void playFor(int n) {
+        for (int i = 0; i < n; ++i) {
+            second();
+            tick();
+        }
+    }
+    // The track the drive is at, from its own position.
+    int driveTrack() { return std::stoi(ask("status cd1 position").substr(0, 2)); }
+    bool idle() const { return !app.v.bPlaying && !app.v.bPaused && !app.v.bStopped; }
+
+    // MPRIS on a bus of the test's own; started by the test that needs it.
+    void startMpris() {
+        bus = std::make_unique<PrivateBus>();
+        ASSERT_FALSE(bus->address().isEmpty()) << "no dbus-daemon";
+        mpris = std::make_unique<MprisService>(app, bus->connect(QStringLiteral("player")));
+        ASSERT_TRUE(mpris->start());
+        client = bus->connect(QStringLiteral("client"));
+    }
+    void callMpris(const char* method) {
+        const QDBusMessage reply =
+            client.call(QDBusMessage::createMethodCall("org.mpris.MediaPlayer2.vornap",
+                                                       "/org/mpris/MediaPlayer2",
+                                                       "org.mpris.MediaPlayer2.Player", method),
+                        QDBus::BlockWithGui, 5000);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method;
+    }
+    std::unique_ptr<PrivateBus> bus;
+    std::unique_ptr<MprisService> mpris;
+    QDBusConnection client{QStringLiteral("none")};
+};
+
+} // namespace
+
+// The half second between a disc's removal and the watcher's next tick.
+TEST_F(UserPath, ForwardOrBackRightAfterTheDiscLeftActsAsWithoutADisc) {
+    const RobustnessRow row("Forward or Back (button, tray menu, MPRIS) between a disc's removal "
+                            "and the next watcher tick",
+                            "Nothing happens, the next tick shows \"No CD\"");
+    startMpris();
+    const std::vector<std::pair<const char*, std::function<void()>>> ways{
+        {"Forward button", [&] { press(f->imgForward); }},
+        {"Back button", [&] { press(f->imgBack); }},
+        {"tray Forward", [&] { f->mnuFwd->trigger(); }},
+        {"tray Back", [&] { f->mnuBack->trigger(); }},
+        {"MPRIS Next", [&] { callMpris("Next"); }},
+        {"MPRIS Previous", [&] { callMpris("Previous"); }},
+    };
+    for (const auto& [name, way] : ways) {
+        SCOPED_TRACE(name);
+        if (!app.v.bCDInDrive) {
+            insert('E', audioDisc({10, 11, 12}));
+            tick();
+        }
+        press(f->imgPlay);
+        playFor(12);
+        ASSERT_EQ(app.v.iCurrentTrack, 2);
+        eject('E');
+        way();
+        EXPECT_TRUE(tp.messageBox->boxes.empty());
+        tick();
+        EXPECT_FALSE(app.v.bCDInDrive);
+        EXPECT_EQ(f->lblTime->text(), "No CD");
+        EXPECT_TRUE(app.v.bStopped);
+    }
+}
+
+TEST_F(UserPath, AnotherDriveChosenWhileADiscPlaysStopsTheOldOne) {
+    const RobustnessRow row("Another drive chosen while a disc plays",
+                            "The old drive stops, the player stands stopped on the new one");
+    struct Case {
+        QString entry, time;
+        char letter;
+    };
+    for (const Case& c :
+         {Case{"G:\\ - No CD", "No CD", 'G'}, Case{"F:\\ - Album Unknown", "0:00", 'F'}}) {
+        SCOPED_TRACE(c.entry.toStdString());
+        pickDrive("E:\\ - Album Unknown");
+        tick();
+        press(f->imgPlay);
+        seconds(3);
+        ASSERT_EQ(mode('E'), Mode::Playing);
+        pickDrive(c.entry);
+        EXPECT_EQ(mode('E'), Mode::Stopped);
+        EXPECT_TRUE(app.v.bStopped);
+        second();
+        EXPECT_EQ(f->lblTime->text(), c.time) << "no clock left counting";
+        tick();
+        EXPECT_EQ(f->lblTime->text(), c.time);
+        press(f->imgPlay);
+        EXPECT_EQ(mode('E'), Mode::Stopped) << "Play acts on the new drive";
+        EXPECT_EQ(mode('F'), c.letter == 'F' ? Mode::Playing : Mode::Stopped);
+    }
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+// The watcher follows the drive's own advance; what the user chose while the
+// drive was paused, stopped or at its end stays.
+TEST_F(UserPath, TrackChoicesWhileTheDriveDoesNotPlayStay) {
+    const RobustnessRow row("Back, Forward or a track chosen while paused, stopped or after the "
+                            "end of the disc",
+                            "The choice stays and Play plays it: the watcher follows the drive's "
+                            "tracks only while it plays");
+    // Three seconds into track 2, paused, Back: track 1 stays, Play plays it.
+    press(f->imgPlay);
+    playFor(13);
+    ASSERT_EQ(app.v.iCurrentTrack, 2);
+    press(f->imgPause);
+    press(f->imgBack);
+    ticks(3);
+    EXPECT_EQ(app.v.iCurrentTrack, 1);
+    press(f->imgPlay);
+    EXPECT_EQ(driveTrack(), 1);
+
+    // Paused in track 3, track 1 chosen: not walked back up.
+    playFor(22);
+    ASSERT_EQ(app.v.iCurrentTrack, 3);
+    press(f->imgPause);
+    pickTrack(1);
+    ticks(3);
+    EXPECT_EQ(app.v.iCurrentTrack, 1);
+    EXPECT_EQ(mode('E'), Mode::Paused);
+
+    // Played to its end, then a track chosen, Forward from it: no reset to 1.
+    press(f->imgStop);
+    press(f->imgPlay);
+    playFor(36);
+    cd.device->player(*cd.table->find("E:\\")).waitForEnd();
+    tick();
+    ASSERT_TRUE(app.v.bStopped);
+    ASSERT_EQ(app.v.iCurrentTrack, 1);
+    pickTrack(2);
+    ticks(2);
+    EXPECT_EQ(app.v.iCurrentTrack, 2);
+    press(f->imgForward);
+    ticks(2);
+    EXPECT_EQ(app.v.iCurrentTrack, 3);
+    press(f->imgPlay);
+    EXPECT_EQ(driveTrack(), 3);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+TEST_F(UserPath, APauseTheDriveRefusesChangesNothing) {
+    const RobustnessRow row("Pause the drive refuses (Play, Pause, Forward, then Pause)",
+                            "The play state stays as it was, Play then plays the track");
+    // Play, Pause, Forward (the drive stops, Idle), then Pause twice.
+    press(f->imgPlay);
+    seconds(2);
+    press(f->imgPause);
+    press(f->imgForward);
+    ASSERT_TRUE(idle());
+    press(f->imgPause);
+    EXPECT_TRUE(idle());
+    press(f->imgPause);
+    EXPECT_TRUE(idle());
+    EXPECT_FALSE(f->tmrTime->isActive()) << "no clock counting in silence";
+    press(f->imgPlay);
+    EXPECT_EQ(mode('E'), Mode::Playing);
+    EXPECT_EQ(driveTrack(), 2);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
