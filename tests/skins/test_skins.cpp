@@ -46,11 +46,10 @@ void expectWearing(QWidget& window, const QImage& tile) {
     const SkinTargets targets = dynamic_cast<SkinnedForm&>(window).skinTargets();
     EXPECT_EQ(imageOf(targets.imgBackground->picture()), tile);
     for (QWidget* caption : targets.foreOnly) {
-        EXPECT_EQ(ForeColorOf(caption), kFore) << caption->objectName().toStdString();
+        EXPECT_EQ(ForeColorOf(caption), kFore);
         EXPECT_FALSE(caption->autoFillBackground()); // it stands on the background
     }
     for (QWidget* value : targets.backAndFore) {
-        SCOPED_TRACE(value->objectName().toStdString());
         EXPECT_EQ(ForeColorOf(value), kFore);
         EXPECT_EQ(BackColorOf(value), kBack);
         // A combo box's edit field shows the back colour, other controls fill with it.
@@ -63,7 +62,7 @@ void expectWearing(QWidget& window, const QImage& tile) {
                     value->palette().color(QPalette::Text) != kFore);
     }
     for (QWidget* control : targets.backOnly)
-        EXPECT_EQ(BackColorOf(control), kBack) << control->objectName().toStdString();
+        EXPECT_EQ(BackColorOf(control), kBack);
     const QImage shot = window.grab().toImage();
     const QPoint corner(shot.width() - 1, shot.height() - 1);
     EXPECT_EQ(shot.pixelColor(corner),
@@ -152,6 +151,7 @@ TEST_F(Skins, WithoutItsSkinFolderThePlayerWearsTheBaseSkinAndSavesIt) {
 TEST_F(Skins, TheChooserTakesOnlyAnOpenedUsableSkin) {
     choose(path("Skins/Walnut"), false); // highlighted only: Skins is tested
     EXPECT_EQ(chooser->Dir1->path(), path("Skins"));
+    EXPECT_NE(chooser->Dir1->entryFor(dir.path()), nullptr); // the way up
     ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
     EXPECT_EQ(tp.messageBox->boxes[0].caption, "No Skin!");
     QTest::keyClick(chooser->Dir1, Qt::Key_Return);
