@@ -74,7 +74,7 @@ TEST_F(Soak, FiveHundredDiscsAndFiveHoursOfPlayLeaveNoStuckStateAndNoGrowth) {
         ASSERT_EQ(app.v.iCurrentTrack, 2) << cycle;
         // Then to the end of the disc, or taken out while it plays or is paused.
         if (cycle % 2 == 0)
-            run(60);
+            run(46);
         else if (cycle % 4 == 3)
             f->imgPause_Click();
         ASSERT_EQ(app.v.bPlaying, cycle % 4 == 1) << cycle;
