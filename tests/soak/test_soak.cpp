@@ -72,7 +72,7 @@ TEST_F(Soak, FiveHundredDiscsAndFiveHoursOfPlayLeaveNoStuckStateAndNoGrowth) {
             run(seconds);
         }
         ASSERT_EQ(app.v.iCurrentTrack, 2) << cycle;
-        // Then to the end of the disc, or taken out while it plays or is paused.
+        // Then to the end of the disc, 43 s on, or taken out while it plays or is paused.
         if (cycle % 2 == 0)
             run(46);
         else if (cycle % 4 == 3)
