@@ -1,20 +1,22 @@
 #!/usr/bin/env bash
-# The built player under a real X server: it starts and shows its window, a
-# second start ends without a second window and brings the first to the
-# front, File > Exit ends it; a start that cannot make its lock file says why.
+# The built player under a real X server: it starts in a data folder of its
+# own without skins and shows its window, a second start ends without a
+# second window and brings the first to the front, File > Exit ends it; a
+# start that cannot make its lock file says why.
 set -euo pipefail
 vornap=$1
 source "$(dirname "$0")/lib.sh"
 trap e2e_cleanup EXIT
 e2e_start_xvfb
 home=$E2E_TMP/home
-e2e_home "$home" "$(dirname "$vornap")"
+mkdir -p "$home"
 export VORNAP_HOME=$home
 
 "$vornap" >"$home/first.log" 2>&1 &
 first=$!
 E2E_PIDS+=($first)
 wid=$(e2e_wait_window '^Vornap$' 30)
+[ -f "$home/Skins/Base/Colors.txt" ] || e2e_fail "the data folder did not get the skins: $(cat "$home/first.log")"
 
 # Whether window $1 lies above window $2 (xwininfo lists the top first).
 on_top() {
@@ -71,6 +73,8 @@ grep -q "lock file $E2E_TMP/no-such-folder/vornap-.* cannot be created" "$home/n
 rows=${VORNAP_BUILD_DIR:-$(dirname "$vornap")/..}/robustness
 mkdir -p "$rows"
 printf '%s\t%s\n' \
+    "A data folder (\$VORNAP_HOME) without skins" \
+    "The program's own skins, demo disc and help are linked in and the player starts" \
     "A second start while the player runs" \
     "The second ends at once and the running player's window comes to the front" \
     "Lock file that cannot be created (its folder missing)" \
