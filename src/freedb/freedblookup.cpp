@@ -117,6 +117,8 @@ Long FreeDbLookup::QueryDisc(const String& discIdText) {
     if (!tocKnown)
         return 0;
 
+    m_deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_settings.totalTimeoutMs);
     std::vector<SourceAnswer> failures;
     bool answered = false; // a source said for sure that it knows no such disc
     std::vector<Match> found;
@@ -221,10 +223,14 @@ void FreeDbLookup::writeCache(const Match& match, const QString& discId) {
             QFile::remove(root + other + u'/' + discId);
 }
 
-HttpOptions FreeDbLookup::httpOptions() const {
+HttpOptions FreeDbLookup::httpOptions(const QString& source) const {
+    using namespace std::chrono;
+    const auto left = duration_cast<milliseconds>(m_deadline - steady_clock::now()).count();
+    if (left <= 0)
+        throw LookupFailure(source, QStringLiteral("not asked, the lookup ran out of time"));
     HttpOptions options;
-    options.connectTimeoutMs = m_settings.connectTimeoutMs;
-    options.totalTimeoutMs = m_settings.totalTimeoutMs;
+    options.connectTimeoutMs = int(std::min<qint64>(m_settings.connectTimeoutMs, left));
+    options.totalTimeoutMs = int(std::min<qint64>(m_settings.totalTimeoutMs, left));
     options.userAgent = clientName() + u'/' + clientVersion();
     const ProxySetting proxy = StoredProxy(m_registry);
     if (proxy.inUse && !proxy.address.trimmed().isEmpty()) {
@@ -271,7 +277,7 @@ std::vector<FreeDbLookup::Match> FreeDbLookup::queryCddb(const QString& discId,
         // The CDDB command words are joined by "+", which must stay unencoded.
         url.setQuery(QStringLiteral("cmd=%1&hello=%2&proto=6").arg(command, helloText()),
                      QUrl::StrictMode);
-        const HttpReply http = httpGet(url.toString(QUrl::FullyEncoded), httpOptions());
+        const HttpReply http = httpGet(url.toString(QUrl::FullyEncoded), httpOptions(server));
         if (!http.transferred)
             throw LookupFailure(server, http.error);
         if (http.status != 200)
@@ -350,7 +356,7 @@ std::vector<FreeDbLookup::Match> FreeDbLookup::queryMusicBrainz(const DiscIds& i
         lastRequest = Clock::now();
     }
 
-    HttpOptions options = httpOptions();
+    HttpOptions options = httpOptions(server);
     options.userAgent =
         clientName() + u'/' + clientVersion() + QStringLiteral(" ( audio CD player lookup )");
     const HttpReply http = httpGet(url.toString(QUrl::FullyEncoded), options);

@@ -24,12 +24,13 @@ struct LookupFault : Player {
     }
     // Start-up with lookup and play on start, as a user who wants titles has
     // it, and the first tick. The component asks `server`; MusicBrainz is a
-    // port where nothing listens.
-    void loadWithLookup(const QString& server, int totalTimeoutMs = 3000) {
+    // port where nothing listens unless another is given.
+    void loadWithLookup(const QString& server, int totalTimeoutMs = 3000,
+                        const QString& musicBrainz = QStringLiteral("http://127.0.0.1:1")) {
         LookupSettings settings;
         settings.connectTimeoutMs = 1000;
         settings.totalTimeoutMs = totalTimeoutMs;
-        settings.musicBrainzUrl = QStringLiteral("http://127.0.0.1:1");
+        settings.musicBrainzUrl = musicBrainz;
         settings.musicBrainzIntervalMs = 0;
         auto lookup =
             std::make_unique<FreeDbLookup>(*tp.platform.discToc, registry, dir.path(), settings);
@@ -118,6 +119,24 @@ TEST_F(LookupFault, ATricklingReplyEndsAtTheTimeOutAndTheDiscStillPlays) {
     second();
     tick();
     EXPECT_EQ(tp.messageBox->boxes.size(), 1u) << "one box for one disc";
+}
+
+TEST_F(LookupFault, HangingSourcesShareOneTimeLimit) {
+    const RobustnessRow row("CDDB server and MusicBrainz both hanging while a disc loads",
+                            "The lookup gives up after 15 s for all its sources together, and "
+                            "the box names the server's time-out and MusicBrainz as not asked");
+    LocalHttpServer cddb([](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Reply{.neverAnswer = true};
+    });
+    LocalHttpServer musicBrainz([](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Reply{.neverAnswer = true};
+    });
+    loadWithLookup(cddb.address(), 800, musicBrainz.base());
+    const QString box = QString::fromStdString(failureBox(cddb));
+    EXPECT_TRUE(box.contains(cddb.address() + ": Operation timed out")) << box.toStdString();
+    EXPECT_TRUE(box.contains(musicBrainz.address() + ": not asked")) << box.toStdString();
+    EXPECT_EQ(musicBrainz.requestCount(), 0u);
+    EXPECT_EQ(mode('E'), Mode::Playing);
 }
 
 TEST_F(LookupFault, ADiscTakenOutDuringTheLookupLeavesAConsistentState) {
