@@ -56,6 +56,13 @@ QString safeCategory(const QString& category) {
     return plain.match(lower).hasMatch() ? lower : QStringLiteral("misc");
 }
 
+// "host:port", "http://host:port/" and the like.
+bool hasOwnPort(const QString& address) {
+    return QUrl(address.contains(QStringLiteral("://")) ? address
+                                                        : QStringLiteral("http://") + address)
+               .port() > 0;
+}
+
 QString serverLabel(const QUrl& url) {
     const int port = url.port();
     const bool defaultPort = port < 0 || (port == 80 && url.scheme() == QLatin1String("http")) ||
@@ -237,8 +244,15 @@ HttpOptions FreeDbLookup::httpOptions(const QString& source) const {
         options.proxy.address = proxy.address.trimmed();
         bool ok = false;
         const int port = proxy.port.trimmed().toInt(&ok);
-        if (ok && port > 0 && port < 65536)
+        ok = ok && port > 0 && port < 65536;
+        if (ok)
             options.proxy.port = port;
+        // The dialog stores the port as typed. Without a port of the address's
+        // own, the lookup would fail naming one the user never gave.
+        if (!ok && !proxy.port.trimmed().isEmpty() && !hasOwnPort(options.proxy.address))
+            throw LookupFailure(source, QStringLiteral("the proxy's HTTP port \"%1\" is not a "
+                                                       "number from 1 to 65535")
+                                            .arg(proxy.port));
     }
     return options;
 }
