@@ -207,6 +207,8 @@ TEST_F(Preferences, FreeDbNeedsASavedEmailAndAServer) {
 }
 
 TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
+    const RobustnessRow row("Preferences opened with FreeDB on",
+                            "The server list holds each server once");
     app.v.sPlayOnStart = QStringLiteral("0");
     auto dialog = open();
     EXPECT_EQ(dialog->cboCDDBServer->count(), 0);
@@ -230,7 +232,7 @@ TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
     app.v.sPlayOnStart = QStringLiteral("1");
     app.v.sCDDBOnStart = QStringLiteral("1");
     auto loaded = open();
-    EXPECT_EQ(loaded->cboCDDBServer->count(), 4);
+    EXPECT_EQ(loaded->cboCDDBServer->count(), 2);
     EXPECT_TRUE(loaded->chkCDDBOnStartup->isChecked());
     loaded->chkPlayOnStart->setChecked(false);
     EXPECT_FALSE(loaded->chkCDDBOnStartup->isChecked());
