@@ -335,14 +335,10 @@ void frmCD::Form_Unload() {
 
 void frmCD::Form_KeyPress(int keyAscii) {
     if (keyAscii == kKeyLowerP)
-        app.platform.help->htmlHelp(this, app.helpFile, platform::HelpViewer::HH_DISPLAY_TOPIC, 0);
+        mnuHelpClick_Click();
 }
 
 void frmCD::mnuExit_Click() { close(); }
-
-void frmCD::mnuHelpClick_Click() {
-    app.platform.help->htmlHelp(this, app.helpFile, platform::HelpViewer::HH_DISPLAY_TOPIC, 0);
-}
 
 void frmCD::closeEvent(QCloseEvent* event) {
     Form_Unload();

@@ -1,5 +1,6 @@
 #include "options/frmpref.h"
 
+#include "about/frmabout.h"
 #include "app/fatal.h"
 #include "app/frmcd.h"
 #include "cd/discloading.h"
@@ -324,8 +325,9 @@ void frmPref::imgIconUp_Click() {
 }
 
 void frmPref::imgFreeDB_Click() {
-    app.platform.shell->shellExecute(this, QString(), kCddbHomePage, QString(),
-                                     QStringLiteral("C:\\"), 1);
+    if (!app.platform.shell->shellExecute(this, QString(), kCddbHomePage, QString(),
+                                          QStringLiteral("C:\\"), 1))
+        ReportNotOpened(app, this, kCddbHomePage);
 }
 
 void frmPref::showDialog(const QString& name) {
