@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QWheelEvent>
 
@@ -62,6 +63,7 @@ LockableComboBox::LockableComboBox(QWidget* parent) : QComboBox(parent) {
     // long title to its last words.
     connect(this, &QComboBox::currentIndexChanged, this,
             [this] { lineEdit()->setCursorPosition(0); });
+    lineEdit()->installEventFilter(this);
 }
 
 void LockableComboBox::setText(const QString& text) {
@@ -105,6 +107,26 @@ void LockableComboBox::keyPressEvent(QKeyEvent* event) {
         }
     }
     QComboBox::keyPressEvent(event);
+}
+
+bool LockableComboBox::eventFilter(QObject* watched, QEvent* event) {
+    QLineEdit* edit = lineEdit();
+    if (watched != edit || event->type() != QEvent::Paint || edit->hasFocus())
+        return QComboBox::eventFilter(watched, event);
+    // The text area as the line edit lays it out (two pixels in from its sides).
+    const QRect area =
+        edit->contentsRect().marginsRemoved(edit->textMargins()).adjusted(2, 0, -2, 0);
+    const QFontMetrics metrics = edit->fontMetrics();
+    if (metrics.horizontalAdvance(edit->text()) <= area.width())
+        return QComboBox::eventFilter(watched, event);
+    QPainter painter(edit);
+    const QPalette& palette = edit->palette();
+    const auto group = edit->isEnabled() ? QPalette::Active : QPalette::Disabled;
+    painter.fillRect(edit->rect(), palette.brush(group, QPalette::Base));
+    painter.setPen(palette.color(group, QPalette::Text));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     metrics.elidedText(edit->text(), Qt::ElideRight, area.width()));
+    return true;
 }
 
 void LockableComboBox::showPopup() {

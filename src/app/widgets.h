@@ -73,6 +73,8 @@ public:
 protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Draws a text wider than the box with an ellipsis while nobody edits it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool m_locked = false;
