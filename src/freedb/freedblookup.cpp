@@ -233,7 +233,8 @@ void FreeDbLookup::writeCache(const Match& match, const QString& discId) {
 HttpOptions FreeDbLookup::httpOptions(const QString& source) const {
     using namespace std::chrono;
     const auto left = duration_cast<milliseconds>(m_deadline - steady_clock::now()).count();
-    if (left <= 0)
+    // With less than a tenth of a second left, a request could only time out.
+    if (left < 100)
         throw LookupFailure(source, QStringLiteral("not asked, the lookup ran out of time"));
     HttpOptions options;
     options.connectTimeoutMs = int(std::min<qint64>(m_settings.connectTimeoutMs, left));
