@@ -114,8 +114,10 @@ void frmCD::tmrCDCheck_Timer() {
             if (v.bCDInDrive) {
                 mciSend(app, mcicmd::close(mcicmd::cd1));
                 v.bCDInDrive = false;
-                // The next disc must not show this one's titles.
+                // The next disc must not show this one's titles, nor may a
+                // lookup asked for meanwhile find them.
                 v.bCDDBFound = false;
+                v.sDiscId.clear();
                 // The drive stopped when its disc left; left playing or
                 // paused, Play would do nothing for the next disc.
                 v.bPlaying = false;
