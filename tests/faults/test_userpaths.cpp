@@ -162,9 +162,17 @@ TEST_F(UserPath, TrackChoicesWhileTheDriveDoesNotPlayStay) {
     EXPECT_EQ(mode('E'), Mode::Paused);
 
     // Played to its end, then a track chosen, Forward from it: no reset to 1.
+    // The end comes with the last of the sound, not two seconds before.
+    const RobustnessRow end("The last seconds of a disc",
+                            "The track plays on to its end, then the player stands stopped on "
+                            "track 1");
     press(f->imgStop);
     press(f->imgPlay);
-    playFor(36);
+    playFor(32);
+    EXPECT_EQ(app.v.iCurrentTrack, 3);
+    EXPECT_TRUE(app.v.bPlaying);
+    EXPECT_EQ(f->lblTime->text(), "0:11");
+    playFor(4);
     cd.device->player(*cd.table->find("E:\\")).waitForEnd();
     tick();
     ASSERT_TRUE(app.v.bStopped);
