@@ -42,6 +42,7 @@ struct LookupFault : Player {
         o.drive = QStringLiteral("E:\\");
         o.playOnStart = o.useCDDB = o.cddbOnStart = QStringLiteral("1");
         o.server = server;
+        o.trayOnly = trayOnly;
         writeOptions(o);
         load();
         tick();
@@ -66,6 +67,7 @@ struct LookupFault : Player {
     }
 
     platform::MemoryRegistry registry;
+    QString trayOnly = QStringLiteral("0");
 };
 
 // A CDDB server's answers to query and read for whatever disc is asked for.
@@ -320,4 +322,28 @@ TEST_F(LookupFault, ADiscWithoutTitlesNeverShowsThoseOfTheDiscBefore) {
     EXPECT_EQ(meta.value("xesam:title").toString(), "Track 1");
     EXPECT_FALSE(meta.contains("xesam:artist"));
     EXPECT_EQ(mode('F'), Mode::Playing);
+}
+
+// Entries may hold line breaks and tabs (the escapes \n and \t); places of
+// one line show them as blanks, the titles themselves keep them.
+TEST_F(LookupFault, LineBreaksAndTabsInTitlesShowAsBlanks) {
+    const RobustnessRow row("Titles holding line breaks or tabs (\\n, \\t in the entry)",
+                            "Labels, drive and track boxes, tray tip and menu show them as "
+                            "blanks, on one line");
+    LocalHttpServer server([](const LocalHttpServer::Request& request) {
+        LocalHttpServer::Reply reply = cddbAnswer(request);
+        reply.body.replace("The Artist / The Album", "Two\\nLines / The\\tAlbum");
+        reply.body.replace("TTITLE0=One", "TTITLE0=On\\ne");
+        return reply;
+    });
+    trayOnly = QStringLiteral("1");
+    loadWithLookup(server.address());
+    tick();
+    const platform::NotifyIconData& tip = tp.tray->calls.back().data;
+    EXPECT_EQ((QStringList{f->lblArtist->text(), f->lblAlbum->text(), f->cboCDDrive->text(),
+                           entries(f->cboCurrentTrack).join(u'|'), f->cboCurrentTrack->text(),
+                           QString::fromLatin1(tip.szTip.data(), 7), f->mnuTrackList[1]->text()}),
+              (QStringList{"Two Lines", "The Album", "E:\\ - Two Lines - The Album",
+                           "1. On e|2. Two|3. Three", "1. On e", "1. On e", "On e"}));
+    EXPECT_EQ(f->uFREEDB1->TrackTitle(1), "On\ne");
 }

@@ -5,6 +5,7 @@
 
 #include <QDBusMessage>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace vornap;
 using namespace vornap::test;
@@ -206,4 +207,50 @@ TEST_F(UserPath, APauseTheDriveRefusesChangesNothing) {
     EXPECT_EQ(mode('E'), Mode::Playing);
     EXPECT_EQ(driveTrack(), 2);
     EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+// The list under a box is what the wheel steps from and what the opened list
+// marks, whoever changed what the box shows.
+TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
+    const RobustnessRow row("Track or drive box scrolled or opened after the player changed what "
+                            "it shows (Forward, Back, tray menu, the drive's own advance, a "
+                            "start on a drive that is not the first)",
+                            "The list marks the entry shown and the wheel steps on from it");
+    press(f->imgPlay);
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        int track;
+    };
+    const std::vector<Step> steps{
+        {"Forward twice",
+         [&] {
+             press(f->imgForward);
+             press(f->imgForward);
+         },
+         3},
+        {"Back", [&] { press(f->imgBack); }, 2},
+        {"tray menu", [&] { f->mnuTrackList_Click(1); }, 1},
+        {"the drive's advance", [&] { playFor(10); }, 2},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        ASSERT_EQ(app.v.iCurrentTrack, step.track);
+        EXPECT_EQ(f->cboCurrentTrack->currentIndex(), step.track - 1);
+    }
+    emit f->cboCurrentTrack->dropDown(); // the opened list unlocks the box
+    QWheelEvent notchDown(QPointF(5, 5), f->cboCurrentTrack->mapToGlobal(QPointF(5, 5)), {},
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(f->cboCurrentTrack, &notchDown);
+    EXPECT_EQ(app.v.iCurrentTrack, 3);
+    EXPECT_EQ(driveTrack(), 3);
+
+    writeOptions({.drive = "F:\\"});
+    f.reset();
+    f = std::make_unique<frmCD>(app, std::make_unique<FakeFreeDb>());
+    load();
+    tick();
+    EXPECT_EQ(f->cboCDDrive->text(), "F:\\ - Unknown Album");
+    EXPECT_EQ(f->cboCDDrive->currentIndex(), 1);
 }
