@@ -4,6 +4,7 @@
 #include "support/dbusdaemon.h"
 
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -65,6 +66,14 @@ struct UserPath : Player {
                                                        "org.mpris.MediaPlayer2.Player", method),
                         QDBus::BlockWithGui, 5000);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method;
+    }
+    QVariant mprisProperty(const char* name) {
+        QDBusMessage get = QDBusMessage::createMethodCall("org.mpris.MediaPlayer2.vornap",
+                                                          "/org/mpris/MediaPlayer2",
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        get << QStringLiteral("org.mpris.MediaPlayer2.Player") << QString::fromLatin1(name);
+        const QDBusMessage reply = client.call(get, QDBus::BlockWithGui, 5000);
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
     std::unique_ptr<PrivateBus> bus;
     std::unique_ptr<MprisService> mpris;
@@ -253,4 +262,29 @@ TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
     tick();
     EXPECT_EQ(f->cboCDDrive->text(), "F:\\ - Unknown Album");
     EXPECT_EQ(f->cboCDDrive->currentIndex(), 1);
+}
+
+// Play from the Idle state (Pause, then Forward) plays with every play flag
+// down; MPRIS must still see and pause what plays.
+TEST_F(UserPath, MprisFollowsPlayFromTheIdleState) {
+    const RobustnessRow row("Play, Pause, Forward, then Play in the window, then MPRIS",
+                            "MPRIS says Playing with the running position, its Pause and "
+                            "PlayPause act on the drive");
+    startMpris();
+    press(f->imgPlay);
+    seconds(2);
+    press(f->imgPause);
+    press(f->imgForward);
+    press(f->imgPlay);
+    ASSERT_TRUE(idle());
+    ASSERT_EQ(mode('E'), Mode::Playing);
+    playFor(2);
+    EXPECT_EQ(mprisProperty("PlaybackStatus").toString(), "Playing");
+    EXPECT_EQ(mprisProperty("Position").toLongLong(), 2'000'000);
+    callMpris("Pause");
+    EXPECT_EQ(mode('E'), Mode::Paused);
+    EXPECT_EQ(mprisProperty("PlaybackStatus").toString(), "Paused");
+    callMpris("PlayPause");
+    EXPECT_EQ(mode('E'), Mode::Playing);
+    EXPECT_EQ(driveTrack(), 2);
 }
