@@ -78,7 +78,7 @@ TEST_F(Tray, ATipOfSixtyFourOrMoreFillsTheFieldWithoutANul) {
     SetTrayTip(d, QString(70, 'x') + QChar(0));
     EXPECT_EQ(tip(d), std::string(64, 'x'));
     SetTrayTip(d, QString(63, 'y') + QChar(0));
-    EXPECT_EQ(tip(d), std::string(63, 'y') + '\0');
+    EXPECT_EQ(tip(d), std::string(63, 'y').append(1, '\0'));
 }
 
 TEST_F(Tray, NothingHappensWithTrayModeOff) {
