@@ -17,6 +17,15 @@ void showModal(QDialog* dialog) {
         open->deleteLater();
 }
 
+QString oneLine(QString text) {
+    for (QChar& c : text) {
+        if (c == u'\n' || c == u'\r' || c == u'\t' || c == u'\v' || c == u'\f' ||
+            c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    return text;
+}
+
 PlainLabel::PlainLabel(const QString& caption, QWidget* parent) : QLabel(parent) {
     setTextFormat(Qt::PlainText);
     setText(caption);
@@ -67,7 +76,13 @@ LockableComboBox::LockableComboBox(QWidget* parent) : QComboBox(parent) {
 }
 
 void LockableComboBox::setText(const QString& text) {
-    setEditText(text);
+    const QString shown = oneLine(text);
+    // Else the open list marks, and the wheel steps from, an entry the box
+    // no longer shows.
+    const int entry = m_entryOf ? m_entryOf(shown) : findText(shown, Qt::MatchExactly);
+    if (entry >= 0 && entry < count() && entry != currentIndex())
+        setCurrentIndex(entry);
+    setEditText(shown);
     lineEdit()->setCursorPosition(0);
 }
 

@@ -250,7 +250,7 @@ void frmPref::Form_Load() {
         imgIconUp->setEnabled(false);
         imgIconDown->setEnabled(false);
     } else {
-        iIconNum = CInt(Val(v.sIconNum));
+        iIconNum = Integer(TrayIconNumber(v.sIconNum));
         loadIcon(iIconNum);
     }
 }
@@ -297,7 +297,7 @@ void frmPref::chkSysTray_Click() {
             ptrIconPreview->setEnabled(true);
             imgIconUp->setEnabled(true);
             imgIconDown->setEnabled(true);
-            const Integer number = CInt(Val(app.v.sIconNum));
+            const auto number = Integer(TrayIconNumber(app.v.sIconNum));
             loadIcon(number);
             iIconNum = number;
         } else {
@@ -434,7 +434,7 @@ void frmPref::cmdOK_Click() {
         v.ErrorTag = QStringLiteral("PrefOKError_05");
         if (v.sSysTrayOnly == QLatin1String("1")) {
             v.sIconNum = CStr(iIconNum);
-            const QIcon icon = LoadResPicture(Val(v.sIconNum));
+            const QIcon icon = LoadResPicture(TrayIconNumber(v.sIconNum));
             if (main)
                 main->setWindowIcon(icon);
             v.nidTray.hIcon = icon;

@@ -48,12 +48,12 @@ TEST_F(Watcher, TracksAdvanceWithTheDriveAndTheEndOfTheDiscReturnsToTrackOne) {
     EXPECT_EQ(f->cboCurrentTrack->text(), "3.");
 
     // On the last track the count in the label stops any advance; the end of
-    // the disc comes about two seconds early (absolute position, relative
-    // length) and brings track 1 back, stopped.
-    seconds(8);
+    // the disc, with the last of its sound, brings track 1 back, stopped.
+    seconds(10);
     tick();
     EXPECT_EQ(app.v.iCurrentTrack, 3);
-    seconds(4);
+    EXPECT_TRUE(app.v.bPlaying);
+    second();
     tick();
     EXPECT_EQ(f->cboCurrentTrack->text(), "1.");
     EXPECT_EQ(f->lblTotTrackTime->text(), "0:10");
