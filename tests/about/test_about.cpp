@@ -1,6 +1,10 @@
 #include "about/frmabout.h"
+#include "faults/robustnessrow.h"
+#include "options/frmpref.h"
+#include "platform/shell.h"
 #include "support/apptest.h"
 #include "support/dialogoptions.h"
+#include "support/files.h"
 
 #include <QApplication>
 #include <QTest>
@@ -33,6 +37,14 @@ struct About : ::testing::Test, AppFixture {
         tp.platform.shell = std::move(s);
     }
     void TearDown() override { qunsetenv("VORNAP_WEB_SERVER"); }
+    // Loaded and shown as a real opening leaves it: destroyed when closed.
+    QPointer<frmAbout> open() {
+        auto* box = new frmAbout(app, nullptr, {1, 2, 3});
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->Form_Load();
+        box->show();
+        return box;
+    }
     Shell* shell = nullptr;
 };
 
@@ -55,16 +67,52 @@ TEST_F(About, ALinkOpensItsPageAndClosesTheBox) {
         SCOPED_TRACE(page);
         shell->opened.clear();
         shell->starts = browserStarts;
-        QPointer<frmAbout> box = new frmAbout(app, nullptr, {1, 2, 3});
-        box->setAttribute(Qt::WA_DeleteOnClose);
-        box->Form_Load();
-        box->show();
+        QPointer<frmAbout> box = open();
         QTest::mouseClick(box->*link, Qt::LeftButton);
         EXPECT_EQ(shell->opened, QStringList{page});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(box.isNull());
-        EXPECT_TRUE(tp.messageBox->boxes.empty());
+        // A browser that does not start is said in a box naming the page.
+        ASSERT_EQ(tp.messageBox->boxes.size(), browserStarts ? 0u : 1u);
+        EXPECT_TRUE(browserStarts || tp.messageBox->boxes[0].text.contains(page));
     }
+}
+
+// The desktop's own opener on a desktop that opens nothing (the offscreen
+// one, like a desktop without a browser): each way out names what it could
+// not open.
+TEST_F(About, WhatTheDesktopCannotOpenIsNamedInABox) {
+    const RobustnessRow row("Help, a link of the About box or the FreeDB banner with no browser "
+                            "or viewer to start, or no help file",
+                            "A box names the address or file that could not be opened");
+    tp.platform.shell = std::make_unique<platform::DesktopShell>();
+    tp.platform.help = std::make_unique<platform::DesktopHelpViewer>();
+    writeOptionsFile(dir.path(), {.skinDir = path("Skins/Base/"), .useCDDB = "1"});
+    frmCD& f = load();
+    writeFile(app.helpFile, "<html>help</html>");
+    frmPref preferences(app);
+    preferences.Form_Load();
+    const std::tuple<const char*, std::function<void()>, QString> cases[] = {
+        {"help", [&] { f.mnuHelpClick->trigger(); }, app.helpFile},
+        {"about link", [&] { QTest::mouseClick(open()->lblHelpLink, Qt::LeftButton); },
+         "http://127.0.0.1:9/indexhelp.html"},
+        {"banner", [&] { QTest::mouseClick(preferences.imgFreeDB, Qt::LeftButton); }, "://"},
+        {"help file missing",
+         [&] {
+             QFile::remove(app.helpFile);
+             f.mnuHelpClick->trigger();
+         },
+         app.helpFile},
+    };
+    for (const auto& [name, act, named] : cases) {
+        SCOPED_TRACE(name);
+        tp.messageBox->boxes.clear();
+        act();
+        ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+        EXPECT_TRUE(tp.messageBox->boxes[0].text.contains(named))
+            << tp.messageBox->boxes[0].text.toStdString();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 // A skin change loads the box, skinned; the Help menu shows that one, with the
