@@ -67,11 +67,11 @@ void expectWearing(QWidget& window, const QImage& tile) {
     const QPoint corner(shot.width() - 1, shot.height() - 1);
     EXPECT_EQ(shot.pixelColor(corner),
               tile.pixelColor(corner.x() % tile.width(), corner.y() % tile.height()));
-    for (QCheckBox* box : window.findChildren<QCheckBox*>()) // filled beside its text too
-        EXPECT_TRUE(box->window() != &window ||
-                    shot.pixelColor(
-                        box->mapTo(&window, QPoint(box->width() - 2, box->height() / 2))) == kBack)
+    for (QCheckBox* box : window.findChildren<QCheckBox*>()) { // filled beside its text too
+        const QPoint end = box->mapTo(&window, QPoint(box->width() - 2, box->height() / 2));
+        EXPECT_TRUE(box->window() != &window || shot.pixelColor(end) == kBack)
             << box->text().toStdString();
+    }
 }
 
 // The player wears the base skin; Skins/ also holds Walnut, and Test: Walnut in known colours.

@@ -13,10 +13,9 @@ namespace {
 struct Soak : Player {
     Soak() {
         startWith(audioDisc({30, 30, 30}), {.trayOnly = QStringLiteral("1")});
-        QDir().mkpath(shelf);
         put(false);
     }
-    const QString shelf = dir.filePath("shelf");
+    const QString shelf = dir.path(); // beside the options file
     const QString tray = trayOf('E');
     void put(bool in) { // into the tray or back onto the shelf; the watcher ticks
         for (const char* name : {"/disc.bin", "/disc.cue"})
@@ -39,14 +38,13 @@ struct Soak : Player {
     }
     // Seconds on the manual clock, the watcher ticking twice a second as its timer does.
     void run(int secondsToRun) {
-        for (int i = 0; i < secondsToRun; ++i) {
+        for (int half = 1; half <= 2 * secondsToRun; ++half) {
             clock.advanceMs(500);
-            tick();
-            clock.advanceMs(500);
-            if (f->tmrTime->isActive())
+            if (half % 2 == 0 && f->tmrTime->isActive()) {
                 f->tmrTime_Timer();
+                ++played;
+            }
             tick();
-            played += f->tmrTime->isActive();
         }
     }
     std::int64_t played = 0; // seconds the position display counted
