@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a sanitizer build for a bounded time, from the
-# committed seed corpus. Fails on any crash, leak, time-out or sanitizer report.
+# committed seed corpus, one target per core ($VORNAP_FUZZ_JOBS to change).
+# Fails on any crash, leak, time-out or sanitizer report.
 #   scripts/fuzz.sh [build dir] [seconds per target]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(realpath "${1:-build-san}")
 seconds=${2:-6}
+jobs=${VORNAP_FUZZ_JOBS:-$(nproc)}
 src=$PWD/fuzz
 
 declare -A dicts=(
@@ -24,24 +26,40 @@ mkdir -p "$artifacts"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-failed=()
-for target in "$build"/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
-    name=$(basename "$target")
-    name=${name#fuzz_}
-    args=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=20 -print_final_stats=1
-          -artifact_prefix="$artifacts/$name-")
+# Fuzzes one target; its verdict goes to $work/<name>.result.
+fuzz_one() {
+    local target=$1 name=$2
+    local args=(-max_total_time="$seconds" -rss_limit_mb=2048 -timeout=20 -print_final_stats=1
+                -artifact_prefix="$artifacts/$name-")
     [ -n "${dicts[$name]:-}" ] && args+=(-dict="$src/dict/${dicts[$name]}.dict")
     # New inputs go to a scratch corpus; the committed seeds are only read.
     mkdir -p "$work/$name"
-    log=$artifacts/$name.log
+    local log=$artifacts/$name.log
     if (cd "$work" && "$target" "${args[@]}" "$work/$name" "$src/corpus/$name" </dev/null >"$log" 2>&1); then
+        local runs
         runs=$(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')
-        echo "fuzz $name: ok, $runs runs in ${seconds}s"
+        echo "fuzz $name: ok, $runs runs in ${seconds}s" >"$work/$name.result"
     else
-        echo "fuzz $name: FAILED (log and reproducer in $artifacts)"
-        tail -n 40 "$log"
-        failed+=("$name")
+        { echo "fuzz $name: FAILED (log and reproducer in $artifacts)"; tail -n 40 "$log"; } \
+            >"$work/$name.result"
     fi
+}
+
+names=()
+for target in "$build"/fuzz/fuzz_*; do
+    [ -f "$target" ] && [ -x "$target" ] || continue
+    name=$(basename "$target")
+    name=${name#fuzz_}
+    names+=("$name")
+    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
+    fuzz_one "$target" "$name" &
+done
+wait
+[ ${#names[@]} -gt 0 ] || { echo "no fuzz targets in $build/fuzz"; exit 1; }
+
+failed=()
+for name in "${names[@]}"; do
+    cat "$work/$name.result"
+    head -n 1 "$work/$name.result" | grep -q ': ok,' || failed+=("$name")
 done
 [ ${#failed[@]} -eq 0 ] || { echo "fuzz targets that failed: ${failed[*]}"; exit 1; }

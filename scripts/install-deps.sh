@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake pkg-config git
+    build-essential cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev
     libpulse-dev libcdio-dev libcdio-paranoia-dev libiso9660-dev
     libdiscid-dev libcurl4-openssl-dev

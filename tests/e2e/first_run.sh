@@ -127,6 +127,9 @@ mkdir -p "$WORK/out"
 for way in mpris mouse; do
     close_box '^CDDB Error$'
     until_says 30 Playing status "the disc does not play after a failed lookup"
+    # Its track table comes from the disc: track 1's length is known at once.
+    [ "$(mpris metadata mpris:length)" = 8000000 ] ||
+        fail "no track length after a failed lookup: '$(mpris metadata mpris:length)'"
     mpris next
     until_says 20 2 track "Next did not reach track 2"
     sane "after Next"

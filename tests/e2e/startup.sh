@@ -1,20 +1,26 @@
 #!/usr/bin/env bash
-# The built player under a real X server: it starts and shows its window, a
-# second start ends without a second window and brings the first to the
-# front, File > Exit ends it; a start that cannot make its lock file says why.
+# The built player under a real X server: it starts in a data folder of its
+# own without skins and shows its window, a second start ends without a
+# second window and brings the first to the front, players of other data
+# directories run beside it (with options files cut short or naming no icon)
+# and each answers on MPRIS, File > Exit ends it; a start that cannot make its
+# lock file says why.
 set -euo pipefail
 vornap=$1
 source "$(dirname "$0")/lib.sh"
 trap e2e_cleanup EXIT
+e2e_need dbus-daemon dbus-send
 e2e_start_xvfb
+e2e_start_bus
 home=$E2E_TMP/home
-e2e_home "$home" "$(dirname "$vornap")"
+mkdir -p "$home"
 export VORNAP_HOME=$home
 
 "$vornap" >"$home/first.log" 2>&1 &
 first=$!
 E2E_PIDS+=($first)
 wid=$(e2e_wait_window '^Vornap$' 30)
+[ -f "$home/Skins/Base/Colors.txt" ] || e2e_fail "the data folder did not get the skins: $(cat "$home/first.log")"
 
 # Whether window $1 lies above window $2 (xwininfo lists the top first).
 on_top() {
@@ -39,6 +45,40 @@ kill -0 "$first" || e2e_fail "the first instance died"
 # The network library is opened at the first transfer, not at start-up.
 if grep -q libcurl "/proc/$first/maps"; then e2e_fail "libcurl was loaded at start-up"; fi
 import -window "$wid" "$(e2e_artifacts)/startup-main-window.png"
+
+# Players of other data directories beside it, each with an options file it
+# could not start with before: one cut short before the icon number, one in
+# tray mode naming an icon that does not exist. Each starts, shows its window
+# and answers on MPRIS under a name of its own.
+mpris_names() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.ListNames | grep -o 'org\.mpris\.MediaPlayer2\.vornap[.a-z0-9]*' | sort
+}
+others=()
+for kind in short icon; do
+    other=$E2E_TMP/$kind
+    e2e_home "$other" "$(dirname "$vornap")"
+    if [ $kind = short ]; then
+        e2e_options "$other"
+        sed -i 's/,"102"\r$//' "$other/VornapOptions.dat"
+    else
+        e2e_options "$other" "" 1 107
+    fi
+    VORNAP_HOME=$other "$vornap" >"$other/vornap.log" 2>&1 &
+    others+=($!)
+    E2E_PIDS+=($!)
+done
+names=$(printf 'org.mpris.MediaPlayer2.vornap%s\n' "" ".instance${others[0]}" ".instance${others[1]}" | sort)
+for _ in $(seq 200); do [ "$(mpris_names)" = "$names" ] && break; sleep 0.1; done
+[ "$(mpris_names)" = "$names" ] || e2e_fail "MPRIS names: $(mpris_names | tr '\n' ' ')"
+for p in "${others[@]}"; do
+    e2e_until 50 xdotool search --onlyvisible --pid "$p" --name '^Vornap$' >/dev/null ||
+        e2e_fail "player $p shows no window"
+    kill "$p"
+    e2e_wait_end 50 "$p" || e2e_fail "player $p did not end"
+done
+grep -q '"//Use CDDB","0".*"//IconNum","102"' "$E2E_TMP/short/VornapOptions.dat" ||
+    e2e_fail "the short options file was not written whole: $(cat "$E2E_TMP/short/VornapOptions.dat")"
 
 # File menu, then E&xit, by keyboard.
 xdotool windowfocus --sync "$wid" 2>/dev/null || true
@@ -71,9 +111,15 @@ grep -q "lock file $E2E_TMP/no-such-folder/vornap-.* cannot be created" "$home/n
 rows=${VORNAP_BUILD_DIR:-$(dirname "$vornap")/..}/robustness
 mkdir -p "$rows"
 printf '%s\t%s\n' \
+    "A data folder (\$VORNAP_HOME) without skins" \
+    "The program's own skins, demo disc and help are linked in and the player starts" \
     "A second start while the player runs" \
     "The second ends at once and the running player's window comes to the front" \
     "Lock file that cannot be created (its folder missing)" \
     "A message box and stderr say why, the start ends with status 1" \
+    "Options file cut short (21 of its 22 fields)" \
+    "The player starts with what it holds, the items it lost as a new file has them, and writes it whole" \
+    "A second player of another data directory (VORNAP_HOME)" \
+    "Both run, the second answers on MPRIS as \`org.mpris.MediaPlayer2.vornap.instance<pid>\`" \
     >"$rows/e2e.startup.txt"
 echo "startup: ok"

@@ -2,6 +2,8 @@
 # Runs the built player under Xvfb against a local web server on 127.0.0.1,
 # checks for an update through the Help menu and opens the About box, and
 # keeps screenshots: <build>/artifacts/update-after-check.png, about.png.
+# No browser can be started (nothing on the search path): Help says so in a
+# box, help-not-opened.png.
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 trap e2e_cleanup EXIT
@@ -27,7 +29,8 @@ for _ in $(seq 50); do
 done
 
 e2e_start_xvfb 800x500
-VORNAP_HOME=$home VORNAP_REGISTRY=$home/registry.json VORNAP_WEB_SERVER=http://127.0.0.1:$port \
+mkdir -p "$E2E_TMP/no-programs"
+PATH=$E2E_TMP/no-programs BROWSER= DEFAULT_BROWSER= VORNAP_HOME=$home VORNAP_REGISTRY=$home/registry.json VORNAP_WEB_SERVER=http://127.0.0.1:$port \
     "$bin/vornap" >"$out/vornap-update.log" 2>&1 &
 E2E_PIDS+=($!)
 main=$(e2e_wait_window '^Vornap$' 15)
@@ -56,6 +59,13 @@ about=$(e2e_wait_window '^About Vornap$' 10)
 sleep 1
 import -window "$about" "$out/about.png"
 xdotool key Escape
+sleep 0.5
+
+open_help_item h
+box=$(e2e_wait_window '^Cannot Open$' 10) || e2e_fail "Help without a browser showed no box"
+import -window "$box" "$out/help-not-opened.png"
+xdotool windowfocus --sync "$box" 2>/dev/null || true
+xdotool key Return
 
 grep -q 'GET /programs/VornapUpdate.txt' "$out/web.log" || e2e_fail "no update request reached the server"
 echo "$out/update-after-check.png $out/about.png"
