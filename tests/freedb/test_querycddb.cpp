@@ -108,8 +108,14 @@ TEST_F(QueryCddbTest, AnswerFillsLabelsDriveEntryTrackListAndProgressBar) {
     EXPECT_EQ(items, expected);
     EXPECT_EQ(f().cboCurrentTrack->text(), "3. Song 3");
     EXPECT_EQ(f().ProgressBar->Max(), 59);
-    EXPECT_EQ(server.requests().front().query.queryItemValue("hello"),
-              "me+example.org+Vornap+1.00");
+    const auto query = server.requests().front();
+    EXPECT_EQ(query.path, "/~cddb/cddb.cgi");
+    EXPECT_EQ(query.query.queryItemValue("hello"), "me+example.org+Vornap+1.00");
+    EXPECT_EQ(query.query.queryItemValue("proto"), "6");
+    EXPECT_EQ(query.headers.at("host"), server.address().toUtf8());
+    EXPECT_TRUE(query.query.queryItemValue("cmd").startsWith("cddb+query+" + fx.app.v.sDiscId +
+                                                             "+12+150+18525+"));
+    EXPECT_EQ(server.requests()[1].query.queryItemValue("cmd"), "cddb+read+rock+11005c03");
 
     // A click asks the server again rather than the cache; its new answer shows.
     script.readReply.replace("Greatest Hits", "Best Of");
@@ -228,39 +234,4 @@ TEST_F(QueryCddbTest, FailuresAndMissesAreToldAndLeaveTheScreenAsItWas) {
     EXPECT_FALSE(fx.app.v.bCDDBFound);
     EXPECT_EQ(screen(), before);
     EXPECT_EQ(server.requestCount(), requests);
-}
-
-TEST_F(QueryCddbTest, ComponentFailuresEndInTheFatalBox) {
-    // An answer the component cannot give.
-    class BrokenAnswer final : public FreeDbControl {
-    public:
-        String GetDiscID(const String&) override { return {}; }
-        void setClientName(const String&) override {}
-        void setClientVersion(const String&) override {}
-        void setEmailAddress(const String&) override {}
-        void setServerName(const String&) override {}
-        Long QueryDisc(const String&) override { return 1; }
-        String DiscArtist() const override { return {}; }
-        String DiscTitle() const override { return {}; }
-        Long TrackCount() const override { return 3; }
-        String TrackTitle(Integer) const override { return {}; }
-        Integer TrackSeconds(Integer) const override {
-            throw RuntimeError(440, QStringLiteral("Automation error"));
-        }
-        void setSubmitMode(Boolean) override {}
-        void setOptionFlag(Boolean) override {}
-    };
-    f().uFREEDB1 = std::make_unique<BrokenAnswer>();
-    EXPECT_THROW(QueryCDDB(fx.app), ProcessEnded);
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].text, "Automation error\rQueryCDDB_02");
-
-    // 40000 tracks do not fit the 16-bit count the track list is built with.
-    auto many = std::make_unique<FakeFreeDb>();
-    for (int i = 0; i < 40000; ++i)
-        many->titles << QString();
-    f().uFREEDB1 = std::move(many);
-    EXPECT_THROW(QueryCDDB(fx.app), ProcessEnded);
-    ASSERT_EQ(boxes().size(), 2u);
-    EXPECT_TRUE(boxes()[1].text.startsWith("Overflow\r")) << boxes()[1].text.toStdString();
 }

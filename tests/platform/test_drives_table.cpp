@@ -1,4 +1,3 @@
-#include "platform/discimage/demodisc.h"
 #include "platform/drives/drivetable.h"
 #include "platform/platform.h"
 #include "support/files.h"
@@ -106,15 +105,4 @@ TEST(DrivesTable, DemoTrayStandsInOnlyWhenThereIsNoDrive) {
     DriveTable configured({dir.path(), false, dir.filePath("Demo")});
     ASSERT_EQ(configured.drives().size(), 1u);
     EXPECT_EQ(configured.drives()[0]->root(), "F:\\");
-}
-
-TEST(DiscImage, DemoDiscIsAFewMinutesOfMusicInFourToSixTracks) {
-    const di::DiscSpec demo = di::demoDisc();
-    EXPECT_GE(demo.tracks.size(), 4u);
-    EXPECT_LE(demo.tracks.size(), 6u);
-    const auto toc = di::expectedToc(demo);
-    const double minutes = (toc.leadOut - 150) / 75.0 / 60;
-    EXPECT_GT(minutes, 2.0);
-    EXPECT_LT(minutes, 6.0);
-    EXPECT_EQ(di::demoTitles().size(), qsizetype(demo.tracks.size()));
 }

@@ -4,11 +4,7 @@
 
 using namespace vornap;
 using namespace vornap::test;
-using platform::mcierr::deviceNotReady;
-using platform::mcierr::duplicateAlias;
-using platform::mcierr::invalidDeviceName;
-using platform::mcierr::invalidFile;
-using platform::mcierr::outOfRange;
+using namespace platform::mcierr;
 
 namespace {
 
@@ -19,56 +15,52 @@ struct WorkedExample : MciFixture {
     }
 };
 
+std::string e(std::uint32_t code) {
+    return "error " + std::to_string(code);
+}
+
+// Each command in turn: its answer, or e(code) with an empty answer when it failed.
+void expectAnswers(MciFixture& f, const std::vector<std::pair<std::string, std::string>>& rows) {
+    for (const auto& [command, expected] : rows) {
+        const auto r = f.send(command);
+        EXPECT_EQ(r.code ? e(r.code) + r.answer : r.answer, expected) << command;
+    }
+}
+
 } // namespace
 
-TEST(MciAnswers, WorkedExampleUnderTmsfAndMilliseconds) {
+TEST(MciAnswers, WorkedExampleUnderEachTimeFormatAliasAndCase) {
     WorkedExample f;
-    EXPECT_EQ(f.ask("status cd1 number of tracks wait"), "2");
-    f.send("set cd1 time format tmsf");
-    EXPECT_EQ(f.ask("status cd1 length track 1"), "04:13:25");
-    EXPECT_EQ(f.ask("status cd1 length track 2"), "04:06:49");
-    EXPECT_EQ(f.ask("status cd1 length"), "08:19:74");
-    EXPECT_EQ(f.ask("status cd1 position track 2"), "02:00:00:00");
-    EXPECT_EQ(f.ask("status cd1 position"), "01:00:00:00");
-    f.send("set cd1 time format milliseconds");
-    EXPECT_EQ(f.ask("status cd1 length track 1"), "253334");
-    EXPECT_EQ(f.ask("status cd1 length track 2"), "246654");
-    EXPECT_EQ(f.ask("status cd1 length"), "499987");
-    EXPECT_EQ(f.ask("status cd1 position track 2"), "255334");
-    EXPECT_EQ(f.ask("status cd1 position track 1"), "2001");
-    EXPECT_EQ(f.ask("status cd1 position"), "2001");
-}
-
-TEST(MciAnswers, TimeFormatIsMsfAfterEveryOpen) {
-    WorkedExample f;
-    EXPECT_EQ(f.ask("status cd1 position"), "00:02:00");
-    EXPECT_EQ(f.ask("status cd1 length track 1"), "04:13:25");
-    EXPECT_EQ(f.ask("status cd1 position track 2"), "04:15:25");
-    f.send("set cd1 time format milliseconds");
-    EXPECT_EQ(f.ask("status cd1 time format"), "milliseconds");
-    f.send("close all");
-    f.send(openCd1);
-    EXPECT_EQ(f.ask("status cd1 time format"), "msf");
-    EXPECT_EQ(f.ask("status cd1 position"), "00:02:00");
-}
-
-TEST(MciAnswers, VerbsKeywordsAndAliasesIgnoreCase) {
-    WorkedExample f;
-    EXPECT_EQ(f.ask("STATUS Cd1 Media Present"), "true");
-    EXPECT_EQ(f.send("SET CD1 TIME FORMAT TMSF wait").code, 0u);
-    EXPECT_EQ(f.ask("status cd1 length track 2 WAIT"), "04:06:49");
-    EXPECT_EQ(f.send("Close CD1").code, 0u);
-    EXPECT_EQ(f.code("status cd1 media present"), invalidDeviceName);
-}
-
-TEST(MciAnswers, EveryAliasOpensTheSameDriveWithLowestFreeId) {
-    WorkedExample f;
-    EXPECT_EQ(f.ask("open e:\\ type cdaudio alias CDINFO wait shareable"), "2");
-    EXPECT_EQ(f.ask("open E: type cdaudio alias CDCheck wait shareable"), "3");
-    f.send("close CDINFO");
-    EXPECT_EQ(f.ask("open E:\\ type cdaudio alias cd3 wait shareable"), "2");
-    EXPECT_EQ(f.ask("status cdcheck media present wait"), "true");
-    EXPECT_EQ(f.ask("status CD3 number of tracks"), "2");
+    expectAnswers(f, {
+                         // Every open starts in msf.
+                         {"status cd1 position", "00:02:00"},
+                         {"status cd1 length track 1", "04:13:25"},
+                         {"status cd1 position track 2", "04:15:25"},
+                         {"status cd1 number of tracks wait", "2"},
+                         {"SET CD1 TIME FORMAT TMSF wait", ""},
+                         {"status cd1 length track 2 WAIT", "04:06:49"},
+                         {"status cd1 length", "08:19:74"},
+                         {"status cd1 position track 2", "02:00:00:00"},
+                         {"status cd1 position", "01:00:00:00"},
+                         {"set cd1 time format milliseconds", ""},
+                         {"status cd1 time format", "milliseconds"},
+                         {"status cd1 length track 1", "253334"},
+                         {"status cd1 length track 2", "246654"},
+                         {"status cd1 length", "499987"},
+                         {"status cd1 position track 2", "255334"},
+                         {"status cd1 position track 1", "2001"},
+                         {"STATUS Cd1 Media Present", "true"},
+                         // Every alias opens the same drive with the lowest free id.
+                         {"open e:\\ type cdaudio alias CDINFO wait shareable", "2"},
+                         {"open E: type cdaudio alias CDCheck wait shareable", "3"},
+                         {"close CDINFO", ""},
+                         {"open E:\\ type cdaudio alias cd3 wait shareable", "2"},
+                         {"status cdcheck media present wait", "true"},
+                         {"close all", ""},
+                         {"status cd1 media present", e(invalidDeviceName)},
+                         {openCd1, "1"},
+                         {"status cd1 time format", "msf"},
+                     });
 }
 
 TEST(MciAnswers, FailuresGiveTheirCodesAndAnEmptyBuffer) {
@@ -84,48 +76,49 @@ TEST(MciAnswers, FailuresGiveTheirCodesAndAnEmptyBuffer) {
     EXPECT_EQ(small[0], '\0');
     EXPECT_EQ(f.cd.device->sendString("status cd1 media present", nullptr, 0), 0u);
 
-    EXPECT_EQ(f.send("close nothere").code, invalidDeviceName);
-    EXPECT_EQ(f.send("play nothere from 1").code, invalidDeviceName);
-    EXPECT_EQ(f.send(openCd1).code, duplicateAlias);
-    EXPECT_EQ(f.send("open C:\\ type cdaudio alias x wait shareable").code, invalidFile);
-    EXPECT_EQ(f.send("open  type cdaudio alias cd1 wait shareable").code, invalidFile);
-    EXPECT_EQ(f.send("open Data type cdaudio alias y").code, invalidFile);
-
-    f.send("set cd1 time format tmsf");
-    for (const char* bad :
-         {"status cd1 length track 0", "status cd1 length track 3", "status cd1 position track 3",
-          "status cd1 position track 0", "play cd1 from 0", "play cd1 from 3", "seek cd1 to 3"}) {
-        const auto r = f.send(bad);
-        EXPECT_EQ(r.code, outOfRange) << bad;
-        EXPECT_EQ(r.answer, "") << bad;
-    }
-    EXPECT_EQ(f.send("play cd1 from 2 to 1").code, outOfRange);
-    using namespace platform::mcierr;
-    EXPECT_EQ(f.send("frobnicate cd1").code, unrecognizedCommand);
-    EXPECT_EQ(f.send("status cd1 colour").code, unrecognizedKeyword);
-    EXPECT_EQ(f.send("play cd1 from 1 backwards").code, unrecognizedKeyword);
-    EXPECT_EQ(f.send("status cd1").code, missingParameter);
-    EXPECT_EQ(f.send("status all media present").code, cannotUseAll);
-    EXPECT_EQ(f.send("").code, missingCommandString);
-    EXPECT_EQ(f.send("set cd1 time format furlongs").code, badTimeFormat);
-    EXPECT_EQ(f.send("status cd1 length track x").code, badInteger);
-    EXPECT_EQ(f.send("close all").code, 0u);
-    EXPECT_EQ(f.send("close all").code, 0u);
-    // A second alias needs the first opened shareable.
-    EXPECT_EQ(f.send("open E:\\ type cdaudio alias a").code, 0u);
-    EXPECT_EQ(f.send("open E:\\ type cdaudio alias b shareable").code, mustUseShareable);
+    expectAnswers(f, {
+                         {"close nothere", e(invalidDeviceName)},
+                         {"play nothere from 1", e(invalidDeviceName)},
+                         {openCd1, e(duplicateAlias)},
+                         {"open C:\\ type cdaudio alias x wait shareable", e(invalidFile)},
+                         {"open  type cdaudio alias cd1 wait shareable", e(invalidFile)},
+                         {"open Data type cdaudio alias y", e(invalidFile)},
+                         {"set cd1 time format tmsf", ""},
+                         {"status cd1 length track 0", e(outOfRange)},
+                         {"status cd1 length track 3", e(outOfRange)},
+                         {"status cd1 position track 3", e(outOfRange)},
+                         {"status cd1 position track 0", e(outOfRange)},
+                         {"play cd1 from 0", e(outOfRange)},
+                         {"play cd1 from 3", e(outOfRange)},
+                         {"seek cd1 to 3", e(outOfRange)},
+                         {"play cd1 from 2 to 1", e(outOfRange)},
+                         {"frobnicate cd1", e(unrecognizedCommand)},
+                         {"status cd1 colour", e(unrecognizedKeyword)},
+                         {"play cd1 from 1 backwards", e(unrecognizedKeyword)},
+                         {"status cd1", e(missingParameter)},
+                         {"status all media present", e(cannotUseAll)},
+                         {"", e(missingCommandString)},
+                         {"set cd1 time format furlongs", e(badTimeFormat)},
+                         {"status cd1 length track x", e(badInteger)},
+                         {"close all", ""},
+                         {"close all", ""},
+                         // A second alias needs the first opened shareable.
+                         {"open E:\\ type cdaudio alias a", "1"},
+                         {"open E:\\ type cdaudio alias b shareable", e(mustUseShareable)},
+                     });
 }
 
 TEST(MciAnswers, EmptyDriveAnswersFalseAndNotReady) {
     MciFixture f;
-    f.cd.table->addVirtualDrive('F', f.dir.filePath("tray"));
     QDir(f.dir.path()).mkdir("tray");
-    EXPECT_EQ(f.send("open F:\\ type cdaudio alias cd1 wait shareable").code, 0u);
-    const auto present = f.send("status cd1 media present");
-    EXPECT_EQ(present.code, 0u);
-    EXPECT_EQ(present.answer, "false");
-    for (const char* cmd : {"status cd1 number of tracks wait", "status cd1 length",
-                            "status cd1 position", "play cd1 from 1"})
-        EXPECT_EQ(f.code(cmd), deviceNotReady) << cmd;
-    EXPECT_EQ(f.ask("status cd1 mode"), "not ready");
+    f.cd.table->addVirtualDrive('F', f.dir.filePath("tray"));
+    expectAnswers(f, {
+                         {"open F:\\ type cdaudio alias cdf wait shareable", "1"},
+                         {"status cdf media present", "false"},
+                         {"status cdf number of tracks wait", e(deviceNotReady)},
+                         {"status cdf length", e(deviceNotReady)},
+                         {"status cdf position", e(deviceNotReady)},
+                         {"play cdf from 1", e(deviceNotReady)},
+                         {"status cdf mode", "not ready"},
+                     });
 }

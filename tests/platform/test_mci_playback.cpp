@@ -87,16 +87,6 @@ TEST(MciPlayback, PlayRunsToTheEndOfTheDisc) {
     EXPECT_GE(std::stoll(f.ask("status cd1 position")), std::stoll(f.ask("status cd1 length")));
 }
 
-TEST(MciPlayback, PlayFromADataTrackSkipsToTheAudio) {
-    Playing f(
-        {{di::TrackSpec::dataTrack(600, {{"README.TXT", "hello"}}),
-          di::TrackSpec::audio(di::seconds(10), {}, 150), di::TrackSpec::audio(di::seconds(10))}});
-    EXPECT_EQ(f.ask("status cd1 number of tracks"), "3");
-    EXPECT_EQ(f.ask("status cd1 type track 1"), "other");
-    f.send("play cd1 from 1");
-    EXPECT_EQ(f.ask("status cd1 position"), "02:00:00:00");
-}
-
 TEST(MciPlayback, RemovingTheImageWhilePlayingStopsCleanly) {
     MciFixture f;
     QDir(f.dir.path()).mkdir("tray");
