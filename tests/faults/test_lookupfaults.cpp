@@ -102,6 +102,8 @@ TEST_F(LookupFault, EndlessTricklingOrHangingServersEndInOneBoxAndTheDiscPlays) 
                                 "and the box names the server's time-out and MusicBrainz as not "
                                 "asked");
     using Reply = LocalHttpServer::Reply;
+    const Reply endlessly{.body = "200 misc 0a0b0c0d Endless / Reply\r\n", .endless = true};
+    const Reply trickling{.body = "2", .endless = true, .trickle = 100ms};
     struct Case {
         const char* name;
         Reply reply;
@@ -110,16 +112,8 @@ TEST_F(LookupFault, EndlessTricklingOrHangingServersEndInOneBoxAndTheDiscPlays) 
         QString said; // in the box, after the server's address
     };
     const std::vector<Case> cases{
-        {"endless",
-         {.body = "200 misc 0a0b0c0d Endless / Reply\r\n", .endless = true},
-         3000,
-         false,
-         "the reply is too large"},
-        {"trickle",
-         {.body = "2", .endless = true, .trickle = 100ms},
-         800,
-         false,
-         "Operation timed out"},
+        {"endless", endlessly, 3000, false, "the reply is too large"},
+        {"trickle", trickling, 800, false, "Operation timed out"},
         {"hanging", {.neverAnswer = true}, 800, true, "Operation timed out"},
     };
     for (const Case& c : cases) {

@@ -198,26 +198,6 @@ TEST_F(UserPath, TrackChoicesWhileTheDriveDoesNotPlayStay) {
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
-TEST_F(UserPath, APauseTheDriveRefusesChangesNothing) {
-    const RobustnessRow row("Pause the drive refuses (Play, Pause, Forward, then Pause)",
-                            "The play state stays as it was, Play then plays the track");
-    // Play, Pause, Forward (the drive stops, Idle), then Pause twice.
-    press(f->imgPlay);
-    seconds(2);
-    press(f->imgPause);
-    press(f->imgForward);
-    ASSERT_TRUE(idle());
-    press(f->imgPause);
-    EXPECT_TRUE(idle());
-    press(f->imgPause);
-    EXPECT_TRUE(idle());
-    EXPECT_FALSE(f->tmrTime->isActive()) << "no clock counting in silence";
-    press(f->imgPlay);
-    EXPECT_EQ(mode('E'), Mode::Playing);
-    EXPECT_EQ(driveTrack(), 2);
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-}
-
 // The list under a box is what the wheel steps from and what the opened list
 // marks, whoever changed what the box shows.
 TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
@@ -264,20 +244,30 @@ TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
     EXPECT_EQ(f->cboCDDrive->currentIndex(), 1);
 }
 
-// Play from the Idle state (Pause, then Forward) plays with every play flag
-// down; MPRIS must still see and pause what plays.
-TEST_F(UserPath, MprisFollowsPlayFromTheIdleState) {
-    const RobustnessRow row("Play, Pause, Forward, then Play in the window, then MPRIS",
-                            "MPRIS says Playing with the running position, its Pause and "
-                            "PlayPause act on the drive");
+// Play, Pause, Forward leaves the Idle state: the drive stopped, every play
+// flag down. Pause is refused there; Play plays with every flag still down,
+// and MPRIS must still see and pause what plays.
+TEST_F(UserPath, PauseRefusedAndPlayFromTheIdleStateAreFollowedByMpris) {
+    const RobustnessRow row("Pause the drive refuses (Play, Pause, Forward, then Pause)",
+                            "The play state stays as it was, Play then plays the track");
+    const RobustnessRow mprisRow("Play, Pause, Forward, then Play in the window, then MPRIS",
+                                 "MPRIS says Playing with the running position, its Pause and "
+                                 "PlayPause act on the drive");
     startMpris();
     press(f->imgPlay);
     seconds(2);
     press(f->imgPause);
     press(f->imgForward);
+    ASSERT_TRUE(idle());
+    for (int i = 0; i < 2; ++i) {
+        press(f->imgPause);
+        EXPECT_TRUE(idle());
+    }
+    EXPECT_FALSE(f->tmrTime->isActive()) << "no clock counting in silence";
     press(f->imgPlay);
     ASSERT_TRUE(idle());
     ASSERT_EQ(mode('E'), Mode::Playing);
+    EXPECT_EQ(driveTrack(), 2);
     playFor(2);
     EXPECT_EQ(mprisProperty("PlaybackStatus").toString(), "Playing");
     EXPECT_EQ(mprisProperty("Position").toLongLong(), 2'000'000);
@@ -287,4 +277,5 @@ TEST_F(UserPath, MprisFollowsPlayFromTheIdleState) {
     callMpris("PlayPause");
     EXPECT_EQ(mode('E'), Mode::Playing);
     EXPECT_EQ(driveTrack(), 2);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
 }

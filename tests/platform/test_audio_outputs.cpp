@@ -1,30 +1,10 @@
-#include "platform/audio/audiooutput.h"
 #include "platform/audio/deemphasis.h"
 
-#include <QByteArray>
-#include <QtGlobal>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
 
 using namespace vornap::platform;
-
-TEST(AudioPulseOutput, WithoutAServerStreamsAreSilentAndFollowTheClock) {
-    const QByteArray old = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", "unix:/nonexistent/vornap-test/native");
-    ManualClock clock;
-    audio::PulseAudioOutput output(clock);
-    auto stream = output.open();
-    ASSERT_TRUE(stream);
-    std::vector<std::int16_t> chunk(588 * 2);
-    EXPECT_TRUE(stream->write(chunk.data(), 588, {}));
-    clock.advanceMs(2000);
-    EXPECT_EQ(stream->played(), 88200);
-    if (old.isNull())
-        qunsetenv("PULSE_SERVER");
-    else
-        qputenv("PULSE_SERVER", old);
-}
 
 namespace {
 

@@ -87,22 +87,6 @@ TEST(MciPlayback, PlayRunsToTheEndOfTheDisc) {
     EXPECT_GE(std::stoll(f.ask("status cd1 position")), std::stoll(f.ask("status cd1 length")));
 }
 
-TEST(MciPlayback, RemovingTheImageWhilePlayingStopsCleanly) {
-    MciFixture f;
-    QDir(f.dir.path()).mkdir("tray");
-    f.cd.table->addVirtualDrive('E', f.dir.filePath("tray"));
-    const QString cue = f.write(workedExample(), "tray/disc.cue");
-    f.send(openCd1);
-    EXPECT_EQ(f.code("play cd1 from 1"), 0u);
-    f.clock.advanceMs(1000);
-    ASSERT_TRUE(QFile::remove(cue));
-    EXPECT_EQ(f.ask("status cd1 media present"), "false");
-    EXPECT_EQ(f.ask("status cd1 mode"), "not ready");
-    EXPECT_EQ(f.code("status cd1 position"), platform::mcierr::deviceNotReady);
-    f.clock.advanceMs(60'000);
-    EXPECT_EQ(f.code("resume cd1"), platform::mcierr::deviceNotReady);
-}
-
 TEST(MciPlayback, PlaybackThreadNoticesRemovalOnItsOwn) {
     MciFixture f;
     const QString cue = f.write(workedExample());
@@ -118,7 +102,7 @@ TEST(MciPlayback, PlaybackThreadNoticesRemovalOnItsOwn) {
     EXPECT_TRUE(eventually([&] { return player.mode() != platform::DrivePlayer::Mode::Playing; }));
 }
 
-TEST(MciPlayback, PuttingAnImageIntoTheTrayInsertsADisc) {
+TEST(MciPlayback, ImagesPutIntoAndTakenFromTheTrayAreDiscsArrivingAndLeaving) {
     MciFixture f;
     QDir(f.dir.path()).mkdir("tray");
     f.cd.table->addVirtualDrive('E', f.dir.filePath("tray"));
@@ -132,12 +116,22 @@ TEST(MciPlayback, PuttingAnImageIntoTheTrayInsertsADisc) {
     // A different disc in its place is a new medium with its own table of contents.
     QFile::remove(f.dir.filePath("tray/one.cue"));
     QFile::remove(f.dir.filePath("tray/one.bin"));
-    f.write(workedExample(), "tray/two.cue");
+    const QString cue = f.write(workedExample(), "tray/two.cue");
     // The drive reports no disc for a moment, as one spinning a new disc up.
     EXPECT_EQ(f.ask("status cd1 media present"), "false");
     f.clock.advanceMs(1000);
     EXPECT_EQ(f.ask("status cd1 number of tracks"), "2");
     EXPECT_EQ(f.ask("status cd1 length track 1"), "04:13:25");
+
+    // Taken out while it plays: the drive stops cleanly.
+    EXPECT_EQ(f.code("play cd1 from 1"), 0u);
+    f.clock.advanceMs(1000);
+    ASSERT_TRUE(QFile::remove(cue));
+    EXPECT_EQ(f.ask("status cd1 media present"), "false");
+    EXPECT_EQ(f.ask("status cd1 mode"), "not ready");
+    EXPECT_EQ(f.code("status cd1 position"), platform::mcierr::deviceNotReady);
+    f.clock.advanceMs(60'000);
+    EXPECT_EQ(f.code("resume cd1"), platform::mcierr::deviceNotReady);
 }
 
 namespace {

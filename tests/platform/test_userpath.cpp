@@ -101,9 +101,8 @@ TEST_F(InstalledCopy, RunsFromThePerUserDataHomeUnlessTheProgramHasItsOwnData) {
     AppPathInputs homeless = inputs();
     homeless.home.clear();
     EXPECT_EQ(resolveAppPath(homeless).path, bin());
-}
 
-TEST(AppPathRule, TheTestProgramInTheBuildTreeKeepsItsOwnDirectory) {
+    // The test program in the build tree keeps its own directory.
     qunsetenv("VORNAP_HOME");
     const DefaultAppPath here;
     EXPECT_EQ(here.path(), QDir::cleanPath(QCoreApplication::applicationDirPath()));

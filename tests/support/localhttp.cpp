@@ -128,11 +128,6 @@ quint16 LocalHttpServer::closedPort() {
 
 void LocalHttpServer::run() {
     while (waitReadable(m_listen, m_stop)) {
-        if (m_silent) {
-            pollfd idle{-1, 0, 0};
-            ::poll(&idle, 0, 20);
-            continue;
-        }
         const int client = ::accept(m_listen, nullptr, nullptr);
         if (client < 0)
             continue;

@@ -51,8 +51,6 @@ public:
 
     void serve(const QString& path, Reply reply);
     void serve(const QString& path, const QByteArray& body) { serve(path, Reply{200, body}); }
-    // Connections are taken by the system but never accepted or answered.
-    void setSilent(bool silent) { m_silent = silent; }
 
     quint16 port() const { return m_port; }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
@@ -77,7 +75,6 @@ private:
     int m_listen = -1;
     quint16 m_port = 0;
     std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_silent{false};
     std::atomic<std::int64_t> m_sent{0};
     std::atomic<bool> m_hungUp{false};
     mutable std::mutex m_mutex;
