@@ -1,10 +1,30 @@
+#include "platform/audio/audiooutput.h"
 #include "platform/audio/deemphasis.h"
+#include "test_mci_fixture.h"
 
+#include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <numbers>
 
 using namespace vornap::platform;
+using namespace std::chrono_literals;
+
+// Without a sound server the end of a disc must still come with the last
+// of its time, not when the writer is done.
+TEST(AudioSilentStream, DrainWaitsUntilEverythingWasHeard) {
+    ManualClock clock;
+    auto stream = audio::makeSilentStream(clock, 1000);
+    stream->skip(44100);
+    std::atomic<bool> drained{false};
+    std::jthread t([&](std::stop_token stop) { drained = stream->drain(stop); });
+    std::this_thread::sleep_for(20ms);
+    clock.advanceMs(999);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_FALSE(drained);
+    clock.advanceMs(1);
+    EXPECT_TRUE(vornap::test::eventually([&] { return drained.load(); }));
+}
 
 namespace {
 
