@@ -34,7 +34,8 @@ namespace di = platform::discimage;
 
 namespace {
 
-const QByteArray kArtist = "Night Owls";
+// Titles from a lookup are text, never markup.
+const QByteArray kArtist = "Night <i>Owls</i>";
 const QStringList kTitles{"Dusk", "Midnight", "Dawn"};
 
 // A CDDB server that knows every disc as the Night Owls' album; MusicBrainz
@@ -200,6 +201,8 @@ TEST_F(Journey, FirstStartPlaysTheDemoDiscThenFreeDbGetsItsAddress) {
     EXPECT_EQ(mprisTitle(), di::demoTitles().value(0));
     EXPECT_EQ(cddb.requestCount(), 0u) << "the demo disc needs no network";
     EXPECT_EQ(boxes(), QStringList());
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : f, 'p');
+    EXPECT_EQ(tp.help->opened, QStringList{path("vornap_help.html")});
 
     const QString walnut = path("Skins/Walnut");
     installSkin(dir.path(), QStringLiteral("Walnut"));
@@ -256,6 +259,7 @@ TEST_F(Journey, ADiscIsInsertedLookedUpSteppedThroughAndTakenOut) {
     insert('E', {10, 11, 12});
     tick();
     EXPECT_EQ(f->lblArtist->text(), kArtist);
+    EXPECT_EQ(f->lblArtist->textFormat(), Qt::PlainText);
     EXPECT_EQ(f->cboCurrentTrack->text(), "1. Dusk");
     EXPECT_EQ(f->cboCurrentTrack->count(), 3);
     EXPECT_EQ(f->lblTotTrackTime->text(), "0:10");
@@ -349,5 +353,8 @@ TEST_F(Journey, TrayModeHidesRestoresAndPlaysFromTheMenu) {
     EXPECT_TRUE(f->isVisible());
     EXPECT_FALSE(f->isMinimized());
     EXPECT_EQ(f->cboCurrentTrack->text(), "3. - Dawn");
+    f->mnuSysTrayExit->trigger();
+    EXPECT_EQ(mode('E'), Mode::Stopped) << "the music ends with the player";
+    EXPECT_EQ(tp.tray->calls.back().message, platform::NIM_DELETE);
     EXPECT_EQ(boxes(), QStringList());
 }
