@@ -160,8 +160,18 @@ struct Journey : ::testing::Test, JourneyClock, AppFixture {
         const QDBusMessage reply = client.call(get, QDBus::BlockWithGui, 5000);
         return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
-    QString mprisTitle() {
-        return qdbus_cast<QVariantMap>(mprisGet("Metadata")).value("xesam:title").toString();
+    QVariant mprisMeta(const char* key) {
+        return qdbus_cast<QVariantMap>(mprisGet("Metadata")).value(QString::fromLatin1(key));
+    }
+    QString mprisTitle() { return mprisMeta("xesam:title").toString(); }
+    // A media key or an applet.
+    void mprisCall(const char* method) {
+        const QDBusMessage reply =
+            client.call(QDBusMessage::createMethodCall("org.mpris.MediaPlayer2.vornap",
+                                                       "/org/mpris/MediaPlayer2",
+                                                       "org.mpris.MediaPlayer2.Player", method),
+                        QDBus::BlockWithGui, 5000);
+        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method;
     }
     QStringList boxes() const {
         QStringList out;
@@ -293,7 +303,8 @@ TEST_F(Journey, ADiscIsInsertedLookedUpSteppedThroughAndTakenOut) {
 }
 
 // With two drives the first run takes the first; choosing the other while a
-// disc plays stops the first drive and shows the second one's disc.
+// disc plays stops the first drive and plays the second one's disc, which
+// the media keys then control.
 TEST_F(Journey, AnotherDriveChosenWhilePlaying) {
     useOwnServer();
     insert('E', {10, 11, 12});
@@ -307,13 +318,28 @@ TEST_F(Journey, AnotherDriveChosenWhilePlaying) {
     EXPECT_EQ(mode('E'), Mode::Stopped);
     EXPECT_TRUE(f->cboCDDrive->text().startsWith("F:\\ - ")) << f->cboCDDrive->text().toStdString();
     EXPECT_EQ(f->lblTotTracks->text(), "2");
-    play(1);
-    tick();
-    EXPECT_EQ(mode('E'), Mode::Stopped);
-    press(f->imgPlay);
+    // Play on start: the disc taken in plays from its first track.
     EXPECT_EQ(mode('F'), Mode::Playing);
+    play(1);
+    EXPECT_EQ(f->lblTime->text(), "0:01");
     EXPECT_EQ(mode('E'), Mode::Stopped);
     EXPECT_EQ(mprisGet("PlaybackStatus").toString(), "Playing");
+    EXPECT_EQ(mprisGet("Position").toLongLong(), 1'000'000);
+    EXPECT_EQ(mprisMeta("mpris:length").toLongLong(), 5'000'000);
+
+    // The media keys act on the drive in use.
+    const std::vector<std::tuple<const char*, Mode, const char*, int>> keys{
+        {"Pause", Mode::Paused, "Paused", 1},     {"PlayPause", Mode::Playing, "Playing", 1},
+        {"Next", Mode::Playing, "Playing", 2},    {"Previous", Mode::Playing, "Playing", 1},
+        {"PlayPause", Mode::Paused, "Paused", 1}, {"Stop", Mode::Stopped, "Stopped", 1},
+        {"Play", Mode::Playing, "Playing", 1}};
+    for (const auto& [method, driveMode, status, track] : keys) {
+        mprisCall(method);
+        EXPECT_EQ(mode('F'), driveMode) << method;
+        EXPECT_EQ(mprisGet("PlaybackStatus").toString(), status) << method;
+        EXPECT_EQ(app.v.iCurrentTrack, track) << method;
+    }
+    EXPECT_EQ(mode('E'), Mode::Stopped);
     Application again(tp.platform);
     CheckOptions(again);
     EXPECT_EQ(again.v.sCDDrive, "F:\\") << "the choice lasts";
