@@ -54,15 +54,15 @@ LocalHttpServer::Reply cddbServer(const LocalHttpServer::Request& r) {
     return {200, entry + ".\r\n"};
 }
 
-// A new user's player, put together as main() does, over the real drive layer
-// (generated disc images, a manual clock), the real lookup against a local
-// CDDB server, and MPRIS on a bus of its own. The options are those a first
-// start writes: play on start, FreeDB and the start-up query on.
 // Outlives the player and its drives, which read it to the end.
 struct JourneyClock {
     platform::ManualClock clock;
 };
 
+// A new user's player, put together as main() does, over the real drive layer
+// (generated disc images, a manual clock), the real lookup against a local
+// CDDB server, and MPRIS on a bus of its own. The options are those a first
+// start writes: play on start, FreeDB and the start-up query on.
 struct Journey : ::testing::Test, JourneyClock, AppFixture {
     Journey() : cddb(cddbServer) {
         for (const char* file : {"Demo.cue", "Demo.bin"}) {
