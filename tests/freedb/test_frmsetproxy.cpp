@@ -1,6 +1,5 @@
 #include "faults/robustnessrow.h"
 #include "freedb/frmsetproxy.h"
-#include "lookupsupport.h"
 #include "options/registry.h"
 #include "platform/registrystore.h"
 #include "support/apptest.h"
@@ -18,6 +17,8 @@ using namespace vornap::test;
 
 namespace {
 
+// The dialog over the registry store file. Where the lookup takes the proxy
+// the dialog stores is shown in freedb/test_querycddb.cpp.
 struct ProxyDialog : ::testing::Test, AppFixture {
     void SetUp() override {
         writeOptionsWithSkin(dir.path());
@@ -31,26 +32,9 @@ struct ProxyDialog : ::testing::Test, AppFixture {
         dialog = LoadFrmSetProxy(app, nullptr);
         dialog->show();
     }
-
     QString stored(const char* name) {
         return GetRegString(app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey, name);
     }
-    void store(const char* name, const QString& text) {
-        SetRegString(app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey, name, text);
-    }
-    // Types into both boxes and presses OK; returns the caption of the box
-    // that refused, empty when none did.
-    QString submit(const QString& address, const QString& port) {
-        tp.messageBox->boxes.clear();
-        for (auto [box, text] : {std::pair{dialog->txtProxyAddress, address},
-                                 std::pair{dialog->txtProxyHTTPPort, port}}) {
-            box->clear();
-            QTest::keyClicks(box, text);
-        }
-        dialog->cmdOK->click();
-        return tp.messageBox->boxes.empty() ? QString() : tp.messageBox->boxes.back().caption;
-    }
-
     QPointer<frmSetProxy> dialog;
 };
 
@@ -70,92 +54,62 @@ TEST_F(ProxyDialog, OpensWithTheStoredProxyAndOkKeepsIt) {
                         {"old.proxy", "3128", "0", false},
                         {"", "", nullptr, false}};
     for (const Row& r : rows) {
+        SCOPED_TRACE(std::string(r.address) + "/" + (r.inUse ? r.inUse : "none"));
         QFile::remove(path("registry.json"));
-        store("ProxyAddress", r.address);
-        store("ProxyPort", r.port);
-        if (r.inUse)
-            store("UseProxy", r.inUse);
+        for (auto [name, text] :
+             {std::pair{"ProxyAddress", r.address}, {"ProxyPort", r.port}, {"UseProxy", r.inUse}})
+            if (text)
+                SetRegString(app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey, name, text);
         reopen();
-        const std::string name = std::string(r.address) + "/" + (r.inUse ? r.inUse : "none");
-        EXPECT_EQ(dialog->chkUseProxy->isChecked(), r.shownInUse) << name;
-        EXPECT_EQ(dialog->txtProxyAddress->isEnabled(), r.shownInUse) << name;
-        EXPECT_EQ(dialog->txtProxyAddress->text(), r.address) << name;
-        EXPECT_EQ(dialog->txtProxyHTTPPort->text(), r.port) << name;
+        EXPECT_EQ(dialog->chkUseProxy->isChecked(), r.shownInUse);
+        EXPECT_EQ(dialog->txtProxyAddress->isEnabled(), r.shownInUse);
+        EXPECT_EQ(dialog->txtProxyAddress->text() + ":" + dialog->txtProxyHTTPPort->text(),
+                  QString(r.address) + ":" + r.port);
         dialog->cmdOK->click();
-        EXPECT_TRUE(tp.messageBox->boxes.empty()) << name;
+        EXPECT_TRUE(tp.messageBox->boxes.empty());
         EXPECT_EQ(stored("ProxyAddress") + ":" + stored("ProxyPort"),
-                  QString(r.address) + ":" + r.port)
-            << name;
-        EXPECT_EQ(StoredProxy(*app.platform.registry).inUse, r.shownInUse) << name;
+                  QString(r.address) + ":" + r.port);
+        EXPECT_EQ(StoredProxy(*app.platform.registry).inUse, r.shownInUse);
     }
 }
 
-TEST_F(ProxyDialog, UntickedTheTypedProxyIsKeptButNotInUseAndCancelKeepsIt) {
-    dialog->chkUseProxy->setChecked(true);
-    dialog->txtProxyAddress->setText("proxy.example.net");
-    dialog->txtProxyHTTPPort->setText("eighty");
-    dialog->chkUseProxy->setChecked(false);
-    EXPECT_FALSE(dialog->txtProxyAddress->isEnabled());
-    dialog->cmdOK->click();
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-    EXPECT_EQ(stored("ProxyAddress"), "proxy.example.net") << "unchecking keeps the typed texts";
-    EXPECT_EQ(stored("ProxyPort"), "eighty"); // taken as typed
-    EXPECT_FALSE(StoredProxy(*app.platform.registry).inUse);
+TEST_F(ProxyDialog, WithTheProxyOnTheAddressIsAskedForFirstThenThePortAndCancelKeepsAll) {
+    dialog->chkUseProxy->click();
+    EXPECT_TRUE(dialog->txtProxyHTTPPort->isEnabled());
+    struct Row {
+        QString address, port, text, caption; // the box that refused, none when taken
+    };
+    const Row rows[] = {
+        {"", "", "Since you want to use a proxy server, you should type in the address!",
+         "Enter address..."},
+        {"proxy.example.net", "", "Enter the HTTP port you use to connect to your proxy server!",
+         "Enter HTTP port..."},
+        {"", "8080", "Since you want to use a proxy server, you should type in the address!",
+         "Enter address..."},
+        {"10.0.0.1", "3128", "", ""},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.address.toStdString() + ":" + r.port.toStdString());
+        tp.messageBox->boxes.clear();
+        for (auto [box, text] : {std::pair{dialog->txtProxyAddress, r.address},
+                                 std::pair{dialog->txtProxyHTTPPort, r.port}}) {
+            box->clear();
+            QTest::keyClicks(box, text);
+        }
+        dialog->cmdOK->click();
+        const auto& boxes = tp.messageBox->boxes;
+        EXPECT_EQ(boxes.empty() ? "|" : boxes[0].text + "|" + boxes[0].caption,
+                  r.text + "|" + r.caption);
+        EXPECT_EQ(dialog->isVisible(), !r.text.isEmpty());
+        EXPECT_EQ(QFile::exists(path("registry.json")), r.text.isEmpty());
+    }
+    EXPECT_EQ(stored("ProxyAddress") + ":" + stored("ProxyPort"), "10.0.0.1:3128");
 
     reopen();
-    EXPECT_FALSE(dialog->chkUseProxy->isChecked());
-    EXPECT_EQ(dialog->txtProxyAddress->text(), "proxy.example.net");
-
-    // Cancel writes nothing.
-    dialog->chkUseProxy->setChecked(true);
+    dialog->chkUseProxy->setChecked(false);
     dialog->txtProxyAddress->setText("changed");
     dialog->cmdCancel->click();
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(stored("ProxyAddress"), "proxy.example.net");
-}
-
-TEST_F(ProxyDialog, WithTheProxyOnTheAddressIsAskedForFirstThenThePort) {
-    dialog->chkUseProxy->click();
-    EXPECT_TRUE(dialog->txtProxyAddress->isEnabled());
-    EXPECT_TRUE(dialog->txtProxyHTTPPort->isEnabled());
-    EXPECT_EQ(submit("", ""), "Enter address...");
-    EXPECT_EQ(tp.messageBox->boxes[0].text,
-              "Since you want to use a proxy server, you should type in the address!");
-    EXPECT_EQ(submit("proxy.example.net", ""), "Enter HTTP port...");
-    EXPECT_EQ(tp.messageBox->boxes[0].text,
-              "Enter the HTTP port you use to connect to your proxy server!");
-    EXPECT_EQ(submit("", "8080"), "Enter address...");
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_FALSE(QFile::exists(path("registry.json")));
-
-    EXPECT_EQ(submit("10.0.0.1", "3128"), "");
-    EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(stored("ProxyAddress"), "10.0.0.1");
-    EXPECT_EQ(stored("ProxyPort"), "3128");
-}
-
-TEST_F(ProxyDialog, APortThatIsNotANumberIsStoredAndTheLookupNamesIt) {
-    const RobustnessRow row("Proxy port that is not a number (\"abc\")",
-                            "It is stored as typed, and a lookup through the proxy fails at once "
-                            "with a text naming that port as not a number");
-    dialog->chkUseProxy->click();
-    EXPECT_EQ(submit("127.0.0.1", "abc"), "");
-    FakeTocSource toc;
-    toc.discs["D:\\"] = knownToc();
-    LookupSettings offline;
-    offline.musicBrainzUrl = QStringLiteral("http://127.0.0.1:1");
-    FreeDbLookup lookup(toc, *app.platform.registry, dir.path(), offline);
-    lookup.setServerName(QStringLiteral("127.0.0.1:1"));
-    ASSERT_EQ(lookup.GetDiscID(QStringLiteral("D:\\")), "11005c03");
-    try {
-        lookup.QueryDisc(QStringLiteral("11005c03"));
-        ADD_FAILURE() << "the lookup went through";
-    } catch (const LookupFailure& failure) {
-        EXPECT_EQ(failure.answers().size(), 3u) << failure.what();
-        // The CDDB server and MusicBrainz, each without trying another port.
-        for (std::size_t i = 0; i < 2; ++i) {
-            const QString& said = failure.answers()[i].answer;
-            EXPECT_TRUE(said.contains("\"abc\" is not a number")) << said.toStdString();
-        }
-    }
+    EXPECT_TRUE(StoredProxy(*app.platform.registry).inUse);
 }

@@ -1,12 +1,20 @@
-#include "app/fatal.h"
+#include "faults/robustnessrow.h"
+#include "freedb/discids.h"
+#include "freedb/freedblookup.h"
+#include "freedb/frmsetproxy.h"
+#include "freedb/proxysetting.h"
 #include "freedb/querycddb.h"
-#include "lookupsupport.h"
-#include "platform/memoryregistry.h"
 #include "support/apptest.h"
-#include "support/fakefreedb.h"
+#include "support/dialogoptions.h"
+#include "support/localhttp.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -15,64 +23,152 @@ using namespace vornap::test;
 
 namespace {
 
-// Twelve tracks of 4:05, 1:00, 0:59, 60:00 and shorter ones after.
-const std::vector<int> kSeconds = {245, 60, 59, 3600, 9, 10, 11, 12, 13, 14, 15, 16};
-
-platform::DiscToc twelveTrackToc() {
-    std::vector<int> starts;
-    int at = 0;
-    for (int s : kSeconds) {
-        starts.push_back(at);
-        at += s * 75;
+// The drive table's TOC seam, answering from the discs the test inserts.
+struct FakeTocSource final : platform::DiscTocSource {
+    std::optional<platform::DiscToc> readToc(const std::string& root) override {
+        const auto it = discs.find(root);
+        return it == discs.end() ? std::nullopt : std::optional(it->second);
     }
-    return tocFromLsn(starts, at);
+    std::map<std::string, platform::DiscToc> discs;
+};
+
+// A TOC from track starts and lead-out as logical sector numbers (no 150 offset).
+platform::DiscToc tocFromLsn(const std::vector<int>& starts, int leadOut,
+                             std::vector<bool> data = {}) {
+    platform::DiscToc toc;
+    toc.firstTrack = 1;
+    toc.lastTrack = int(starts.size());
+    for (int s : starts)
+        toc.trackOffsets.push_back(s + 150);
+    toc.dataTrack = data.empty() ? std::vector<bool>(starts.size(), false) : data;
+    toc.leadOut = leadOut + 150;
+    return toc;
 }
 
+// The disc of the measured recipe, FreeDB 11005c03: tracks of 20, 7 and 65 s.
+platform::DiscToc knownToc() {
+    return tocFromLsn({0, 1500, 2025}, 6900);
+}
+
+// An xmcd entry as a server sends it.
+QByteArray xmcdEntry(const QByteArray& discTitle, const QList<QByteArray>& titles,
+                     const std::vector<int>& offsets = {}, int discLength = 0) {
+    QByteArray text = "# xmcd\n#\n";
+    if (!offsets.empty()) {
+        text += "# Track frame offsets:\n";
+        for (int o : offsets)
+            text += "#\t" + QByteArray::number(o) + "\n";
+        text += "#\n# Disc length: " + QByteArray::number(discLength) + " seconds\n#\n";
+    }
+    text += "DISCID=11005c03\nDTITLE=" + discTitle + "\nDYEAR=1999\nDGENRE=Rock\n";
+    for (int i = 0; i < titles.size(); ++i)
+        text += "TTITLE" + QByteArray::number(i) + "=" + titles[i] + "\n";
+    return text + "EXTD=\nPLAYORDER=\n";
+}
+
+// A CDDB server: its reply to "cddb query", entries by "category discid"
+// (or one reply to every read), and its MusicBrainz disc-ID service.
+struct CddbScript {
+    QByteArray queryReply;
+    std::map<QString, QByteArray> entries;
+    QByteArray readReply;
+    LocalHttpServer::Reply musicBrainz{404, "{\"error\":\"Not Found\"}", "application/json"};
+    bool neverAnswer = false;
+    std::chrono::milliseconds delay{0}; // before every answer
+
+    LocalHttpServer::Reply operator()(const LocalHttpServer::Request& r) const {
+        std::this_thread::sleep_for(delay);
+        if (neverAnswer)
+            return {.neverAnswer = true};
+        if (r.path.startsWith(QLatin1String("/ws/2/discid/")))
+            return musicBrainz;
+        const QStringList words = r.query.queryItemValue(QStringLiteral("cmd")).split(u'+');
+        if (words.value(1) == QLatin1String("query"))
+            return {200, queryReply};
+        if (!readReply.isEmpty())
+            return {200, readReply};
+        const QString key = words.value(2) + u' ' + words.value(3);
+        const auto it = entries.find(key);
+        if (it == entries.end())
+            return {200, "401 " + key.toUtf8() + " No such CD entry in database.\r\n"};
+        return {200, "210 " + key.toUtf8() + " CD database entry follows\r\n" +
+                         QByteArray(it->second).replace("\n", "\r\n") + ".\r\n"};
+    }
+};
+
+const QByteArray kRefused = "500 Unknown developer email. Please register.\r\n";
+const QByteArray kNoMatch = "202 No match for disc ID 11005c03.\r\n";
+const QString kNone = QStringLiteral("(none)");
+
+// The window with the real lookup component for the disc in D:, asking a
+// local CDDB server that also serves MusicBrainz's disc-ID service.
 class QueryCddbTest : public ::testing::Test {
 protected:
     QueryCddbTest() {
-        qunsetenv("http_proxy");
-        toc.discs["D:\\"] = twelveTrackToc();
-        QList<QByteArray> titles;
-        for (int i = 1; i <= 12; ++i)
-            titles << "Song " + QByteArray::number(i);
+        for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy"})
+            qunsetenv(name);
+        toc.discs["D:\\"] = knownToc();
         script.queryReply = "200 rock 11005c03 x\r\n";
-        script.readReply =
-            "210 rock x follows\r\n" + xmcdEntry("The Band / Greatest Hits", titles) + ".\r\n";
-
-        frmCD& f = fx.form();
-        LookupSettings settings;
-        settings.totalTimeoutMs = 1000;
-        settings.musicBrainzUrl = QStringLiteral("http://") + server.address();
-        settings.musicBrainzIntervalMs = 0;
-        auto component = std::make_unique<FreeDbLookup>(toc, fx.app.platform.registry.operator*(),
-                                                        fx.dir.path(), settings);
+        script.readReply = "210 rock 11005c03 follows\r\n" +
+                           xmcdEntry("The Band / Greatest Hits", {"Song 1", "Song 2", "Song 3"}) +
+                           ".\r\n";
+        auto component = fresh();
         lookup = component.get();
-        f.uFREEDB1 = std::move(component);
-
+        fx.form().uFREEDB1 = std::move(component);
         auto& v = fx.app.v;
         v.sCDDrive = QStringLiteral("D:\\");
         v.sCDDBServer = server.address();
         v.sCDDBEmail = QStringLiteral("me@example.org");
         v.iCurrentTrack = 1;
-        lookup->setClientName(QStringLiteral("Vornap"));
-        lookup->setClientVersion(QStringLiteral("1.00"));
         v.sDiscId = lookup->GetDiscID(v.sCDDrive);
     }
 
+    // A lookup component over the test's disc, server and cache.
+    std::unique_ptr<FreeDbLookup> fresh() {
+        LookupSettings settings;
+        settings.connectTimeoutMs = 1000;
+        settings.totalTimeoutMs = 1500;
+        settings.musicBrainzUrl = server.base();
+        settings.musicBrainzIntervalMs = 0;
+        auto c =
+            std::make_unique<FreeDbLookup>(toc, *fx.app.platform.registry, fx.dir.path(), settings);
+        c->setClientVersion(QStringLiteral("1.00"));
+        c->setEmailAddress(QStringLiteral("me@example.org"));
+        c->setServerName(server.address());
+        EXPECT_EQ(c->GetDiscID(QStringLiteral("D:\\")), "11005c03");
+        return c;
+    }
+    // What a lookup of the disc ends in: the album, kNone, or the failure's
+    // lines, "source: answer" for each source.
+    QString outcome(FreeDbLookup* c = nullptr) {
+        c = c ? c : lookup;
+        c->GetDiscID(QStringLiteral("D:\\"));
+        c->askAgain();
+        try {
+            return c->QueryDisc(QStringLiteral("11005c03")) ? c->DiscTitle() : kNone;
+        } catch (const LookupFailure& failure) {
+            return QString::fromStdString(failure.what());
+        }
+    }
     frmCD& f() { return fx.form(); }
     const std::vector<RecordingMessageBox::Shown>& boxes() { return fx.tp.messageBox->boxes; }
-
-    // What the window shows, to check that a failed lookup changes none of it.
+    // What the window shows of the disc.
     QStringList screen() {
-        return {f().lblArtist->text(),
-                f().lblAlbum->text(),
-                f().lblTotTracks->text(),
-                f().lblTotTrackTime->text(),
-                f().cboCDDrive->text(),
-                f().cboCurrentTrack->text(),
-                QString::number(f().cboCurrentTrack->count()),
-                QString::number(f().ProgressBar->Max())};
+        QStringList items;
+        for (int i = 0; i < f().cboCurrentTrack->count(); ++i)
+            items << f().cboCurrentTrack->itemText(i);
+        return {f().lblArtist->text(),       f().lblAlbum->text(),
+                f().lblTotTracks->text(),    f().lblTotTrackTime->text(),
+                f().cboCDDrive->text(),      items.join(u'|'),
+                f().cboCurrentTrack->text(), QString::number(f().ProgressBar->Max())};
+    }
+    QStringList cacheFiles() const {
+        QStringList files;
+        QDir root(fx.dir.filePath(QStringLiteral("CDDB")));
+        for (const QString& c : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            for (const QString& f : QDir(root.filePath(c)).entryList(QDir::Files))
+                files << c + u'/' + f;
+        return files;
     }
 
     AppFixture fx;
@@ -84,44 +180,39 @@ protected:
 
 } // namespace
 
-TEST_F(QueryCddbTest, AnswerFillsLabelsDriveEntryTrackListAndProgressBar) {
+TEST_F(QueryCddbTest, AnswerFillsTheWindowAndAClickAsksTheServerAgain) {
     f().cboCurrentTrack->addItem("old 1");
-    f().cboCurrentTrack->addItem("old 2");
     fx.app.v.iCurrentTrack = 3;
-
     f().lblCDDB_Click();
-
-    auto& v = fx.app.v;
     EXPECT_TRUE(boxes().empty());
-    EXPECT_EQ(v.lMatchCount, 1);
-    EXPECT_TRUE(v.bCDDBFound);
-    EXPECT_EQ(f().lblArtist->text(), "The Band");
-    EXPECT_EQ(f().lblAlbum->text(), "Greatest Hits");
-    EXPECT_EQ(f().lblTotTracks->text(), "12");
-    EXPECT_EQ(f().lblTotTrackTime->text(), "0:59");
-    EXPECT_EQ(f().cboCDDrive->text(), "D:\\ - The Band - Greatest Hits");
-    QStringList items, expected;
-    for (int i = 0; i < f().cboCurrentTrack->count(); ++i)
-        items << f().cboCurrentTrack->itemText(i);
-    for (int i = 1; i <= 12; ++i)
-        expected << QStringLiteral("%1. Song %1").arg(i);
-    EXPECT_EQ(items, expected);
-    EXPECT_EQ(f().cboCurrentTrack->text(), "3. Song 3");
-    EXPECT_EQ(f().ProgressBar->Max(), 59);
+    EXPECT_EQ(fx.app.v.lMatchCount, 1);
+    EXPECT_TRUE(fx.app.v.bCDDBFound);
+    EXPECT_EQ(screen(), (QStringList{"The Band", "Greatest Hits", "3", "1:05",
+                                     "D:\\ - The Band - Greatest Hits",
+                                     "1. Song 1|2. Song 2|3. Song 3", "3. Song 3", "65"}));
     const auto query = server.requests().front();
     EXPECT_EQ(query.path, "/~cddb/cddb.cgi");
     EXPECT_EQ(query.query.queryItemValue("hello"), "me+example.org+Vornap+1.00");
     EXPECT_EQ(query.query.queryItemValue("proto"), "6");
     EXPECT_EQ(query.headers.at("host"), server.address().toUtf8());
-    EXPECT_TRUE(query.query.queryItemValue("cmd").startsWith("cddb+query+" + fx.app.v.sDiscId +
-                                                             "+12+150+18525+"));
+    EXPECT_EQ(query.query.queryItemValue("cmd"), "cddb+query+11005c03+3+150+1650+2175+94");
     EXPECT_EQ(server.requests()[1].query.queryItemValue("cmd"), "cddb+read+rock+11005c03");
 
-    // A click asks the server again rather than the cache; its new answer shows.
     script.readReply.replace("Greatest Hits", "Best Of");
     f().lblCDDB_Click();
     EXPECT_EQ(server.requestCount(), 4u);
     EXPECT_EQ(f().lblAlbum->text(), "Best Of");
+
+    // Minutes are not folded into hours; after the first lookup the cache answers.
+    toc.discs["D:\\"] = tocFromLsn({0, 245 * 75, 3845 * 75}, 3854 * 75);
+    fx.app.v.sDiscId = lookup->GetDiscID(QStringLiteral("D:\\"));
+    for (const auto& [track, text] :
+         std::vector<std::pair<Integer, QString>>{{1, "4:05"}, {2, "60:00"}, {3, "0:09"}}) {
+        fx.app.v.iCurrentTrack = track;
+        QueryCDDB(fx.app);
+        EXPECT_EQ(f().lblTotTrackTime->text(), text) << track;
+    }
+    EXPECT_EQ(server.requestCount(), 6u);
 }
 
 TEST_F(QueryCddbTest, TheWindowPaintsWhileTheServerIsSlowAndTakesNoClick) {
@@ -146,7 +237,6 @@ TEST_F(QueryCddbTest, TheWindowPaintsWhileTheServerIsSlowAndTakesNoClick) {
                             Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(f().lblCDDB, &release);
     });
-
     f().lblCDDB_Click();
     EXPECT_GE(counter.loading, 1);
     EXPECT_EQ(f().lblTime->text(), "0:07");
@@ -155,83 +245,328 @@ TEST_F(QueryCddbTest, TheWindowPaintsWhileTheServerIsSlowAndTakesNoClick) {
     EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(QueryCddbTest, AnotherMatchCanBeChosenAndShowsEverywhere) {
+TEST_F(QueryCddbTest, SeveralMatchesTakeTheBestFitAnotherCanBeChosenAndAskingAgainReplacesIt) {
+    // An inexact match as gnudb lists it: a pressing with a bonus track first.
     script.readReply.clear();
     script.queryReply = "211 Found inexact matches, list follows (until terminating `.')\r\n"
-                        "rock 0a0b0c0c The Band / Greatest Hits\r\n"
-                        "misc 0a0b0c0b The Band / Live\r\n.\r\n";
-    QList<QByteArray> titles;
-    for (int i = 1; i <= 12; ++i)
-        titles << "Song " + QByteArray::number(i);
-    script.entries["rock 0a0b0c0c"] = xmcdEntry("The Band / Greatest Hits", titles);
-    script.entries["misc 0a0b0c0b"] = xmcdEntry("The Band / Live", {"Intro", "Outro"});
-    QueryCDDB(fx.app);
+                        "rock 22aa0b04 Band / Album (Bonus Edition)\r\n"
+                        "rock 33bb0c03 Band / Album\r\n.\r\n";
+    script.entries["rock 22aa0b04"] = xmcdEntry(
+        "Band / Album (Bonus Edition)", {"a", "b", "c", "Bonus"}, {150, 1650, 2175, 5000}, 120);
+    script.entries["rock 33bb0c03"] =
+        xmcdEntry("Band / Album", {"One", "Two", "Three"}, {182, 1682, 2207}, 95);
+    f().lblCDDB_Click();
     EXPECT_EQ(fx.app.v.lMatchCount, 2);
-    EXPECT_EQ(f().lblAlbum->text(), "Greatest Hits");
+    EXPECT_EQ(f().lblAlbum->text(), "Album");
+    EXPECT_TRUE(lookup->matchNames().value(1).contains("Bonus Edition"));
+    EXPECT_EQ(cacheFiles(), QStringList{"rock/11005c03"});
 
+    // The other pressing's titles; the count and lengths stay the disc's.
     ChooseMatch(fx.app, 1);
-    EXPECT_EQ(f().lblAlbum->text(), "Live");
-    EXPECT_EQ(f().cboCDDrive->text(), "D:\\ - The Band - Live");
-    EXPECT_EQ(f().lblTotTracks->text(), "12") << "the disc's own count";
-    EXPECT_EQ(f().cboCurrentTrack->itemText(1), "2. Outro");
-    EXPECT_EQ(f().cboCurrentTrack->itemText(2), "3. ");
-    EXPECT_EQ(f().ProgressBar->Max(), 245);
+    EXPECT_EQ(screen(),
+              (QStringList{"Band", "Album (Bonus Edition)", "3", "0:20",
+                           "D:\\ - Band - Album (Bonus Edition)", "1. a|2. b|3. c", "1. a", "20"}));
+    EXPECT_FALSE(lookup->chooseMatch(2));
+    auto again = fresh();
+    EXPECT_EQ(again->QueryDisc(QStringLiteral("11005c03")), 1) << "the cache answers";
+    EXPECT_EQ(again->DiscTitle(), "Album (Bonus Edition)") << "the cache follows the choice";
+
+    // Asked again by hand, the server's answer replaces the cached entry,
+    // also when it files the disc under another category.
+    script.queryReply = "210 Found exact matches, list follows (until terminating `.')\r\n"
+                        "jazz 11005c03 Band / Album Remastered\r\n.\r\n";
+    script.entries["jazz 11005c03"] = xmcdEntry("Band / Album Remastered", {"x", "y", "z"});
+    f().lblCDDB_Click();
+    EXPECT_EQ(f().lblAlbum->text(), "Album Remastered");
+    EXPECT_EQ(cacheFiles(), QStringList{"jazz/11005c03"});
     EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(QueryCddbTest, TrackLengthsShowMinutesWithoutFoldingHours) {
-    for (const auto& [track, text] :
-         std::vector<std::pair<Integer, QString>>{{1, "4:05"}, {4, "60:00"}, {5, "0:09"}}) {
-        fx.app.v.iCurrentTrack = track;
-        QueryCDDB(fx.app);
-        EXPECT_EQ(f().lblTotTrackTime->text(), text) << track;
-        EXPECT_EQ(fx.app.v.iTrackLenMin * 60 + fx.app.v.iTrackLenSec, kSeconds[track - 1]);
-    }
-    EXPECT_EQ(server.requestCount(), 2u) << "after the first lookup the cache answered";
-}
-
-TEST_F(QueryCddbTest, FailuresAndMissesAreToldAndLeaveTheScreenAsItWas) {
-    QueryCDDB(fx.app);
+TEST_F(QueryCddbTest, FailuresAndMissesAreToldAndLeaveTheScreenAndCacheAsTheyWere) {
+    f().lblCDDB_Click();
     ASSERT_TRUE(fx.app.v.bCDDBFound);
     const QStringList before = screen();
-    QDir(fx.dir.filePath("CDDB")).removeRecursively();
+    auto expectUnchanged = [&](std::size_t box, const QString& caption) {
+        ASSERT_EQ(boxes().size(), box + 1);
+        EXPECT_EQ(boxes()[box].caption, caption);
+        EXPECT_EQ(screen(), before);
+        EXPECT_EQ(cacheFiles(), QStringList{"rock/11005c03"});
+    };
 
     // Every source failed: the box says what each answered.
-    script.queryReply = "500 Unknown developer email. Please register.\r\n";
+    script.queryReply = kRefused;
     script.musicBrainz = {503, "busy"};
-    QueryCDDB(fx.app); // ends normally: no ProcessEnded
-    ASSERT_EQ(boxes().size(), 1u);
-    EXPECT_EQ(boxes()[0].caption, "CDDB Error");
-    for (const QString& said :
-         {server.address() + ": 500 Unknown developer email. Please register.",
-          server.address() + ": HTTP status 503", QStringLiteral("CD-TEXT: the disc carries none")})
-        EXPECT_TRUE(boxes()[0].text.contains(said)) << boxes()[0].text.toStdString();
-    EXPECT_EQ(screen(), before);
+    f().lblCDDB_Click(); // ends normally: no ProcessEnded
+    expectUnchanged(0, "CDDB Error");
+    EXPECT_EQ(boxes()[0].text, "The disc could not be looked up.\n\n" + server.address() +
+                                   ": 500 Unknown developer email. Please register.\n" +
+                                   server.address() +
+                                   ": HTTP status 503\nCD-TEXT: the disc carries none");
 
-    script.queryReply = "202 No match for disc ID.\r\n";
+    script.queryReply = kNoMatch;
     EXPECT_FALSE(lookup->submitMode());
-    QueryCDDB(fx.app);
-    ASSERT_EQ(boxes().size(), 2u);
+    f().lblCDDB_Click();
+    expectUnchanged(1, "Error");
     EXPECT_EQ(boxes()[1].text, "No entry found, please input information and submit.");
-    EXPECT_EQ(boxes()[1].caption, "Error");
     EXPECT_TRUE(lookup->submitMode());
     EXPECT_EQ(fx.app.v.lMatchCount, 0);
-    EXPECT_TRUE(fx.app.v.bCDDBFound) << "from the earlier disc";
-    EXPECT_EQ(screen(), before);
+    EXPECT_TRUE(fx.app.v.bCDDBFound) << "from the earlier answer";
 
     script.neverAnswer = true;
-    QueryCDDB(fx.app);
-    ASSERT_EQ(boxes().size(), 3u);
-    EXPECT_EQ(boxes()[2].caption, "CDDB Error");
-    EXPECT_EQ(screen(), before);
+    f().lblCDDB_Click();
+    expectUnchanged(2, "CDDB Error");
 
     const std::size_t requests = server.requestCount();
     fx.app.v.sDiscId.clear();
-    QueryCDDB(fx.app);
-    ASSERT_EQ(boxes().size(), 4u);
+    f().lblCDDB_Click();
+    expectUnchanged(3, "CDDB Error");
     EXPECT_EQ(boxes()[3].text, "Cannot read from CD-ROM, insert a CD or restart Vornap");
-    EXPECT_EQ(boxes()[3].caption, "CDDB Error");
     EXPECT_FALSE(fx.app.v.bCDDBFound);
-    EXPECT_EQ(screen(), before);
     EXPECT_EQ(server.requestCount(), requests);
+}
+
+// MusicBrainz's answer to a TOC whose exact disc ID it lacks, shaped as its
+// documentation shows: two releases whose medium has the disc's track count
+// (the second fits its offsets), one that matches only another medium.
+const QByteArray kFuzzyReleases = R"({"release-count":3,"release-offset":0,"releases":[
+ {"id":"5a2c2a4e-3b7c-4d1a-9a1f-0c1d2e3f4a5b","title":"Club Edition","status":"Official",
+  "date":"2003","country":"DE","artist-credit":[{"name":"Anna","joinphrase":"",
+  "artist":{"id":"9c1f","name":"Anna","sort-name":"Anna"}}],
+  "media":[{"position":1,"format":"CD","track-count":3,
+   "discs":[{"id":"Xr2b1sQm8hNwX4wrA0nX7pQn2Xo-","sectors":9000,"offset-count":3,
+             "offsets":[150,2400,5175]}],
+   "tracks":[{"id":"t1","number":"1","position":1,"title":"Eins","length":30000},
+             {"id":"t2","number":"2","position":2,"title":"Zwei","length":37000},
+             {"id":"t3","number":"3","position":3,"title":"Drei","length":51000}]}]},
+ {"id":"1b2c3d4e-0000-4000-8000-000000000002","title":"Caf\u00e9 Songs","status":"Official",
+  "date":"2004-05-01","country":"GB","artist-credit":[{"name":"Anna","joinphrase":" & "},
+  {"name":"Bo","joinphrase":""}],
+  "media":[{"position":1,"format":"CD","track-count":3,
+   "discs":[{"id":"Qw1b1sQm8hNwX4wrA0nX7pQn2Xo-","sectors":7050,"offset-count":3,
+             "offsets":[150,1650,2175]}],
+   "tracks":[{"id":"u1","number":"1","position":1,"title":"Uno","length":20000},
+             {"id":"u2","number":"2","position":2,"title":"Dos","length":7000},
+             {"id":"u3","number":"3","position":3,"title":"","length":65000,
+              "recording":{"id":"r3","title":"Tres","length":65000}}]}]},
+ {"id":"1b2c3d4e-0000-4000-8000-000000000003","title":"Box Set","date":"2010",
+  "artist-credit":[{"name":"Anna","joinphrase":""}],
+  "media":[{"position":1,"format":"CD","track-count":12,"discs":[],"tracks":[]}]}]})";
+
+// The exact disc ID on the second medium of a set.
+const QByteArray kTwoDiscSet = R"({"id":"SJdpcXRHi_Slapm_id4X7rNm8FA-","releases":[{
+  "title":"Set","artist-credit":[{"name":"Anna","joinphrase":""}],"media":[
+   {"position":1,"track-count":2,"discs":[{"id":"other"}],"tracks":[]},
+   {"position":2,"track-count":3,"discs":[{"id":"SJdpcXRHi_Slapm_id4X7rNm8FA-"}],
+    "tracks":[{"title":"Uno"},{"title":"Dos"},{"title":"","recording":{"title":"Tres"}}]}]}]})";
+
+TEST_F(QueryCddbTest, EachSourceIsAskedWhenTheOneBeforeRefusedFailedOrFoundNothing) {
+    const LocalHttpServer::Reply busy{503, "Service Temporarily Unavailable"};
+    const LocalHttpServer::Reply notFound = script.musicBrainz;
+    const platform::DiscText cdText{"The Performer", "Its Own Title", {"a", "b", "c"}};
+    struct Row {
+        QByteArray cddb;
+        LocalHttpServer::Reply musicBrainz;
+        bool withCdText;
+        QString album;
+    };
+    const std::vector<Row> rows{
+        {kRefused, {200, kFuzzyReleases}, true, QString::fromUtf8("Caf\xc3\xa9 Songs")},
+        {kRefused, {200, kTwoDiscSet}, false, "Set"},
+        {kRefused, notFound, true, "Its Own Title"},
+        {kRefused, busy, true, "Its Own Title"},
+        {kRefused, notFound, false, kNone},
+        {kNoMatch, busy, false, kNone},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.album.toStdString());
+        QDir(fx.dir.filePath("CDDB")).removeRecursively();
+        script.queryReply = row.cddb;
+        script.musicBrainz = row.musicBrainz;
+        toc.discs["D:\\"].text = row.withCdText ? cdText : platform::DiscText{};
+        const std::size_t before = server.requestCount();
+        EXPECT_EQ(outcome(), row.album);
+        EXPECT_EQ(server.requestCount() - before, 2u) << "one query to each server";
+        // Only a server's answer is cached: the disc is read again next time.
+        EXPECT_EQ(cacheFiles().size(), row.musicBrainz.status == 200 ? 1 : 0);
+        if (row.musicBrainz.status == 200) {
+            EXPECT_EQ(lookup->TrackTitle(3), "Tres") << "the recording's title fills a gap";
+            EXPECT_EQ(lookup->TrackSeconds(1), 20);
+        }
+    }
+    const auto mb = server.requests().back();
+    EXPECT_EQ(mb.path, "/ws/2/discid/SJdpcXRHi_Slapm_id4X7rNm8FA-");
+    EXPECT_EQ(mb.query.queryItemValue("toc"), "1+3+7050+150+1650+2175");
+    EXPECT_EQ(mb.query.queryItemValue("fmt"), "json");
+    EXPECT_TRUE(mb.query.queryItemValue("inc").contains("recordings"));
+    EXPECT_TRUE(mb.headers.at("user-agent").startsWith("Vornap/1.00"));
+    EXPECT_FALSE(mb.headers.at("user-agent").contains("me@")) << "the e-mail is for CDDB only";
+
+    // The fuzzy answer: the release whose offsets fit, of those with three tracks.
+    script.musicBrainz = {200, kFuzzyReleases};
+    outcome();
+    EXPECT_EQ(lookup->DiscArtist(), "Anna & Bo");
+    EXPECT_EQ(lookup->matchNames().size(), 2);
+    EXPECT_TRUE(lookup->matchNames().value(1).contains("Club Edition"));
+}
+
+TEST_F(QueryCddbTest, RefusalsUnreadableRepliesAndUnreachableServersAreFailuresNamingTheirCause) {
+    script.musicBrainz = {503, "busy"};
+    LocalHttpServer missing([](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Reply{404, "no such page"};
+    });
+    LocalHttpServer hangUp([](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Reply{.closeAtOnce = true};
+    });
+    const QString unreadable = "the server's reply could not be read";
+    const QString badEntry = "the disc entry could not be read";
+    const QByteArray match = "200 rock 11005c03 The Artist / The Album\r\n";
+    const QByteArray entry = "210 rock 11005c03 follows\r\n" + xmcdEntry("A / B", {"a"});
+    struct Row {
+        QByteArray query, read;
+        QString reason;      // empty: any failure naming the server
+        QString server = {}; // empty: the script's
+    };
+    const std::vector<Row> rows{
+        {kRefused, "", "500 Unknown developer email. Please register."},
+        {"409 No handshake.\r\n", "", "409 No handshake."},
+        {"<html>Welcome</html>", "", unreadable},
+        {"200 garbage\r\n", "", unreadable},
+        {"211 close matches\r\n.\r\n", "", unreadable},
+        {match, "", "401 rock 11005c03 No such CD entry in database."},
+        {match, "402 Server error.\r\n", "402 Server error."},
+        {match, "403 Database entry is corrupt.\r\n", "403 Database entry is corrupt."},
+        // An entry cut off before its terminating line is not taken.
+        {match, entry, badEntry},
+        {match, "210 rock 11005c03 follows\r\nnot an entry\r\n.\r\n", badEntry},
+        {"", "", "HTTP status 404", missing.address()},
+        {"", "", "", hangUp.address()},
+        // https really speaks TLS: a plain server cannot answer it.
+        {"", "", "", "https://" + missing.address()},
+        {"", "", "", QStringLiteral("127.0.0.1:%1").arg(LocalHttpServer::closedPort())},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.query.toStdString() + r.read.toStdString() + r.server.toStdString());
+        script.queryReply = r.query;
+        script.readReply = r.read;
+        const QString named = r.server.isEmpty() ? server.address() : r.server;
+        lookup->setServerName(named);
+        const QStringList said = outcome().split(u'\n');
+        ASSERT_EQ(said.size(), 3);
+        EXPECT_TRUE(said[0].startsWith(named.section("://", -1) + ": ")) << said[0].toStdString();
+        EXPECT_TRUE(r.reason.isEmpty() || said[0] == named + ": " + r.reason)
+            << said[0].toStdString();
+        EXPECT_EQ(said[1], server.address() + ": HTTP status 503");
+    }
+    EXPECT_TRUE(cacheFiles().isEmpty());
+    lookup->setServerName(server.address());
+    script.musicBrainz = {200, "{not json"};
+    EXPECT_EQ(outcome().section(u'\n', 1, 1), server.address() + ": " + unreadable);
+
+    // Identifiers that are not disc IDs never reach the cache's path or a
+    // server; an empty drive has none.
+    const std::size_t before = server.requestCount();
+    EXPECT_EQ(lookup->GetDiscID(QStringLiteral("E:\\")), "");
+    EXPECT_FALSE(lookup->discIds());
+    EXPECT_EQ(lookup->QueryDisc(QStringLiteral("../../etc")), 0);
+    EXPECT_EQ(lookup->QueryDisc(QString()), 0);
+    EXPECT_EQ(server.requestCount(), before);
+}
+
+// The proxy as the user sets it in its dialog, then a lookup.
+TEST_F(QueryCddbTest, TheProxyOfTheDialogCarriesTheLookupOrNamesItsFault) {
+    const RobustnessRow off("Proxy switched off in its dialog",
+                            "The address stays stored for later, the lookup goes direct");
+    const RobustnessRow abc("Proxy port that is not a number (\"abc\")",
+                            "It is stored as typed, and a lookup through the proxy fails at once "
+                            "with a text naming that port as not a number");
+    writeOptionsWithSkin(fx.dir.path()); // the dialog's skin
+    const QString port = QString::number(server.port());
+    struct Row {
+        bool on;
+        QString address, port, said; // said: the failure, or where the query went
+    };
+    const std::vector<Row> rows{
+        // A name that resolves nowhere: only the proxy can reach it.
+        {true, "127.0.0.1", port, "http://cddb.vornap.invalid:8880/~cddb/cddb.cgi?"},
+        // A port that is not a number leaves the one in the proxy's address.
+        {true, server.address(), "eighty", "http://cddb.vornap.invalid:8880/~cddb/cddb.cgi?"},
+        {false, "127.0.0.1", port, "/~cddb/cddb.cgi?"},
+        {true, "127.0.0.1", "abc", "\"abc\" is not a number"},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.address.toStdString() + ':' + r.port.toStdString());
+        QPointer<frmSetProxy> dialog = LoadFrmSetProxy(fx.app, nullptr);
+        dialog->chkUseProxy->setChecked(true);
+        dialog->txtProxyAddress->setText(r.address);
+        dialog->txtProxyHTTPPort->setText(r.port);
+        dialog->chkUseProxy->setChecked(r.on);
+        dialog->cmdOK->click();
+        delete dialog.data();
+        ASSERT_TRUE(boxes().empty());
+        const ProxySetting stored = StoredProxy(*fx.app.platform.registry);
+        EXPECT_EQ(stored.address + ':' + stored.port, r.address + ':' + r.port) << "as typed";
+        lookup->setServerName(r.on ? QStringLiteral("cddb.vornap.invalid:8880") : server.address());
+        const std::size_t before = server.requestCount();
+        const QString result = outcome();
+        if (r.said.startsWith(u'"')) {
+            // The CDDB server and MusicBrainz, each without trying another port.
+            EXPECT_EQ(result.count(r.said), 2) << result.toStdString();
+            EXPECT_EQ(server.requestCount(), before);
+            continue;
+        }
+        EXPECT_EQ(result, "Greatest Hits");
+        ASSERT_EQ(server.requestCount(), before + 2);
+        const auto query = server.requests()[before];
+        EXPECT_TRUE(query.target.startsWith(r.said.toUtf8())) << query.target.toStdString();
+        EXPECT_EQ(query.headers.at("host"),
+                  r.on ? "cddb.vornap.invalid:8880" : server.address().toUtf8());
+    }
+}
+
+TEST(DiscIds, AgreeWithTheMeasuredDiscAndTheDefinitions) {
+    // Worked out from the definitions: the FreeDB checksum, and the SHA-1 of
+    // the TOC's hex text in MusicBrainz's base64 variant.
+    struct Row {
+        platform::DiscToc toc;
+        QString freedb, musicBrainz;
+    };
+    const std::vector<Row> rows{
+        {knownToc(), "11005c03", "SJdpcXRHi_Slapm_id4X7rNm8FA-"},
+        {tocFromLsn({0}, 33000), "0201b801", "WIPnUJAok41xaAh3G2EiTPMuuAA-"},
+        {tocFromLsn({32, 17000, 30000, 52000, 80000, 110000}, 150000), "4a07d006",
+         "lU0pvW1xHNs5bYXMkZYPR._bPk4-"},
+        {tocFromLsn({0, 20000, 40000, 60000, 80000, 100000, 120000, 140000, 160000, 180000, 200000,
+                     220000, 240000, 260000, 280000},
+                    330000),
+         "ce11300f", "v65oxmqudRmKxc0woGMMdlHKrtE-"},
+        // A data track first (mixed mode): both identifiers count it.
+        {tocFromLsn({0, 25000, 41000}, 90000, {true, false, false}), "1e04b003",
+         "E6Z0346CqtDlGV0IxsZIbQzOn84-"},
+        // CD-Extra: MusicBrainz is told of the audio session alone.
+        {tocFromLsn({0, 20000, 60000}, 90000, {false, false, true}), "1c04b003",
+         "gruAPlWjuUct6jZJLndaYmK7KOc-"},
+    };
+    for (const Row& r : rows) {
+        const auto ids = computeDiscIds(r.toc);
+        ASSERT_TRUE(ids);
+        EXPECT_EQ(ids->freedb + ' ' + ids->musicBrainz, r.freedb + ' ' + r.musicBrainz);
+    }
+    // The audio track before the data session does not include the session gap.
+    EXPECT_EQ(tocTrackSeconds(rows.back().toc), (std::vector<int>{266, (40000 - 11400) / 75, 400}));
+    EXPECT_FALSE(computeDiscIds(platform::DiscToc{}));
+    EXPECT_FALSE(computeDiscIds(tocFromLsn({0, 5000, 3000}, 9000)));
+    EXPECT_FALSE(computeDiscIds(tocFromLsn({0, 5000}, 4000)));
+}
+
+TEST(CddbEndpoint, ServerOptionForms) {
+    const std::vector<std::pair<QString, QString>> forms{
+        {"gnudb.gnudb.org", "http://gnudb.gnudb.org/~cddb/cddb.cgi"},
+        {"", "http://gnudb.gnudb.org/~cddb/cddb.cgi"},
+        {" host:8880 ", "http://host:8880/~cddb/cddb.cgi"},
+        {"https://example.org/cgi/cddb.cgi", "https://example.org/cgi/cddb.cgi"},
+        {"HTTP://example.org:81", "http://example.org:81/~cddb/cddb.cgi"},
+        {"example.org:81/cgi-bin/cddb.cgi", "http://example.org:81/cgi-bin/cddb.cgi"},
+    };
+    for (const auto& [option, url] : forms)
+        EXPECT_EQ(cddbEndpoint(option).toString(), url) << option.toStdString();
 }
