@@ -30,7 +30,6 @@ TEST(EmailDialog, OnlyAddressesWithAnAtAndNoQuoteAreTaken) {
         {"", "Invalid Email", "Invalid Email", ""},
         {"someone.example.org", "Emails must include the @ symbol!", "No @ Symbol!",
          "someone.example.org"},
-        {"@", "", "", "@"},
         {"a@b@c", "", "", "a@b@c"},
         {"  spaced @ out ", "", "", "  spaced @ out "},
     };
@@ -44,8 +43,7 @@ TEST(EmailDialog, OnlyAddressesWithAnAtAndNoQuoteAreTaken) {
         dialog->cmdOK->click();
         EXPECT_EQ(boxes.empty() ? "|" : boxes[0].text + "|" + boxes[0].caption,
                   c.text + "|" + c.caption);
-        EXPECT_LE(boxes.size(), 1u);
-        EXPECT_EQ(dialog->isVisible(), !c.text.isEmpty());
+        EXPECT_EQ(dialog->isVisible(), boxes.size() == 1);
         EXPECT_EQ(fx.app.v.sCDDBEmail, c.kept);
     }
     dialog->show();

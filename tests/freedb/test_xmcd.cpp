@@ -1,4 +1,3 @@
-#include "freedb/replies.h"
 #include "freedb/xmcd.h"
 
 #include <gtest/gtest.h>
@@ -6,8 +5,8 @@
 using namespace vornap;
 
 // Entries as servers send them and what is read from them; no tracks: not an
-// entry. Reply lines, the 99-track limit of entries and a huge disc length
-// are checked by the fuzz targets over their seeds.
+// entry. Reply lines, the 99-track limit of entries and replies and a huge
+// disc length are checked by the fuzz targets over their seeds.
 TEST(Xmcd, EntriesReadAsTheirServersMeantThem) {
     const auto utf8 = [](const char* text) { return QString::fromUtf8(text); };
     struct Row {
@@ -54,22 +53,4 @@ TEST(Xmcd, WrittenEntriesReadBackWhole) {
               (QStringList{e.artist, e.title, e.year} + e.trackTitles));
     EXPECT_EQ((std::vector{back->trackSeconds(1), back->trackSeconds(2), back->trackSeconds(3)}),
               (std::vector{400, 498, -1}));
-}
-
-// A reply naming thousands of tracks used to fill the track list and the
-// tray menu with all of them; a CD never holds more than 99.
-TEST(LookupReplies, NoMusicBrainzReleaseNamesMoreTracksThanACdHolds) {
-    QByteArray json = R"({"releases":[{"title":"T","media":[{"track-count":3,"tracks":[)";
-    for (int i = 0; i < 150; ++i)
-        json += (i ? "," : "") + QByteArray(R"({"title":"x"})");
-    const platform::DiscToc toc{.firstTrack = 1,
-                                .lastTrack = 3,
-                                .trackOffsets = {150, 300, 450},
-                                .dataTrack = {false, false, false},
-                                .leadOut = 600,
-                                .text = {}};
-    bool readable = false;
-    const auto entries = musicBrainzEntries(json + "]}]}]}", "id", toc, &readable);
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries.front().trackTitles.size(), 99);
 }
