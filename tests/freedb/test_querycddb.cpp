@@ -1,57 +1,29 @@
+#include "cd/playerfixture.h"
 #include "faults/robustnessrow.h"
 #include "freedb/discids.h"
 #include "freedb/freedblookup.h"
 #include "freedb/frmsetproxy.h"
 #include "freedb/proxysetting.h"
 #include "freedb/querycddb.h"
+#include "mpris/mpris.h"
 #include "options/registry.h"
-#include "support/apptest.h"
 #include "support/dialogoptions.h"
 #include "support/dirs.h"
-#include "support/files.h"
 #include "support/localhttp.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
-#include <gtest/gtest.h>
 
 using namespace vornap;
 using namespace vornap::test;
+using namespace std::chrono_literals;
 
 namespace {
-
-// The drive table's TOC seam, answering from the discs the test inserts.
-struct FakeTocSource final : platform::DiscTocSource {
-    std::optional<platform::DiscToc> readToc(const std::string& root) override {
-        const auto it = discs.find(root);
-        return it == discs.end() ? std::nullopt : std::optional(it->second);
-    }
-    std::map<std::string, platform::DiscToc> discs;
-};
-
-// A TOC from track starts and lead-out as logical sector numbers (no 150 offset).
-platform::DiscToc tocFromLsn(const std::vector<int>& starts, int leadOut,
-                             std::vector<bool> data = {}) {
-    platform::DiscToc toc;
-    toc.firstTrack = 1;
-    toc.lastTrack = int(starts.size());
-    for (int s : starts)
-        toc.trackOffsets.push_back(s + 150);
-    toc.dataTrack = data.empty() ? std::vector<bool>(starts.size(), false) : data;
-    toc.leadOut = leadOut + 150;
-    return toc;
-}
-
-// The disc of the measured recipe, FreeDB 11005c03: tracks of 20, 7 and 65 s.
-platform::DiscToc knownToc() {
-    return tocFromLsn({0, 1500, 2025}, 6900);
-}
 
 // An xmcd entry as a server sends it.
 QByteArray xmcdEntry(const QByteArray& discTitle, const QList<QByteArray>& titles,
@@ -72,10 +44,12 @@ QByteArray xmcdEntry(const QByteArray& discTitle, const QList<QByteArray>& title
 // A CDDB server: its reply to "cddb query", entries by "category discid"
 // (or one reply to every read), and its MusicBrainz disc-ID service.
 struct CddbScript {
-    QByteArray queryReply;
+    QByteArray queryReply = "200 rock 11005c03 x\r\n";
     std::map<QString, QByteArray> entries;
-    QByteArray readReply;
-    LocalHttpServer::Reply musicBrainz{404, "{\"error\":\"Not Found\"}", "application/json"};
+    QByteArray readReply = "210 rock 11005c03 follows\r\n" +
+                           xmcdEntry("The Band / Greatest Hits", {"Song 1", "Song 2", "Song 3"}) +
+                           ".\r\n";
+    LocalHttpServer::Reply musicBrainz{503, "Service Temporarily Unavailable"};
     std::chrono::milliseconds delay{0}; // before every answer
 
     LocalHttpServer::Reply operator()(const LocalHttpServer::Request& r) const {
@@ -100,79 +74,88 @@ const QByteArray kRefused = "500 Unknown developer email. Please register.\r\n";
 const QByteArray kNoMatch = "202 No match for disc ID 11005c03.\r\n";
 const QString kNone = QStringLiteral("(none)");
 
-// The window with the real lookup component for the disc in D:, asking a
-// local CDDB server that also serves MusicBrainz's disc-ID service.
-class QueryCddbTest : public ::testing::Test {
-protected:
-    QueryCddbTest() {
+// The player over the real drive layer with the real lookup component, asking
+// a local CDDB server that also serves MusicBrainz's disc-ID service. E: holds
+// the disc of the measured recipe: FreeDB 11005c03, tracks of 20, 7 and 65 s.
+struct Lookup : Player {
+    Lookup() {
         for (const char* name : {"http_proxy", "HTTP_PROXY", "all_proxy"})
             qunsetenv(name);
-        toc.discs["D:\\"] = knownToc();
-        script.queryReply = "200 rock 11005c03 x\r\n";
-        script.readReply = "210 rock 11005c03 follows\r\n" +
-                           xmcdEntry("The Band / Greatest Hits", {"Song 1", "Song 2", "Song 3"}) +
-                           ".\r\n";
-        auto component = fresh();
+        drive('E');
+        insert('E', audioDisc({20, 7, 65}));
+    }
+    LookupSettings settings(int totalTimeoutMs = 3000, const QString& musicBrainz = {}) {
+        LookupSettings s;
+        s.connectTimeoutMs = 1000;
+        s.totalTimeoutMs = totalTimeoutMs;
+        s.musicBrainzUrl = musicBrainz.isEmpty() ? server.base() : musicBrainz;
+        s.musicBrainzIntervalMs = 0;
+        return s;
+    }
+    // Start-up with FreeDB on, and with the first-run options (play on start
+    // and the start-up query) when `onStart`; then the first tick.
+    void start(bool onStart, const QString& cddb = {}, LookupSettings s = {},
+               const QString& trayOnly = QStringLiteral("0")) {
+        if (s.musicBrainzUrl == LookupSettings().musicBrainzUrl)
+            s = settings();
+        auto component = std::make_unique<FreeDbLookup>(*tp.platform.discToc, *tp.platform.registry,
+                                                        dir.path(), s);
         lookup = component.get();
-        fx.form().uFREEDB1 = std::move(component);
-        auto& v = fx.app.v;
-        v.sCDDrive = QStringLiteral("D:\\");
-        v.sCDDBServer = server.address();
-        v.sCDDBEmail = QStringLiteral("me@example.org");
-        v.iCurrentTrack = 1;
-        v.sDiscId = lookup->GetDiscID(v.sCDDrive);
+        lookup->setServerName(cddb.isEmpty() ? server.address() : cddb);
+        f.reset();
+        f = std::make_unique<frmCD>(app, std::move(component));
+        const QString on = onStart ? QStringLiteral("1") : QStringLiteral("0");
+        writeOptions({.drive = "E:\\",
+                      .playOnStart = on,
+                      .useCDDB = "1",
+                      .cddbOnStart = on,
+                      .server = cddb.isEmpty() ? server.address() : cddb,
+                      .email = "me@example.org",
+                      .trayOnly = trayOnly});
+        load();
+        tick();
     }
-
-    // A lookup component over the test's disc, server and cache.
-    std::unique_ptr<FreeDbLookup> fresh() {
-        LookupSettings settings;
-        settings.connectTimeoutMs = 1000;
-        settings.totalTimeoutMs = 1500;
-        settings.musicBrainzUrl = server.base();
-        settings.musicBrainzIntervalMs = 0;
-        auto c =
-            std::make_unique<FreeDbLookup>(toc, *fx.app.platform.registry, fx.dir.path(), settings);
-        c->setClientVersion(QStringLiteral("1.00"));
-        c->setEmailAddress(QStringLiteral("me@example.org"));
-        c->setServerName(server.address());
-        EXPECT_EQ(c->GetDiscID(QStringLiteral("D:\\")), "11005c03");
-        return c;
-    }
-    // What a lookup of the disc ends in: the album, kNone, or the failure's
-    // lines, "source: answer" for each source.
-    QString outcome(FreeDbLookup* c = nullptr) {
-        c = c ? c : lookup;
-        c->GetDiscID(QStringLiteral("D:\\"));
-        c->askAgain();
+    // What a lookup of the disc in E: ends in: the album, kNone, or the
+    // failure's lines, "source: answer" for each source.
+    QString outcome() {
+        lookup->GetDiscID(QStringLiteral("E:\\"));
+        lookup->askAgain();
         try {
-            return c->QueryDisc(QStringLiteral("11005c03")) ? c->DiscTitle() : kNone;
+            return lookup->QueryDisc(QStringLiteral("11005c03")) ? lookup->DiscTitle() : kNone;
         } catch (const LookupFailure& failure) {
             return QString::fromStdString(failure.what());
         }
     }
-    frmCD& f() { return fx.form(); }
-    const std::vector<RecordingMessageBox::Shown>& boxes() { return fx.tp.messageBox->boxes; }
-    // What the window shows of the disc.
-    QStringList screen() {
-        QStringList items;
-        for (int i = 0; i < f().cboCurrentTrack->count(); ++i)
-            items << f().cboCurrentTrack->itemText(i);
-        return {f().lblArtist->text(),       f().lblAlbum->text(),
-                f().lblTotTracks->text(),    f().lblTotTrackTime->text(),
-                f().cboCDDrive->text(),      items.join(u'|'),
-                f().cboCurrentTrack->text(), QString::number(f().ProgressBar->Max())};
+    const std::vector<RecordingMessageBox::Shown>& boxes() { return tp.messageBox->boxes; }
+    // The one box a failed lookup brings, naming the server; its text.
+    QString failureBox(const QString& address) {
+        EXPECT_EQ(boxes().size(), 1u);
+        const QString text =
+            boxes().empty() ? QString() : boxes()[0].caption + ": " + boxes()[0].text;
+        EXPECT_TRUE(text.startsWith("CDDB Error: ") && text.contains(address))
+            << text.toStdString();
+        return text;
+    }
+    // Artist, album, track count and list as the window shows them.
+    QStringList shown() const {
+        return {f->lblArtist->text(), f->lblAlbum->text(), f->lblTotTracks->text(),
+                entries(f->cboCurrentTrack).join(u'|')};
+    }
+    // ... and the track's length, the drive and track boxes, the progress bar.
+    QStringList screen() const {
+        return shown() + QStringList{f->lblTotTrackTime->text(), f->cboCDDrive->text(),
+                                     f->cboCurrentTrack->text(),
+                                     QString::number(f->ProgressBar->Max())};
     }
     QStringList cacheFiles() const {
         QStringList files;
-        QDir root(fx.dir.filePath(QStringLiteral("CDDB")));
+        QDir root(dir.filePath(QStringLiteral("CDDB")));
         for (const QString& c : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
             for (const QString& f : QDir(root.filePath(c)).entryList(QDir::Files))
                 files << c + u'/' + f;
         return files;
     }
 
-    AppFixture fx;
-    FakeTocSource toc;
     CddbScript script;
     LocalHttpServer server{[this](const LocalHttpServer::Request& r) { return script(r); }};
     FreeDbLookup* lookup = nullptr;
@@ -180,40 +163,42 @@ protected:
 
 } // namespace
 
-TEST_F(QueryCddbTest, AnswerFillsTheWindowAndAClickAsksTheServerAgain) {
-    f().cboCurrentTrack->addItem("old 1");
-    fx.app.v.iCurrentTrack = 3;
-    f().lblCDDB_Click();
-    EXPECT_TRUE(boxes().empty() && fx.app.v.bCDDBFound);
-    EXPECT_EQ(screen(), (QStringList{"The Band", "Greatest Hits", "3", "1:05",
-                                     "D:\\ - The Band - Greatest Hits",
-                                     "1. Song 1|2. Song 2|3. Song 3", "3. Song 3", "65"}));
+TEST_F(Lookup, AnswerFillsTheWindowAndAClickAsksTheServerAgain) {
+    start(false);
+    app.v.iCurrentTrack = 3;
+    f->lblCDDB_Click();
+    EXPECT_TRUE(boxes().empty() && app.v.bCDDBFound);
+    EXPECT_EQ(screen(),
+              (QStringList{"The Band", "Greatest Hits", "3", "1. Song 1|2. Song 2|3. Song 3",
+                           "1:05", "E:\\ - The Band - Greatest Hits", "3. Song 3", "65"}));
     const auto query = server.requests().front();
     EXPECT_EQ(query.path, "/~cddb/cddb.cgi");
-    EXPECT_EQ(query.query.queryItemValue("hello"), "me+example.org+Vornap+1.00");
+    EXPECT_TRUE(query.query.queryItemValue("hello").startsWith("me+example.org+Vornap+"));
     EXPECT_EQ(query.query.queryItemValue("proto"), "6");
     EXPECT_EQ(query.headers.at("host"), server.address().toUtf8());
     EXPECT_EQ(query.query.queryItemValue("cmd"), "cddb+query+11005c03+3+150+1650+2175+94");
     EXPECT_EQ(server.requests()[1].query.queryItemValue("cmd"), "cddb+read+rock+11005c03");
 
     script.readReply.replace("Greatest Hits", "Best Of");
-    f().lblCDDB_Click();
+    f->lblCDDB_Click();
     EXPECT_EQ(server.requestCount(), 4u);
-    EXPECT_EQ(f().lblAlbum->text(), "Best Of");
+    EXPECT_EQ(f->lblAlbum->text(), "Best Of");
 
     // Minutes are not folded into hours; after the first lookup the cache answers.
-    toc.discs["D:\\"] = tocFromLsn({0, 245 * 75, 3845 * 75}, 3854 * 75);
-    fx.app.v.sDiscId = lookup->GetDiscID(QStringLiteral("D:\\"));
+    eject('E');
+    tick();
+    insert('E', audioDisc({245, 3600, 9}));
+    tick();
     for (const auto& [track, text] :
          std::vector<std::pair<Integer, QString>>{{1, "4:05"}, {2, "60:00"}, {3, "0:09"}}) {
-        fx.app.v.iCurrentTrack = track;
-        QueryCDDB(fx.app);
-        EXPECT_EQ(f().lblTotTrackTime->text(), text) << track;
+        app.v.iCurrentTrack = track;
+        QueryCDDB(app);
+        EXPECT_EQ(f->lblTotTrackTime->text(), text) << track;
     }
     EXPECT_EQ(server.requestCount(), 6u);
 }
 
-TEST_F(QueryCddbTest, TheWindowPaintsWhileTheServerIsSlowAndTakesNoClick) {
+TEST_F(Lookup, TheWindowPaintsWhileTheServerIsSlowAndTakesNoClick) {
     // Counts the paints of the time label while it reads "Loading...".
     struct PaintCounter : QObject {
         int loading = 0;
@@ -224,26 +209,27 @@ TEST_F(QueryCddbTest, TheWindowPaintsWhileTheServerIsSlowAndTakesNoClick) {
             return false;
         }
     } counter;
-    f().lblTime->setText("0:07");
-    f().lblTime->installEventFilter(&counter);
-    f().show();
-    script.delay = std::chrono::milliseconds(400);
+    start(false);
+    f->lblTime->setText("0:07");
+    f->lblTime->installEventFilter(&counter);
+    f->show();
+    script.delay = 400ms;
     // A click on "Query CDDB" while the lookup waits must not start another.
-    QTimer::singleShot(100, f().lblCDDB, [this] {
+    QTimer::singleShot(100, f->lblCDDB, [this] {
         const QPointF at(2, 2);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, f().lblCDDB->mapToGlobal(at),
+        QMouseEvent release(QEvent::MouseButtonRelease, at, f->lblCDDB->mapToGlobal(at),
                             Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(f().lblCDDB, &release);
+        QCoreApplication::sendEvent(f->lblCDDB, &release);
     });
-    f().lblCDDB_Click();
+    f->lblCDDB_Click();
     EXPECT_GE(counter.loading, 1);
-    EXPECT_EQ(f().lblTime->text(), "0:07");
-    EXPECT_EQ(f().lblAlbum->text(), "Greatest Hits");
+    EXPECT_EQ(f->lblTime->text(), "0:07");
+    EXPECT_EQ(f->lblAlbum->text(), "Greatest Hits");
     EXPECT_EQ(server.requestCount(), 2u);
     EXPECT_TRUE(boxes().empty());
 }
 
-TEST_F(QueryCddbTest, SeveralMatchesTakeTheBestFitAnotherCanBeChosenAndAskingAgainReplacesIt) {
+TEST_F(Lookup, SeveralMatchesTakeTheBestFitAnotherCanBeChosenAndAskingAgainReplacesIt) {
     // An inexact match as gnudb lists it: a pressing with a bonus track first.
     script.readReply.clear();
     script.queryReply = "211 Found inexact matches, list follows (until terminating `.')\r\n"
@@ -253,47 +239,44 @@ TEST_F(QueryCddbTest, SeveralMatchesTakeTheBestFitAnotherCanBeChosenAndAskingAga
         "Band / Album (Bonus Edition)", {"a", "b", "c", "Bonus"}, {150, 1650, 2175, 5000}, 120);
     script.entries["rock 33bb0c03"] =
         xmcdEntry("Band / Album", {"One", "Two", "Three"}, {182, 1682, 2207}, 95);
-    f().lblCDDB_Click();
-    EXPECT_EQ(fx.app.v.lMatchCount, 2);
-    EXPECT_EQ(f().lblAlbum->text(), "Album");
+    start(true);
+    EXPECT_EQ(app.v.lMatchCount, 2);
+    EXPECT_EQ(f->lblAlbum->text(), "Album");
     EXPECT_TRUE(lookup->matchNames().value(1).contains("Bonus Edition"));
     EXPECT_EQ(cacheFiles(), QStringList{"rock/11005c03"});
 
     // The other pressing's titles; the count and lengths stay the disc's.
-    ChooseMatch(fx.app, 1);
-    EXPECT_EQ(screen(),
-              (QStringList{"Band", "Album (Bonus Edition)", "3", "0:20",
-                           "D:\\ - Band - Album (Bonus Edition)", "1. a|2. b|3. c", "1. a", "20"}));
+    ChooseMatch(app, 1);
+    EXPECT_EQ(screen(), (QStringList{"Band", "Album (Bonus Edition)", "3", "1. a|2. b|3. c", "0:20",
+                                     "E:\\ - Band - Album (Bonus Edition)", "1. a", "20"}));
     EXPECT_FALSE(lookup->chooseMatch(2));
-    auto again = fresh();
-    EXPECT_EQ(again->QueryDisc(QStringLiteral("11005c03")), 1) << "the cache answers";
-    EXPECT_EQ(again->DiscTitle(), "Album (Bonus Edition)") << "the cache follows the choice";
+    FreeDbLookup again(*tp.platform.discToc, *tp.platform.registry, dir.path(), settings());
+    EXPECT_EQ(again.QueryDisc(again.GetDiscID("E:\\")), 1) << "the cache answers";
+    EXPECT_EQ(again.DiscTitle(), "Album (Bonus Edition)") << "the cache follows the choice";
 
     // Asked again by hand, the server's answer replaces the cached entry,
     // also when it files the disc under another category.
     script.queryReply = "210 Found exact matches, list follows (until terminating `.')\r\n"
                         "jazz 11005c03 Band / Album Remastered\r\n.\r\n";
     script.entries["jazz 11005c03"] = xmcdEntry("Band / Album Remastered", {"x", "y", "z"});
-    f().lblCDDB_Click();
-    EXPECT_EQ(f().lblAlbum->text(), "Album Remastered");
+    f->lblCDDB_Click();
+    EXPECT_EQ(f->lblAlbum->text(), "Album Remastered");
     EXPECT_EQ(cacheFiles(), QStringList{"jazz/11005c03"});
     EXPECT_TRUE(boxes().empty());
 }
 
-// What each failure says is walked in faults/test_lookupfaults.
-TEST_F(QueryCddbTest, AFailedOrFruitlessClickLeavesTheScreenAndCacheAsTheyWere) {
-    f().lblCDDB_Click();
+TEST_F(Lookup, AFailedOrFruitlessClickLeavesTheScreenAndCacheAsTheyWere) {
+    start(true);
     const QStringList before = screen();
-    script.musicBrainz = {503, "busy"};
     for (const QByteArray& reply : {kRefused, kNoMatch}) {
         script.queryReply = reply;
-        f().lblCDDB_Click(); // ends normally: no ProcessEnded
+        f->lblCDDB_Click(); // ends normally: no ProcessEnded
         EXPECT_EQ(screen(), before);
         EXPECT_EQ(cacheFiles(), QStringList{"rock/11005c03"});
     }
     ASSERT_EQ(boxes().size(), 2u);
     EXPECT_EQ(boxes()[0].caption + '|' + boxes()[1].caption, "CDDB Error|Error");
-    EXPECT_TRUE(lookup->submitMode() && fx.app.v.bCDDBFound) << "titles from the earlier answer";
+    EXPECT_TRUE(lookup->submitMode() && app.v.bCDDBFound) << "titles from the earlier answer";
 }
 
 // Recorded MusicBrainz answers (the fuzz corpus's seeds): to a TOC whose
@@ -304,19 +287,19 @@ QByteArray musicBrainzReply(const char* name) {
     return readFile(sourceDir() + "/fuzz/corpus/musicbrainz/" + name);
 }
 
-TEST_F(QueryCddbTest, EachSourceIsAskedWhenTheOneBeforeRefusedFailedOrFoundNothing) {
-    const LocalHttpServer::Reply busy{503, "Service Temporarily Unavailable"};
+TEST_F(Lookup, EachSourceIsAskedWhenTheOneBeforeRefusedFailedOrFoundNothing) {
+    start(false);
     const QString cafe = QString::fromUtf8("Caf\xc3\xa9 Songs");
-    // CD-TEXT after both servers is walked in faults/test_lookupfaults.
+    // CD-TEXT after both servers: RefusingServerLeavesTitlesToTheNextSources.
     const std::vector<std::tuple<QByteArray, LocalHttpServer::Reply, QString>> rows{
         {kRefused, {200, musicBrainzReply("fuzzy-releases")}, cafe},
         {kRefused, {200, musicBrainzReply("release")}, cafe},
-        {kRefused, script.musicBrainz, kNone},
-        {kNoMatch, busy, kNone},
+        {kRefused, {404, "{\"error\":\"Not Found\"}", "application/json"}, kNone},
+        {kNoMatch, script.musicBrainz, kNone},
     };
     for (const auto& [cddb, musicBrainz, album] : rows) {
         SCOPED_TRACE(cddb.toStdString() + musicBrainz.body.left(20).toStdString());
-        QDir(fx.dir.filePath("CDDB")).removeRecursively();
+        QDir(dir.filePath("CDDB")).removeRecursively();
         script.queryReply = cddb;
         script.musicBrainz = musicBrainz;
         const std::size_t before = server.requestCount();
@@ -335,7 +318,7 @@ TEST_F(QueryCddbTest, EachSourceIsAskedWhenTheOneBeforeRefusedFailedOrFoundNothi
     EXPECT_EQ(mb.query.queryItemValue("toc"), "1+3+7050+150+1650+2175");
     EXPECT_EQ(mb.query.queryItemValue("fmt"), "json");
     EXPECT_TRUE(mb.query.queryItemValue("inc").contains("recordings"));
-    EXPECT_TRUE(mb.headers.at("user-agent").startsWith("Vornap/1.00"));
+    EXPECT_TRUE(mb.headers.at("user-agent").startsWith("Vornap/"));
     EXPECT_FALSE(mb.headers.at("user-agent").contains("me@")) << "the e-mail is for CDDB only";
     script.musicBrainz = std::get<1>(rows[0]);
     outcome();
@@ -343,8 +326,8 @@ TEST_F(QueryCddbTest, EachSourceIsAskedWhenTheOneBeforeRefusedFailedOrFoundNothi
     EXPECT_TRUE(lookup->matchNames().value(1).contains("Club Edition"));
 }
 
-TEST_F(QueryCddbTest, RefusalsUnreadableRepliesAndUnreachableServersAreFailuresNamingTheirCause) {
-    script.musicBrainz = {503, "busy"};
+TEST_F(Lookup, RefusalsUnreadableRepliesAndUnreachableServersAreFailuresNamingTheirCause) {
+    start(false);
     LocalHttpServer missing([](const LocalHttpServer::Request&) {
         return LocalHttpServer::Reply{404, "no such page"};
     });
@@ -396,7 +379,8 @@ TEST_F(QueryCddbTest, RefusalsUnreadableRepliesAndUnreachableServersAreFailuresN
     // Identifiers that are not disc IDs never reach the cache's path or a
     // server; an empty drive has none.
     const std::size_t before = server.requestCount();
-    EXPECT_EQ(lookup->GetDiscID(QStringLiteral("E:\\")), "");
+    drive('G');
+    EXPECT_EQ(lookup->GetDiscID(QStringLiteral("G:\\")), "");
     EXPECT_FALSE(lookup->discIds());
     EXPECT_EQ(lookup->QueryDisc(QStringLiteral("../../etc")), 0);
     EXPECT_EQ(lookup->QueryDisc(QString()), 0);
@@ -405,7 +389,7 @@ TEST_F(QueryCddbTest, RefusalsUnreadableRepliesAndUnreachableServersAreFailuresN
 
 // The proxy as the user types it into its dialog, what the dialog shows
 // when opened again, and the lookup that follows.
-TEST_F(QueryCddbTest, TheProxyOfTheDialogCarriesTheLookupOrNamesItsFault) {
+TEST_F(Lookup, TheProxyOfTheDialogCarriesTheLookupOrNamesItsFault) {
     const RobustnessRow off("Proxy switched off in its dialog",
                             "The address stays stored for later, the lookup goes direct");
     const RobustnessRow abc("Proxy port that is not a number (\"abc\")",
@@ -413,7 +397,7 @@ TEST_F(QueryCddbTest, TheProxyOfTheDialogCarriesTheLookupOrNamesItsFault) {
                             "with a text naming that port as not a number");
     const RobustnessRow kept("Proxy dialog opened and confirmed without a change",
                              "It shows the stored proxy and OK keeps it");
-    writeOptionsWithSkin(fx.dir.path()); // the dialog's skin
+    start(false);
     const QString port = QString::number(server.port());
     struct Row {
         bool on;
@@ -430,16 +414,16 @@ TEST_F(QueryCddbTest, TheProxyOfTheDialogCarriesTheLookupOrNamesItsFault) {
         {true, "127.0.0.1", "abc", "\"abc\" is not a number"},
     };
     // A store from before the on/off value: an address means in use.
-    SetRegString(fx.app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey, "ProxyAddress", "old");
+    SetRegString(app, platform::HKEY_LOCAL_MACHINE, kProgramRegistryKey, "ProxyAddress", "old");
     ProxySetting stored{true, "old", ""};
     auto storedNow = [&] {
-        const ProxySetting now = StoredProxy(*fx.app.platform.registry);
+        const ProxySetting now = StoredProxy(*app.platform.registry);
         return QStringList{now.inUse ? "on" : "off", now.address, now.port};
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.address.toStdString() + ':' + r.port.toStdString());
-        fx.tp.messageBox->boxes.clear();
-        QPointer<frmSetProxy> dialog = LoadFrmSetProxy(fx.app, nullptr);
+        tp.messageBox->boxes.clear();
+        QPointer<frmSetProxy> dialog = LoadFrmSetProxy(app, nullptr);
         EXPECT_EQ((QStringList{dialog->chkUseProxy->isChecked() ? "on" : "off",
                                dialog->txtProxyAddress->text(), dialog->txtProxyHTTPPort->text()}),
                   (QStringList{stored.inUse ? "on" : "off", stored.address, stored.port}));
@@ -479,6 +463,249 @@ TEST_F(QueryCddbTest, TheProxyOfTheDialogCarriesTheLookupOrNamesItsFault) {
     }
 }
 
+// Servers that never finish: each lookup ends in one box naming the server
+// and the reason, nothing is cached, and the disc loads and plays.
+TEST_F(Lookup, EndlessTricklingOrHangingServersEndInOneBoxAndTheDiscPlays) {
+    const RobustnessRow endless("Lookup server sending an endless reply",
+                                "Reading stops at 4 MB, the lookup fails with \"the reply is too "
+                                "large\", nothing is cached");
+    const RobustnessRow trickle("Lookup server trickling its reply a byte at a time",
+                                "The total time-out ends the lookup, which fails with the "
+                                "time-out text, nothing is cached");
+    const RobustnessRow window("Lookup failing while a disc loads (endless or trickling reply)",
+                               "A \"CDDB Error\" box names the server and the reason, the disc "
+                               "loads from its own table and plays");
+    const RobustnessRow hanging("CDDB server and MusicBrainz both hanging while a disc loads",
+                                "The lookup gives up after 15 s for all its sources together, "
+                                "and the box names the server's time-out and MusicBrainz as not "
+                                "asked");
+    using Reply = LocalHttpServer::Reply;
+    LocalHttpServer musicBrainz([](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Reply{.neverAnswer = true};
+    });
+    struct Case {
+        const char* name;
+        Reply reply;
+        int totalTimeoutMs;
+        QString said; // in the box, after the server's address
+    };
+    const std::vector<Case> cases{
+        {"endless",
+         {.body = "200 misc 0a0b0c0d Endless / Reply\r\n", .endless = true},
+         3000,
+         "the reply is too large"},
+        {"trickle", {.body = "2", .endless = true, .trickle = 100ms}, 800, "Operation timed out"},
+        {"hanging", {.neverAnswer = true}, 800, "Operation timed out"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tp.messageBox->boxes.clear();
+        LocalHttpServer cddb([&](const LocalHttpServer::Request&) { return c.reply; });
+        const bool hangs = c.reply.neverAnswer;
+        start(true, cddb.address(),
+              settings(c.totalTimeoutMs, hangs ? musicBrainz.base() : "http://127.0.0.1:1"));
+        const QString box = failureBox(cddb.address());
+        EXPECT_TRUE(box.contains(cddb.address() + ": " + c.said)) << box.toStdString();
+        EXPECT_EQ(box.contains(musicBrainz.address() + ": not asked"), hangs);
+        EXPECT_EQ(musicBrainz.requestCount(), 0u);
+        for (int i = 0; i < 100 && !hangs && !cddb.clientHungUp(); ++i)
+            std::this_thread::sleep_for(20ms);
+        EXPECT_TRUE(hangs || cddb.clientHungUp()) << "the client gave up, not the server";
+        // The limit plus what the sockets held.
+        const auto sent = cddb.bodyBytesSent();
+        EXPECT_TRUE(c.reply.trickle.count() || !c.reply.endless ||
+                    (sent >= 4 << 20 && sent < 64 << 20));
+        EXPECT_TRUE(cacheFiles().isEmpty());
+        EXPECT_TRUE(app.v.bCDInDrive && !app.v.bCDDBFound);
+        EXPECT_EQ(mode('E'), Mode::Playing);
+        second();
+        tick();
+        EXPECT_EQ(boxes().size(), 1u) << "one box for one disc";
+    }
+}
+
+TEST_F(Lookup, ADiscTakenOutDuringTheLookupLeavesAConsistentState) {
+    const RobustnessRow row("Disc taken out of the drive while its lookup waits on a slow server",
+                            "The lookup's answer is shown, the next tick sees the drive empty "
+                            "(\"No CD\"), a disc put back loads and plays again");
+    const RobustnessRow query("Query CDDB with the drive empty after a disc was taken out",
+                              "The \"Cannot read from CD-ROM\" box, nothing is looked up or shown");
+    int requests = 0;
+    LocalHttpServer slow([&](const LocalHttpServer::Request& request) {
+        if (++requests == 1) {
+            eject('E');
+            std::this_thread::sleep_for(300ms);
+        }
+        return script(request);
+    });
+    start(true, slow.address());
+    EXPECT_TRUE(boxes().empty());
+    EXPECT_EQ(f->lblArtist->text(), "The Band");
+    tick();
+    EXPECT_EQ(mode('E'), Mode::NotReady);
+    seconds(3);
+    tick();
+    EXPECT_EQ(f->lblTime->text(), "No CD") << "no clock left counting";
+
+    QTest::mouseClick(f->lblCDDB, Qt::LeftButton);
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].text, "Cannot read from CD-ROM, insert a CD or restart Vornap");
+    EXPECT_EQ(f->lblArtist->text(), "");
+    EXPECT_EQ(requests, 2);
+    tp.messageBox->boxes.clear();
+
+    // The same disc again: its entry now comes from the cache.
+    insert('E', audioDisc({20, 7, 65}));
+    tick();
+    EXPECT_EQ(f->lblArtist->text(), "The Band");
+    EXPECT_EQ(requests, 2) << "query and read once, then the cache";
+    seconds(2);
+    tick();
+    EXPECT_EQ(f->lblTime->text(), "0:02");
+    EXPECT_EQ(mode('E'), Mode::Playing);
+    EXPECT_TRUE(boxes().empty());
+}
+
+TEST_F(Lookup, ARefusingServerLeavesTheTitlesToTheNextSourcesAndLengthsToTheDisc) {
+    const RobustnessRow row(
+        "CDDB server refusing the client (\"500 Unknown developer email\")",
+        "MusicBrainz and then the disc's own CD-TEXT are asked, and only when none "
+        "has titles does a \"CDDB Error\" box name what each answered");
+    // A CD-Extra: three audio tracks, then a data session after its gap.
+    di::DiscSpec extra = audioDisc({20, 30, 200});
+    extra.tracks.push_back(di::TrackSpec::dataTrack(300, {{"README.TXT", "extra"}}));
+    extra.tracks.back().pregapFrames = 11400;
+    // A sheet with CD-TEXT, as written today in UTF-8.
+    di::DiscSpec texted = audioDisc({4, 5});
+    texted.performer = "Les Caf\xc3\xa9s";
+    texted.title = "Premi\xc3\xa8re";
+    texted.tracks[0].title = "Ouverture";
+    texted.tracks[1].title = "\xc3\x89t\xc3\xa9";
+    const auto utf8 = [](const char* text) { return QString::fromUtf8(text); };
+    struct Row {
+        di::DiscSpec disc;
+        QByteArray cddb;
+        QStringList shown;
+    };
+    const std::vector<Row> rows{
+        {extra,
+         script.queryReply,
+         {"The Band", "Greatest Hits", "4", "1. Song 1|2. Song 2|3. Song 3|4. "}},
+        {texted,
+         kRefused,
+         {utf8("Les Caf\xc3\xa9s"), utf8("Premi\xc3\xa8re"), "2",
+          utf8("1. Ouverture|2. \xc3\x89t\xc3\xa9")}},
+        // Nothing has titles: the disc's own table.
+        {audioDisc({4, 5, 6}), kRefused, {"-", "-", "3", "1|2|3"}},
+    };
+    for (const Row& r : rows) {
+        eject('E');
+        if (&r != &rows.front())
+            tick(); // the player sees the drive empty
+        QDir(dir.filePath("CDDB")).removeRecursively();
+        tp.messageBox->boxes.clear();
+        insert('E', r.disc);
+        script.queryReply = r.cddb;
+        start(true);
+        EXPECT_EQ(shown(), r.shown);
+        EXPECT_EQ(mode('E'), Mode::Playing);
+        if (r.cddb != kRefused) {
+            // The last audio track ends at its session, not at the data track.
+            EXPECT_EQ(lookup->TrackSeconds(3), 200);
+        } else if (r.shown[0] == QLatin1String("-")) {
+            EXPECT_EQ(failureBox(server.address()),
+                      "CDDB Error: The disc could not be looked up.\n\n" + server.address() +
+                          ": 500 Unknown developer email. Please register.\n" + server.address() +
+                          ": HTTP status 503\nCD-TEXT: the disc carries none");
+        } else {
+            EXPECT_TRUE(boxes().empty());
+        }
+    }
+}
+
+// With the first-run options the lookup comes before the track table; one
+// that fails or finds nothing leaves the table to the disc.
+TEST_F(Lookup, AOneTrackDiscWhoseLookupFailsPlaysToItsEnd) {
+    const RobustnessRow audio("One-track disc whose lookup fails or finds nothing (first-run "
+                              "options)",
+                              "The lookup's box, then the track plays to its end and stops on "
+                              "track 1");
+    const RobustnessRow data("One-track data disc played on start",
+                             "The play skips the data to the end of the disc: the display "
+                             "stops on track 1 at once");
+    script.queryReply = kNoMatch;
+    const std::vector<std::pair<QString, di::DiscSpec>> cases{
+        {"127.0.0.1:1", audioDisc({6})}, {"", audioDisc({6})}, {"", dataDisc()}};
+    for (const auto& [cddb, disc] : cases) {
+        SCOPED_TRACE(cddb.toStdString() + (disc.tracks[0].data ? " data" : " audio"));
+        eject('E');
+        insert('E', disc);
+        tp.messageBox->boxes.clear();
+        start(true, cddb);
+        for (int i = 0; i < 10; ++i) {
+            second();
+            tick();
+            EXPECT_EQ(app.v.iCurrentTrack, 1);
+        }
+        for (const auto& box : boxes())
+            EXPECT_NE(box.caption, "Vornap") << box.text.toStdString();
+        EXPECT_TRUE(app.v.bCDInDrive && app.v.bStopped) << "at the end";
+        EXPECT_FALSE(f->tmrTime->isActive());
+    }
+}
+
+// Entries may hold line breaks and tabs (the escapes \n and \t): places of
+// one line show them as blanks, the titles themselves keep them. Then the
+// drive box to a disc whose lookup finds nothing: the titles of the first
+// must not stay on show for the second.
+TEST_F(Lookup, TitlesShowOnOneLineAndNeverForTheNextDiscWithoutTitles) {
+    const RobustnessRow blanks("Titles holding line breaks or tabs (\\n, \\t in the entry)",
+                               "Labels, drive and track boxes, tray tip and menu show them as "
+                               "blanks, on one line");
+    const RobustnessRow none("Disc whose lookup finds nothing or fails, taken in after a disc "
+                             "with titles (first-run options)",
+                             "Its own track table: numbers, count and lengths from the disc, "
+                             "\"-\" for artist and album, in the window and on MPRIS");
+    drive('F');
+    insert('F', audioDisc({6}));
+    script.readReply.replace("The Band / Greatest Hits", "Two\\nLines / The\\tAlbum")
+        .replace("TTITLE0=Song 1", "TTITLE0=On\\ne");
+    start(true, {}, settings(), "1");
+    tick();
+    const platform::NotifyIconData& tip = tp.tray->calls.back().data;
+    EXPECT_EQ((screen().mid(0, 7) +
+               QStringList{QString::fromLatin1(tip.szTip.data(), 7), f->mnuTrackList[1]->text()}),
+              (QStringList{"Two Lines", "The Album", "3", "1. On e|2. Song 2|3. Song 3", "0:20",
+                           "E:\\ - Two Lines - The Album", "1. On e", "1. On e", "On e"}));
+    EXPECT_EQ(lookup->TrackTitle(1), "On\ne");
+
+    script.queryReply = kNoMatch;
+    emit f->cboCDDrive->dropDown();
+    choose(f->cboCDDrive, "F:\\ - Album Unknown");
+    emit f->cboCDDrive->activated(f->cboCDDrive->currentIndex());
+    ASSERT_EQ(boxes().size(), 1u);
+    EXPECT_EQ(boxes()[0].caption, "Error");
+    EXPECT_EQ(screen().mid(0, 5) + QStringList{f->cboCurrentTrack->text()},
+              (QStringList{"-", "-", "1", "1", "0:05", "1"}));
+    const QVariantMap meta = MprisService(app, QDBusConnection(QStringLiteral("none"))).metadata();
+    EXPECT_EQ(meta.value("xesam:title").toString(), "Track 1");
+    EXPECT_FALSE(meta.contains("xesam:artist"));
+    EXPECT_EQ(mode('F'), Mode::Playing);
+}
+
+// A TOC from track starts and lead-out as logical sector numbers (no 150 offset).
+platform::DiscToc tocFromLsn(const std::vector<int>& starts, int leadOut,
+                             std::vector<bool> data = {}) {
+    platform::DiscToc toc;
+    toc.firstTrack = 1;
+    toc.lastTrack = int(starts.size());
+    for (int s : starts)
+        toc.trackOffsets.push_back(s + 150);
+    toc.dataTrack = data.empty() ? std::vector<bool>(starts.size(), false) : data;
+    toc.leadOut = leadOut + 150;
+    return toc;
+}
+
 TEST(DiscIds, AgreeWithTheMeasuredDiscAndTheDefinitions) {
     // Worked out from the definitions: the FreeDB checksum, and the SHA-1 of
     // the TOC's hex text in MusicBrainz's base64 variant.
@@ -487,7 +714,7 @@ TEST(DiscIds, AgreeWithTheMeasuredDiscAndTheDefinitions) {
         QString freedb, musicBrainz;
     };
     const std::vector<Row> rows{
-        {knownToc(), "11005c03", "SJdpcXRHi_Slapm_id4X7rNm8FA-"},
+        {tocFromLsn({0, 1500, 2025}, 6900), "11005c03", "SJdpcXRHi_Slapm_id4X7rNm8FA-"},
         {tocFromLsn({0}, 33000), "0201b801", "WIPnUJAok41xaAh3G2EiTPMuuAA-"},
         // Track 1 later than the start of the program area.
         {tocFromLsn({32, 17000, 30000, 52000, 80000, 110000}, 150000), "4a07d006",
