@@ -10,9 +10,8 @@
 
 namespace vornap::test {
 
-// A directory made read-only for the length of a scope. Root writes into
-// read-only directories, so the file system then sees this thread as an
-// ordinary user.
+// A directory made read-only for a scope; root writes into such directories,
+// so the file system then sees this thread as an ordinary user.
 class ReadOnlyDirectory {
 public:
     explicit ReadOnlyDirectory(const QString& dir) : m_dir(QFile::encodeName(dir)) {
@@ -32,8 +31,7 @@ private:
     QByteArray m_dir;
 };
 
-// Files of this process may grow to `bytes`; a longer write fails with EFBIG,
-// as on a full disk.
+// Files of this process may grow to `bytes`, as on a full disk.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {

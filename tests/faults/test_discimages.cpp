@@ -109,7 +109,6 @@ TEST_F(BadImage, DamagedDiscsPlayWhatTheirDataHoldsOrAreNoDisc) {
         } else {
             EXPECT_EQ(f->lblTotTracks->text(), QString::number(d.lengths.size()));
             EXPECT_EQ(f->lblTotTrackTime->text(), "0:" + d.lengths[0].mid(3, 2));
-            // Played through to the end, a second at a time.
             f->imgPlay_Click();
             for (int i = 0; i < 12; ++i) {
                 second();
@@ -138,8 +137,7 @@ TEST_F(BadImage, ADataFileCutWhilePlayingStopsTheDriveCleanly) {
     second();
     tick();
     EXPECT_EQ(f->lblTotTracks->text(), "2");
-    EXPECT_EQ(app.v.iCurrentTrack, 1);
-    EXPECT_EQ(mode('E'), Mode::Stopped);
+    EXPECT_TRUE(app.v.iCurrentTrack == 1 && mode('E') == Mode::Stopped);
     EXPECT_TRUE(tp.messageBox->boxes.empty());
     // The window goes on with the disc as it now is.
     f->imgStop_Click();
