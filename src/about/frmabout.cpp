@@ -7,6 +7,7 @@
 #include "version.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
 
@@ -79,10 +80,24 @@ void frmAbout::Form_Load() {
     SetSkin(app);
 }
 
+void ReportNotOpened(Application& app, QWidget* owner, const QString& target) {
+    const bool missing = !target.contains(QStringLiteral("://")) && !QFileInfo::exists(target);
+    app.platform.messageBox->show(
+        owner,
+        QStringLiteral("Could not open\r%1\r\r%2")
+            .arg(target, missing ? QStringLiteral("The file does not exist.")
+                                 : QStringLiteral("No web browser or other program for it "
+                                                  "could be started.")),
+        QStringLiteral("Cannot Open"));
+}
+
 void frmAbout::openPage(const QString& path) {
-    app.platform.shell->shellExecute(this, QString(), MakerWebPage(path), QString(),
-                                     QDir::rootPath(), 1);
+    const QString page = MakerWebPage(path);
+    const bool opened =
+        app.platform.shell->shellExecute(this, QString(), page, QString(), QDir::rootPath(), 1);
     close();
+    if (!opened)
+        ReportNotOpened(app, parentWidget(), page);
 }
 
 void frmAbout::lblHelpLink_Click() {
@@ -117,6 +132,11 @@ void RegisterAboutForm(Application& app) {
     app.formFactories[QStringLiteral("frmAbout")] = [](Application& a) -> QWidget* {
         return LoadFrmAbout(a);
     };
+}
+
+void frmCD::mnuHelpClick_Click() {
+    if (!app.platform.help->htmlHelp(this, app.helpFile, platform::HelpViewer::HH_DISPLAY_TOPIC, 0))
+        ReportNotOpened(app, this, app.helpFile);
 }
 
 void frmCD::mnuAbout_Click() {

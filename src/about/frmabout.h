@@ -52,6 +52,11 @@ private:
     VersionParts m_version;
 };
 
+// The box saying that the desktop could not open an address or file (no
+// browser or viewer could be started, or the file is missing), which would
+// otherwise pass without a word.
+void ReportNotOpened(Application& app, QWidget* owner, const QString& target);
+
 // Creates and loads the About box (which skins it) and keeps it in
 // app.frmAbout; it is destroyed when closed.
 frmAbout* LoadFrmAbout(Application& app);

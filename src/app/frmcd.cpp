@@ -25,6 +25,26 @@ namespace vornap {
 namespace {
 constexpr int kKeyLowerP = 112;
 
+// The drive box's entry for the drive a text names.
+int driveEntry(const QComboBox* box, const QString& text) {
+    for (int i = 0; i < box->count() && !text.isEmpty(); ++i)
+        if (box->itemText(i).left(3) == text.left(3))
+            return i;
+    return -1;
+}
+
+// The track box's entry for the track a text shows: "3", "3.", "3. Title",
+// "3 - Title", or a title alone (track 1's at the end of the disc).
+int trackEntry(const QComboBox* box, const QString& text) {
+    for (int i = 0; i < box->count(); ++i)
+        if (box->itemText(i) == QString::number(i + 1) + QStringLiteral(". ") + text)
+            return i;
+    qsizetype digits = 0;
+    while (digits < text.size() && text[digits] >= u'0' && text[digits] <= u'9')
+        ++digits;
+    return digits > 0 && digits < 6 ? text.left(digits).toInt() - 1 : -1;
+}
+
 QFont formFont() {
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
@@ -114,12 +134,15 @@ void frmCD::createControls() {
     cboCDDrive->setGeometry(90, 9, 316, 22);
     cboCDDrive->raise();
     cboCDDrive->setLocked(true); // unlocked only between a drop-down and the choice
+    cboCDDrive->setEntryOf([this](const QString& text) { return driveEntry(cboCDDrive, text); });
 
     lblCurrentTrackLabel = label(QStringLiteral("Current Track"), 12, 42, 90, 16);
     cboCurrentTrack = new LockableComboBox(form);
     cboCurrentTrack->setGeometry(110, 39, 296, 22);
     cboCurrentTrack->setToolTip(QStringLiteral("Current Track Being Played"));
     cboCurrentTrack->setLocked(true);
+    cboCurrentTrack->setEntryOf(
+        [this](const QString& text) { return trackEntry(cboCurrentTrack, text); });
 
     lblTimeLabel = label(QStringLiteral("Time"), 12, 72, 90, 16);
     lblTime = value(QStringLiteral("Timer"), 110, 72, 80);
@@ -335,14 +358,10 @@ void frmCD::Form_Unload() {
 
 void frmCD::Form_KeyPress(int keyAscii) {
     if (keyAscii == kKeyLowerP)
-        app.platform.help->htmlHelp(this, app.helpFile, platform::HelpViewer::HH_DISPLAY_TOPIC, 0);
+        mnuHelpClick_Click();
 }
 
 void frmCD::mnuExit_Click() { close(); }
-
-void frmCD::mnuHelpClick_Click() {
-    app.platform.help->htmlHelp(this, app.helpFile, platform::HelpViewer::HH_DISPLAY_TOPIC, 0);
-}
 
 void frmCD::closeEvent(QCloseEvent* event) {
     Form_Unload();

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPointer>
 #include <QWheelEvent>
 
@@ -14,6 +15,15 @@ void showModal(QDialog* dialog) {
     dialog->exec();
     if (open)
         open->deleteLater();
+}
+
+QString oneLine(QString text) {
+    for (QChar& c : text) {
+        if (c == u'\n' || c == u'\r' || c == u'\t' || c == u'\v' || c == u'\f' ||
+            c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = u' ';
+    }
+    return text;
 }
 
 PlainLabel::PlainLabel(const QString& caption, QWidget* parent) : QLabel(parent) {
@@ -62,10 +72,17 @@ LockableComboBox::LockableComboBox(QWidget* parent) : QComboBox(parent) {
     // long title to its last words.
     connect(this, &QComboBox::currentIndexChanged, this,
             [this] { lineEdit()->setCursorPosition(0); });
+    lineEdit()->installEventFilter(this);
 }
 
 void LockableComboBox::setText(const QString& text) {
-    setEditText(text);
+    const QString shown = oneLine(text);
+    // Else the open list marks, and the wheel steps from, an entry the box
+    // no longer shows.
+    const int entry = m_entryOf ? m_entryOf(shown) : findText(shown, Qt::MatchExactly);
+    if (entry >= 0 && entry < count() && entry != currentIndex())
+        setCurrentIndex(entry);
+    setEditText(shown);
     lineEdit()->setCursorPosition(0);
 }
 
@@ -105,6 +122,26 @@ void LockableComboBox::keyPressEvent(QKeyEvent* event) {
         }
     }
     QComboBox::keyPressEvent(event);
+}
+
+bool LockableComboBox::eventFilter(QObject* watched, QEvent* event) {
+    QLineEdit* edit = lineEdit();
+    if (watched != edit || event->type() != QEvent::Paint || edit->hasFocus())
+        return QComboBox::eventFilter(watched, event);
+    // The text area as the line edit lays it out (two pixels in from its sides).
+    const QRect area =
+        edit->contentsRect().marginsRemoved(edit->textMargins()).adjusted(2, 0, -2, 0);
+    const QFontMetrics metrics = edit->fontMetrics();
+    if (metrics.horizontalAdvance(edit->text()) <= area.width())
+        return QComboBox::eventFilter(watched, event);
+    QPainter painter(edit);
+    const QPalette& palette = edit->palette();
+    const auto group = edit->isEnabled() ? QPalette::Active : QPalette::Disabled;
+    painter.fillRect(edit->rect(), palette.brush(group, QPalette::Base));
+    painter.setPen(palette.color(group, QPalette::Text));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     metrics.elidedText(edit->text(), Qt::ElideRight, area.width()));
+    return true;
 }
 
 void LockableComboBox::showPopup() {

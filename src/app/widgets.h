@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPixmap>
+#include <functional>
 
 class QDialog;
 
@@ -13,12 +14,17 @@ namespace vornap {
 // unload may have deleted one meanwhile: neither is touched again.
 void showModal(QDialog* dialog);
 
-// A label that shows its caption as plain text only: disc titles come from
-// the network and must never be read as markup.
+// A text for a place that shows one line: line breaks and tabs (which disc
+// titles may hold) become blanks.
+QString oneLine(QString text);
+
+// A label that shows its caption as plain text on one line only: disc titles
+// come from the network and must never be read as markup.
 class PlainLabel : public QLabel {
     Q_OBJECT
 public:
     explicit PlainLabel(const QString& caption = {}, QWidget* parent = nullptr);
+    void setText(const QString& text) { QLabel::setText(oneLine(text)); }
 
 signals:
     void clicked();
@@ -61,8 +67,15 @@ public:
     void setLocked(bool locked);
     // The edit text (the Text property), which need not be one of the entries.
     QString text() const { return currentText(); }
-    // Shown from its start when it is wider than the box.
+    // Shown from its start when it is wider than the box, on one line. The
+    // list's current entry follows the entry the text stands for.
     void setText(const QString& text);
+    void addItem(const QString& text) { QComboBox::addItem(oneLine(text)); }
+    // Which entry a text stands for, -1 for none; without it, the entry of
+    // the same text.
+    void setEntryOf(std::function<int(const QString& text)> entryOf) {
+        m_entryOf = std::move(entryOf);
+    }
 
 signals:
     void dropDown();
@@ -73,9 +86,12 @@ public:
 protected:
     void wheelEvent(QWheelEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Draws a text wider than the box with an ellipsis while nobody edits it.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     bool m_locked = false;
+    std::function<int(const QString&)> m_entryOf;
 };
 
 } // namespace vornap

@@ -71,8 +71,10 @@ void GetCDInfo(Application& app) {
                 v.ErrorTag = QStringLiteral("GetCDInfo_03");
                 mciSend(app, mcicmd::setTimeFormatTmsf());
                 v.ErrorTag = QStringLiteral("GetCDInfo_03");
-                // Otherwise the track table is the lookup's to fill.
-                if (v.sCDDBOnStart == QLatin1String("0"))
+                // A lookup that found titles filled the track table; without
+                // them (none asked, none found, a lookup that failed) it comes
+                // from the disc, or another disc's would stay on show.
+                if (!v.bCDDBFound)
                     buildTrackTable(app, f);
 
                 v.ErrorTag = QStringLiteral("GetCDInfo_05");

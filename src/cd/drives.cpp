@@ -150,6 +150,8 @@ void frmCD::cboCDDrive_Click() {
 
     mciSend(app, mcicmd::closeAll());
     v.bCDInDrive = false;
+    // The disc left behind is not this drive's: a lookup must not name it.
+    v.sDiscId.clear();
     v.sCDDrive = cboCDDrive->text().left(3);
     SaveOptions(app);
     mciSend(app, mcicmd::open(v.sCDDrive, mcicmd::cd1));

@@ -41,6 +41,12 @@ void frmCD::tmrCDCheck_Timer() {
             mciSend(app, mcicmd::statusPosition(), sPosition);
             mciSend(app, mcicmd::statusPositionTrack(v.iCurrentTrack + 1), sNextTrackStart);
             mciSend(app, mcicmd::statusLength(), sCDLength);
+            // The length counts from track 1's start, the position from the
+            // disc's: where the two could meet, the disc's end needs that start.
+            FixedString<30> firstTrackStart;
+            const bool nearEnd = Val(sPosition.text()) >= Val(sCDLength.text());
+            if (nearEnd)
+                mciSend(app, mcicmd::statusPositionTrack(1), firstTrackStart);
             mciSend(app, mcicmd::setTimeFormatTmsf());
 
             // The track-follow is for the drive's own advance: a drive paused,
@@ -76,9 +82,13 @@ void frmCD::tmrCDCheck_Timer() {
             }
 
             // The end of the disc, once: the drive may have stopped before
-            // this tick, while the player still counts as playing.
-            if (!answerText(sCDLength).isEmpty() && position >= Val(sCDLength.text()) &&
-                (v.bPlaying || tmrTime->isActive() || drivePlays())) {
+            // this tick, while the player still counts as playing. Each
+            // millisecond reading counts its first frame's millisecond, so the
+            // sum is one past the last frame's.
+            const bool atEnd = nearEnd && !answerText(sCDLength).isEmpty() &&
+                               !answerText(firstTrackStart).isEmpty() &&
+                               position + 1 >= Val(sCDLength.text()) + Val(firstTrackStart.text());
+            if (atEnd && (v.bPlaying || tmrTime->isActive() || drivePlays())) {
                 v.iCurrentTrack = 1;
                 ProgressBar->setValue(0);
                 tmrTime->stop();
@@ -114,8 +124,10 @@ void frmCD::tmrCDCheck_Timer() {
             if (v.bCDInDrive) {
                 mciSend(app, mcicmd::close(mcicmd::cd1));
                 v.bCDInDrive = false;
-                // The next disc must not show this one's titles.
+                // The next disc must not show this one's titles, nor may a
+                // lookup asked for meanwhile find them.
                 v.bCDDBFound = false;
+                v.sDiscId.clear();
                 // The drive stopped when its disc left; left playing or
                 // paused, Play would do nothing for the next disc.
                 v.bPlaying = false;

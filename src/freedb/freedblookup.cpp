@@ -56,6 +56,13 @@ QString safeCategory(const QString& category) {
     return plain.match(lower).hasMatch() ? lower : QStringLiteral("misc");
 }
 
+// "host:port", "http://host:port/" and the like.
+bool hasOwnPort(const QString& address) {
+    return QUrl(address.contains(QStringLiteral("://")) ? address
+                                                        : QStringLiteral("http://") + address)
+               .port() > 0;
+}
+
 QString serverLabel(const QUrl& url) {
     const int port = url.port();
     const bool defaultPort = port < 0 || (port == 80 && url.scheme() == QLatin1String("http")) ||
@@ -117,6 +124,8 @@ Long FreeDbLookup::QueryDisc(const String& discIdText) {
     if (!tocKnown)
         return 0;
 
+    m_deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(m_settings.totalTimeoutMs);
     std::vector<SourceAnswer> failures;
     bool answered = false; // a source said for sure that it knows no such disc
     std::vector<Match> found;
@@ -221,18 +230,30 @@ void FreeDbLookup::writeCache(const Match& match, const QString& discId) {
             QFile::remove(root + other + u'/' + discId);
 }
 
-HttpOptions FreeDbLookup::httpOptions() const {
+HttpOptions FreeDbLookup::httpOptions(const QString& source) const {
+    using namespace std::chrono;
+    const auto left = duration_cast<milliseconds>(m_deadline - steady_clock::now()).count();
+    // With less than a tenth of a second left, a request could only time out.
+    if (left < 100)
+        throw LookupFailure(source, QStringLiteral("not asked, the lookup ran out of time"));
     HttpOptions options;
-    options.connectTimeoutMs = m_settings.connectTimeoutMs;
-    options.totalTimeoutMs = m_settings.totalTimeoutMs;
+    options.connectTimeoutMs = int(std::min<qint64>(m_settings.connectTimeoutMs, left));
+    options.totalTimeoutMs = int(std::min<qint64>(m_settings.totalTimeoutMs, left));
     options.userAgent = clientName() + u'/' + clientVersion();
     const ProxySetting proxy = StoredProxy(m_registry);
     if (proxy.inUse && !proxy.address.trimmed().isEmpty()) {
         options.proxy.address = proxy.address.trimmed();
         bool ok = false;
         const int port = proxy.port.trimmed().toInt(&ok);
-        if (ok && port > 0 && port < 65536)
+        ok = ok && port > 0 && port < 65536;
+        if (ok)
             options.proxy.port = port;
+        // The dialog stores the port as typed. Without a port of the address's
+        // own, the lookup would fail naming one the user never gave.
+        if (!ok && !proxy.port.trimmed().isEmpty() && !hasOwnPort(options.proxy.address))
+            throw LookupFailure(source, QStringLiteral("the proxy's HTTP port \"%1\" is not a "
+                                                       "number from 1 to 65535")
+                                            .arg(proxy.port));
     }
     return options;
 }
@@ -271,7 +292,7 @@ std::vector<FreeDbLookup::Match> FreeDbLookup::queryCddb(const QString& discId,
         // The CDDB command words are joined by "+", which must stay unencoded.
         url.setQuery(QStringLiteral("cmd=%1&hello=%2&proto=6").arg(command, helloText()),
                      QUrl::StrictMode);
-        const HttpReply http = httpGet(url.toString(QUrl::FullyEncoded), httpOptions());
+        const HttpReply http = httpGet(url.toString(QUrl::FullyEncoded), httpOptions(server));
         if (!http.transferred)
             throw LookupFailure(server, http.error);
         if (http.status != 200)
@@ -350,7 +371,7 @@ std::vector<FreeDbLookup::Match> FreeDbLookup::queryMusicBrainz(const DiscIds& i
         lastRequest = Clock::now();
     }
 
-    HttpOptions options = httpOptions();
+    HttpOptions options = httpOptions(server);
     options.userAgent =
         clientName() + u'/' + clientVersion() + QStringLiteral(" ( audio CD player lookup )");
     const HttpReply http = httpGet(url.toString(QUrl::FullyEncoded), options);

@@ -8,13 +8,15 @@
 #include "platform/registry.h"
 
 #include <QUrl>
+#include <chrono>
 #include <optional>
 
 namespace vornap {
 
 struct LookupSettings {
-    int connectTimeoutMs = 5000;
-    int totalTimeoutMs = 15000;
+    int connectTimeoutMs = int(platform::kConnectTimeout.count());
+    // For all sources of one lookup together, so that the window waits no longer.
+    int totalTimeoutMs = int(platform::kTotalTimeout.count());
     // Base address of the MusicBrainz web service; VORNAP_MUSICBRAINZ_URL
     // overrides the public one.
     QString musicBrainzUrl = defaultMusicBrainzUrl();
@@ -85,7 +87,9 @@ private:
     std::vector<Match> queryMusicBrainz(const DiscIds& ids, const platform::DiscToc& toc);
     // Holds an entry as the answer; with the TOC of the disc it describes.
     void hold(const XmcdEntry& entry, bool tocKnown);
-    HttpOptions httpOptions() const;
+    // For a request to `source` within the time left of this lookup; throws
+    // when none is left.
+    HttpOptions httpOptions(const QString& source) const;
     QString clientName() const;
     QString clientVersion() const;
     QString helloText() const;
@@ -109,6 +113,7 @@ private:
     int m_chosen = 0;
     QString m_matchesDiscId;
     bool m_askAgain = false;
+    std::chrono::steady_clock::time_point m_deadline; // of the lookup under way
 };
 
 } // namespace vornap

@@ -23,6 +23,9 @@ frmSetProxy::frmSetProxy(Application& app, QWidget* parent) : QDialog(parent), a
 
     chkUseProxy = new QCheckBox(QStringLiteral("Use Proxy Server"), this);
     chkUseProxy->setGeometry(12, 12, 276, 20);
+    // Filled with the skin's back colour as the preferences' boxes are; its
+    // default fill is the light Button colour.
+    chkUseProxy->setBackgroundRole(QPalette::Window);
 
     lblProxyAddressLabel = new PlainLabel(QStringLiteral("Proxy Server Address:"), this);
     lblProxyAddressLabel->setGeometry(12, 42, 130, 16);
@@ -94,7 +97,9 @@ void frmSetProxy::cmdCancel_Click() {
 }
 
 SkinTargets frmSetProxy::skinTargets() {
-    return {imgBackground, {lblProxyAddressLabel, lblProxyHTTPPortLabel}, {}, {chkUseProxy}};
+    // The box takes the fore colour too: the default dark text would not
+    // read on a dark skin's fill.
+    return {imgBackground, {lblProxyAddressLabel, lblProxyHTTPPortLabel}, {chkUseProxy}, {}};
 }
 
 void frmSetProxy::paintEvent(QPaintEvent*) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/download.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -11,8 +13,8 @@ struct HttpProxy {
 };
 
 struct HttpOptions {
-    int connectTimeoutMs = 5000;
-    int totalTimeoutMs = 15000;
+    int connectTimeoutMs = int(platform::kConnectTimeout.count());
+    int totalTimeoutMs = int(platform::kTotalTimeout.count());
     QString userAgent;
     HttpProxy proxy;
 };

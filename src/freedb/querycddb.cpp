@@ -136,7 +136,7 @@ void AttachMatchMenu(Application& app) {
                              QMenu menu(label);
                              QMenu* matches = menu.addMenu(QStringLiteral("Other &Matches"));
                              for (int i = 0; i < names.size(); ++i) {
-                                 QAction* action = matches->addAction(names[i]);
+                                 QAction* action = matches->addAction(oneLine(names[i]));
                                  action->setCheckable(true);
                                  action->setChecked(i == f.uFREEDB1->chosenMatch());
                                  action->setData(i);

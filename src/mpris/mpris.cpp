@@ -1,8 +1,10 @@
 #include "mpris/mpris.h"
 
 #include "app/frmcd.h"
+#include "cd/mcicommands.h"
 #include "freedb/freedbcontrol.h"
 
+#include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
@@ -11,6 +13,7 @@ namespace vornap {
 namespace {
 
 const QString kPath = QStringLiteral("/org/mpris/MediaPlayer2");
+const QString kServiceName = QStringLiteral("org.mpris.MediaPlayer2.vornap");
 const QString kPlayerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
 
 // "m:ss" as the window shows a track's length, in seconds; 0 when it is not one.
@@ -36,7 +39,7 @@ MprisService::MprisService(Application& app, QDBusConnection bus)
 MprisService::~MprisService() {
     if (m_registered) {
         m_bus.unregisterObject(kPath);
-        m_bus.unregisterService(QStringLiteral("org.mpris.MediaPlayer2.vornap"));
+        m_bus.unregisterService(m_serviceName);
     }
 }
 
@@ -45,9 +48,16 @@ bool MprisService::start() {
         return false;
     if (!m_bus.registerObject(kPath, this))
         return false;
-    if (!m_bus.registerService(QStringLiteral("org.mpris.MediaPlayer2.vornap"))) {
-        m_bus.unregisterObject(kPath);
-        return false;
+    // A player of another data directory may hold the plain name; a second
+    // instance takes a name of its own, as the MPRIS specification asks.
+    m_serviceName = kServiceName;
+    if (!m_bus.registerService(m_serviceName)) {
+        m_serviceName = kServiceName + QStringLiteral(".instance") +
+                        QString::number(QCoreApplication::applicationPid());
+        if (!m_bus.registerService(m_serviceName)) {
+            m_bus.unregisterObject(kPath);
+            return false;
+        }
     }
     m_registered = true;
     app.eventObservers.push_back([this] { announceChanges(); });
@@ -57,8 +67,22 @@ bool MprisService::start() {
 
 bool MprisService::discIn() const { return app.v.bCDInDrive; }
 
+bool MprisService::playing() const {
+    const auto& v = app.v;
+    if (v.bPlaying)
+        return true;
+    // Play from the Idle state (Back or Forward while paused) plays and runs
+    // the clock with every flag down; Back or Forward there stop the drive
+    // but not the clock.
+    if (v.bPaused || v.bStopped || !app.cd || !app.cd->tmrTime->isActive())
+        return false;
+    FixedString<30> mode;
+    mciSend(app, mcicmd::statusMode(), mode);
+    return mode.left(7) == QLatin1String("playing");
+}
+
 QString MprisService::playbackStatus() const {
-    if (app.v.bPlaying)
+    if (playing())
         return QStringLiteral("Playing");
     if (app.v.bPaused)
         return QStringLiteral("Paused");
@@ -140,18 +164,18 @@ MprisPlayer::MprisPlayer(MprisService* service)
 
 void MprisPlayer::Play() {
     frmCD* form = m_service->app.cd;
-    if (form && !m_service->app.v.bPlaying)
+    if (form && !m_service->playing())
         unhandled(m_service->app, [form] { form->imgPlay_Click(); });
 }
 
 void MprisPlayer::Pause() {
     frmCD* form = m_service->app.cd;
-    if (form && m_service->app.v.bPlaying)
+    if (form && m_service->playing())
         unhandled(m_service->app, [form] { form->imgPause_Click(); });
 }
 
 void MprisPlayer::PlayPause() {
-    if (m_service->app.v.bPlaying)
+    if (m_service->playing())
         Pause();
     else
         Play();

@@ -9,8 +9,9 @@
 
 namespace vornap {
 
-// The player on the session bus as org.mpris.MediaPlayer2.vornap, so desktop
-// applets and media keys can drive and follow it.
+// The player on the session bus as org.mpris.MediaPlayer2.vornap (a second
+// player, of another data directory, adds .instance<pid>), so desktop applets
+// and media keys can drive and follow it.
 class MprisService : public QObject {
     Q_OBJECT
 public:
@@ -24,6 +25,9 @@ public:
 
     Application& app;
 
+    // What the drive really does: the Idle state plays too after Play.
+    bool playing() const;
+
     QString playbackStatus() const;
     QVariantMap metadata() const;
     qlonglong position() const;
@@ -32,6 +36,7 @@ public:
 private:
     QDBusConnection m_bus;
     bool m_registered = false;
+    QString m_serviceName;
     QVariantMap m_lastPlayer;
 };
 

@@ -1,5 +1,6 @@
 #include "options/frmpref.h"
 
+#include "about/frmabout.h"
 #include "app/fatal.h"
 #include "app/frmcd.h"
 #include "cd/discloading.h"
@@ -13,8 +14,8 @@
 #include "tray/systray.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QPaintEvent>
@@ -195,7 +196,7 @@ SkinTargets frmPref::skinTargets() {
     SkinTargets t;
     t.imgBackground = imgBackground;
     t.foreOnly = {lblSkinDirLabel};
-    t.backAndFore = {chkPlayOnStart, chkSetAsDefault, chkUseCDDB, chkCDDBOnStartup, chkSysTray,
+    t.backAndFore = {chkPlayOnStart, chkSetAsDefault, chkUseCDDB, chkCDDBOnStartup,   chkSysTray,
                      fraCDDB,        fraSkins,        fraSysTray, lblCDDBServerLabel, lblSkinDir};
     return t;
 }
@@ -204,7 +205,9 @@ QString frmPref::ownCommand() const {
     return app.appPath() + '/' + QFileInfo(QCoreApplication::applicationFilePath()).fileName();
 }
 
-QString frmPref::ownIcon() const { return ownCommand() + QStringLiteral(",1"); }
+QString frmPref::ownIcon() const {
+    return ownCommand() + QStringLiteral(",1");
+}
 
 void frmPref::loadIcon(Integer number) {
     ptrIconPreview->setPixmap(LoadResPicture(number).pixmap(QSize(32, 32)));
@@ -229,7 +232,10 @@ void frmPref::Form_Load() {
         cmdEmail->setEnabled(true);
         if (chkPlayOnStart->isChecked())
             chkCDDBOnStartup->setEnabled(true);
-        cboCDDBServer->addItems(cddbServersOfTheLoad());
+        // Ticking the box above already listed the check box's servers.
+        for (const QString& server : cddbServersOfTheLoad())
+            if (cboCDDBServer->findText(server) < 0)
+                cboCDDBServer->addItem(server);
         cboCDDBServer->setEditText(v.sCDDBServer);
         cmdProxy->setEnabled(true);
         chkCDDBOnStartup->setChecked(isOne(v.sCDDBOnStart));
@@ -244,7 +250,7 @@ void frmPref::Form_Load() {
         imgIconUp->setEnabled(false);
         imgIconDown->setEnabled(false);
     } else {
-        iIconNum = CInt(Val(v.sIconNum));
+        iIconNum = Integer(TrayIconNumber(v.sIconNum));
         loadIcon(iIconNum);
     }
 }
@@ -291,7 +297,7 @@ void frmPref::chkSysTray_Click() {
             ptrIconPreview->setEnabled(true);
             imgIconUp->setEnabled(true);
             imgIconDown->setEnabled(true);
-            const Integer number = CInt(Val(app.v.sIconNum));
+            const auto number = Integer(TrayIconNumber(app.v.sIconNum));
             loadIcon(number);
             iIconNum = number;
         } else {
@@ -319,8 +325,9 @@ void frmPref::imgIconUp_Click() {
 }
 
 void frmPref::imgFreeDB_Click() {
-    app.platform.shell->shellExecute(this, QString(), kCddbHomePage, QString(),
-                                     QStringLiteral("C:\\"), 1);
+    if (!app.platform.shell->shellExecute(this, QString(), kCddbHomePage, QString(),
+                                          QStringLiteral("C:\\"), 1))
+        ReportNotOpened(app, this, kCddbHomePage);
 }
 
 void frmPref::showDialog(const QString& name) {
@@ -343,11 +350,17 @@ void frmPref::showDialog(const QString& name) {
     }
 }
 
-void frmPref::cmdEmail_Click() { showDialog(QStringLiteral("frmEmail")); }
+void frmPref::cmdEmail_Click() {
+    showDialog(QStringLiteral("frmEmail"));
+}
 
-void frmPref::cmdProxy_Click() { showDialog(QStringLiteral("frmSetProxy")); }
+void frmPref::cmdProxy_Click() {
+    showDialog(QStringLiteral("frmSetProxy"));
+}
 
-void frmPref::cmdSkinBrowse_Click() { showDialog(QStringLiteral("frmSelectSkinDirectory")); }
+void frmPref::cmdSkinBrowse_Click() {
+    showDialog(QStringLiteral("frmSelectSkinDirectory"));
+}
 
 void frmPref::cmdOK_Click() {
     auto& v = app.v;
@@ -380,7 +393,8 @@ void frmPref::cmdOK_Click() {
             v.sCDDBEmail = storedEmailAddress(app);
             if (v.sCDDBEmail.isEmpty()) {
                 app.platform.messageBox->show(
-                    this, QStringLiteral("If you are using CDDB, you must enter your email address!"),
+                    this,
+                    QStringLiteral("If you are using CDDB, you must enter your email address!"),
                     QStringLiteral("Enter Your Email"));
                 stayOpen = true;
                 return;
@@ -388,13 +402,15 @@ void frmPref::cmdOK_Click() {
             if (cboCDDBServer->currentText().isEmpty()) {
                 app.platform.messageBox->show(
                     this,
-                    QStringLiteral("If you are going to use CDDB, you should at least select a server!"),
+                    QStringLiteral(
+                        "If you are going to use CDDB, you should at least select a server!"),
                     QStringLiteral("Select CDDB Server"));
                 stayOpen = true;
                 return;
             }
             v.sCDDBServer = cboCDDBServer->currentText();
-            v.sCDDBOnStart = chkCDDBOnStartup->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
+            v.sCDDBOnStart =
+                chkCDDBOnStartup->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
         } else {
             v.sUseCDDB = QStringLiteral("0");
         }
@@ -418,7 +434,7 @@ void frmPref::cmdOK_Click() {
         v.ErrorTag = QStringLiteral("PrefOKError_05");
         if (v.sSysTrayOnly == QLatin1String("1")) {
             v.sIconNum = CStr(iIconNum);
-            const QIcon icon = LoadResPicture(Val(v.sIconNum));
+            const QIcon icon = LoadResPicture(TrayIconNumber(v.sIconNum));
             if (main)
                 main->setWindowIcon(icon);
             v.nidTray.hIcon = icon;
@@ -457,7 +473,8 @@ void frmPref::applyAssociation() {
         }
     } else {
         if (GetRegString(app, hkcr, kIconKey, QString()) == ownIcon()) {
-            SetRegString(app, hkcr, kIconKey, QString(), GetRegString(app, hkcr, kIconKey, kBackup));
+            SetRegString(app, hkcr, kIconKey, QString(),
+                         GetRegString(app, hkcr, kIconKey, kBackup));
             DeleteRegValue(app, hkcr, kIconKey, kBackup);
         }
         if (GetRegString(app, hkcr, kCommandKey, QString()) == ownCommand()) {
@@ -472,7 +489,9 @@ void frmPref::applyAssociation() {
     }
 }
 
-void frmPref::cmdCancel_Click() { close(); }
+void frmPref::cmdCancel_Click() {
+    close();
+}
 
 void frmPref::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
@@ -497,8 +516,8 @@ void registerPreferencesDialog(Application& app) {
 void frmCD::mnuPref_Click() {
     if (app.formFactories.count(QStringLiteral("frmPref")) == 0)
         registerPreferencesDialog(app);
-    QWidget* window = app.frmPref ? app.frmPref.data()
-                                  : app.formFactories[QStringLiteral("frmPref")](app);
+    QWidget* window =
+        app.frmPref ? app.frmPref.data() : app.formFactories[QStringLiteral("frmPref")](app);
     auto* dialog = qobject_cast<frmPref*>(window);
     if (!dialog)
         return;

@@ -93,11 +93,13 @@ void createDefaultFile(const QString& path) {
     writeRecord(path, fields);
 }
 
+// The value of item n/2 (n even); a file cut short before it holds what a
+// new file would.
 String readField(Application& app, int n) {
     FieldReader reader = FieldReader::open(optionsFilePath(app));
-    for (int i = 1; i < n; ++i)
+    for (int i = 1; i < n && !reader.atEnd(); ++i)
         app.v.sDummy = reader.input();
-    return reader.input();
+    return reader.atEnd() ? QString::fromLatin1(kDefaults[std::size_t(n / 2 - 1)]) : reader.input();
 }
 
 } // namespace
@@ -129,9 +131,12 @@ QByteArray OptionsRecord(const Variables& v) {
 }
 
 void ReadOptions(Variables& v, FieldReader& reader) {
-    for (const Item& item : kItems) {
-        v.sDummy = reader.input();
-        v.*item.value = reader.input();
+    // A file cut short (an older version's, a disk that filled up) keeps what
+    // it holds; the items it lost take a new file's values, and the next save
+    // writes them all.
+    for (std::size_t i = 0; i < kItems.size(); ++i) {
+        v.sDummy = reader.atEnd() ? QString() : reader.input();
+        v.*kItems[i].value = reader.atEnd() ? QString::fromLatin1(kDefaults[i]) : reader.input();
     }
 }
 

@@ -15,7 +15,7 @@ void SaveOptions(Application& app);
 QString saveFailureText(const Application& app, const QString& description);
 
 // The options file's text for the option strings, and the reading of it
-// back (a RuntimeError when the file ends early).
+// back (items past the end of a short file take a new file's values).
 QByteArray OptionsRecord(const Variables& v);
 void ReadOptions(Variables& v, FieldReader& reader);
 

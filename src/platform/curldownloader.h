@@ -13,8 +13,8 @@ namespace vornap::platform {
 class CurlDownloader final : public Downloader {
 public:
     struct Limits {
-        std::chrono::milliseconds connectTimeout{5000};
-        std::chrono::milliseconds totalTimeout{20000};
+        std::chrono::milliseconds connectTimeout = kConnectTimeout;
+        std::chrono::milliseconds totalTimeout = kTotalTimeout;
         std::int64_t maxBytes = 1 << 20;
         long maxRedirects = 5;
     };

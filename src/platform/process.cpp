@@ -33,13 +33,22 @@ bool hasSkins(const QString& dir) {
 } // namespace
 
 AppPathLayout resolveAppPath(const AppPathInputs& in) {
-    if (!in.vornapHome.isEmpty())
-        return {absoluteClean(in.vornapHome), {}};
     const QString program = absoluteClean(in.programDir);
-    if (hasSkins(program) || in.shippedFromProgram.isEmpty())
-        return {program, {}};
-    const QString shipped = QDir::cleanPath(program + u'/' + in.shippedFromProgram);
-    if (!hasSkins(shipped))
+    QString shipped;
+    if (!in.shippedFromProgram.isEmpty())
+        shipped = QDir::cleanPath(program + u'/' + in.shippedFromProgram);
+    if (!shipped.isEmpty() && !hasSkins(shipped))
+        shipped.clear();
+    if (!in.vornapHome.isEmpty()) {
+        const QString home = absoluteClean(in.vornapHome);
+        // A folder without skins would end the first start at the first skin
+        // it loads: it gets the program's own data linked in, as an
+        // installed copy's per-user folder does.
+        if (hasSkins(home))
+            return {home, {}};
+        return {home, hasSkins(program) ? program : shipped};
+    }
+    if (hasSkins(program) || shipped.isEmpty())
         return {program, {}};
     QString dataHome = in.dataHome;
     if (dataHome.isEmpty() || QDir::isRelativePath(dataHome)) {

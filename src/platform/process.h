@@ -19,7 +19,7 @@ public:
 // Where the application path is and whether the program runs installed.
 struct AppPathLayout {
     QString path;    // App.Path
-    QString shipped; // an installed copy's read-only data (<prefix>/share/vornap); else empty
+    QString shipped; // read-only data to link in (<prefix>/share/vornap); else empty
     bool installed() const { return !shipped.isEmpty(); }
 };
 
@@ -31,7 +31,9 @@ struct AppPathInputs {
     QString shippedFromProgram; // the installed data folder, relative to programDir
 };
 
-// $VORNAP_HOME when set. Else a program directory holding its own Skins is a
+// $VORNAP_HOME when set; one without Skins is set up like the per-user folder,
+// from the program directory's own data or else the installed data. Else a
+// program directory holding its own Skins is a
 // runnable layout (the build tree, a portable copy) and is App.Path itself.
 // A program without Skins beside it whose shipped data (with Skins) sits at
 // programDir/shippedFromProgram runs installed: its App.Path is the per-user

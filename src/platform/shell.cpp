@@ -12,9 +12,9 @@ bool DesktopShell::shellExecute(QWidget*, const QString&, const QString& file, c
     return QDesktopServices::openUrl(url);
 }
 
-bool DesktopHelpViewer::htmlHelp(QWidget*, const QString& helpFile, std::uint32_t,
-                                 std::uintptr_t) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
+bool DesktopHelpViewer::htmlHelp(QWidget*, const QString& helpFile, std::uint32_t, std::uintptr_t) {
+    // A viewer started on a missing file fails where nobody sees it.
+    return QFileInfo::exists(helpFile) && QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
 }
 
 } // namespace vornap::platform

@@ -55,7 +55,9 @@ frmSelectSkinDirectory::frmSelectSkinDirectory(Application& app, QWidget* parent
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Dir1);
     layout->addLayout(buttons);
-    resize(340, 320);
+    // Fixed like the other dialogs: a window manager draws a resizable one
+    // with a handle strip under the buttons.
+    setFixedSize(340, 320);
 
     connect(cmdOK, &QPushButton::clicked, this,
             [this] { unhandled(this->app, [&] { cmdOK_Click(); }); });

@@ -1,10 +1,12 @@
 #include "tray/icons.h"
 
 #include "app/vberror.h"
+#include "app/vbtypes.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
+#include <cmath>
 
 namespace vornap {
 
@@ -87,6 +89,11 @@ QImage draw(const IconLook& look) {
 
 bool isIconResource(int number) {
     return number == 1 || (number >= 101 && number <= 106);
+}
+
+int TrayIconNumber(const QString& iconNum) {
+    const double number = std::nearbyint(Val(iconNum));
+    return number >= 1 && number <= 106 && isIconResource(int(number)) ? int(number) : 102;
 }
 
 QImage iconImage(int number) {

@@ -13,5 +13,9 @@ QImage iconImage(int number);
 // Icon resource 1's picture drawn at any size (the desktop's icon theme).
 QImage programIconImage(int size);
 bool isIconResource(int number);
+// The icon an "//IconNum" option names: its number when an icon resource has
+// it, else 102, the first the preferences offer. A number typed into the
+// options file must not keep the tray icon, or the player, from starting.
+int TrayIconNumber(const QString& iconNum);
 
 } // namespace vornap

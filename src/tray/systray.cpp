@@ -75,7 +75,7 @@ void AddSysTrayIcon(Application& app) {
         nid.uID = 0;
         nid.uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP;
         nid.uCallbackMessage = platform::WM_MOUSEMOVE;
-        const QIcon icon = LoadResPicture(int(Val(v.sIconNum)));
+        const QIcon icon = LoadResPicture(TrayIconNumber(v.sIconNum));
         form.setWindowIcon(icon);
         nid.hIcon = icon;
         if (!v.bCDInDrive)

@@ -41,7 +41,7 @@ void LoadMenuItems(Application& app) {
             if (std::size_t(index) < form.mnuTrackList.size())
                 throw RuntimeError(360, QStringLiteral("Object already loaded"));
             // A title's "&" is text, not a mnemonic.
-            QAction* item = form.mnuSelTrack->addAction(QString(caption).replace(u'&', "&&"));
+            QAction* item = form.mnuSelTrack->addAction(oneLine(caption).replace(u'&', "&&"));
             item->setVisible(true);
             QObject::connect(item, &QAction::triggered, &form, [&form, index] {
                 unhandled(form.app, [&] { form.mnuTrackList_Click(index); });

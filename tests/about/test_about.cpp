@@ -1,6 +1,10 @@
 #include "about/frmabout.h"
+#include "faults/robustnessrow.h"
+#include "options/frmpref.h"
+#include "platform/shell.h"
 #include "support/apptest.h"
 #include "support/dialogoptions.h"
+#include "support/files.h"
 
 #include <QApplication>
 #include <QPainter>
@@ -85,7 +89,50 @@ TEST_F(About, WebSiteLinkClosesEvenWhenNoBrowserStarts) {
     EXPECT_EQ(failing->opened, QStringList{"http://127.0.0.1:9/indexvnp.html"});
     flushDeletes();
     EXPECT_TRUE(box.isNull());
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_TRUE(tp.messageBox->boxes[0].text.contains(failing->opened[0]));
+}
+
+// The desktop's own opener on a desktop that opens nothing (the offscreen
+// one, like a desktop without a browser): each way out names what it could
+// not open.
+TEST_F(About, WhatTheDesktopCannotOpenIsNamedInABox) {
+    const RobustnessRow row("Help, a link of the About box or the FreeDB banner with no browser "
+                            "or viewer to start, or no help file",
+                            "A box names the address or file that could not be opened");
+    tp.platform.shell = std::make_unique<platform::DesktopShell>();
+    tp.platform.help = std::make_unique<platform::DesktopHelpViewer>();
+    writeOptionsFile(dir.path(), {.skinDir = path("Skins/Base/"), .useCDDB = "1"});
+    frmCD& f = load();
+    writeFile(app.helpFile, "<html>help</html>");
+    frmPref preferences(app);
+    preferences.Form_Load();
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        QString named;
+    };
+    const std::vector<Case> cases{
+        {"help", [&] { f.mnuHelpClick->trigger(); }, app.helpFile},
+        {"about link", [&] { QTest::mouseClick(open()->lblHelpLink, Qt::LeftButton); },
+         "http://127.0.0.1:9/indexhelp.html"},
+        {"banner", [&] { QTest::mouseClick(preferences.imgFreeDB, Qt::LeftButton); }, "://"},
+        {"help file missing",
+         [&] {
+             QFile::remove(app.helpFile);
+             f.mnuHelpClick->trigger();
+         },
+         app.helpFile},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        tp.messageBox->boxes.clear();
+        c.act();
+        ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+        EXPECT_TRUE(tp.messageBox->boxes[0].text.contains(c.named))
+            << tp.messageBox->boxes[0].text.toStdString();
+    }
+    flushDeletes();
 }
 
 TEST_F(About, ASkinChangeCreatesItHiddenThroughItsFactory) {

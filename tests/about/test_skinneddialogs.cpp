@@ -1,7 +1,9 @@
 #include "about/frmabout.h"
 #include "freedb/frmemail.h"
 #include "freedb/frmsetproxy.h"
+#include "options/fieldreader.h"
 #include "options/frmpref.h"
+#include "skins/colors.h"
 #include "support/apptest.h"
 #include "support/dirs.h"
 #include "support/files.h"
@@ -36,6 +38,8 @@ struct SkinnedDialogs : ::testing::Test, AppFixture {
         ASSERT_FALSE(tile.isNull());
     }
 
+    // Tiled background; every check box filled with the skin's back colour
+    // behind text in its fore colour, as on the preferences.
     void expectTiledAndKeep(QWidget& dialog, const QString& name) {
         dialog.show();
         const QImage shot = dialog.grab().toImage();
@@ -45,6 +49,13 @@ struct SkinnedDialogs : ::testing::Test, AppFixture {
             EXPECT_EQ(shot.pixelColor(p),
                       tile.pixelColor(p.x() % tile.width(), p.y() % tile.height()))
                 << name.toStdString() << " at " << p.x() << "," << p.y();
+        }
+        const QStringList colors = readFields(skinDir + "Colors.txt", 4);
+        const QColor back = SkinColor(colors[1]), fore = SkinColor(colors[3]);
+        for (QCheckBox* box : dialog.findChildren<QCheckBox*>()) {
+            const QPoint end = box->mapTo(&dialog, QPoint(box->width() - 2, box->height() / 2));
+            EXPECT_EQ(shot.pixelColor(end), back) << box->text().toStdString();
+            EXPECT_EQ(ForeColorOf(box), fore) << box->text().toStdString();
         }
     }
 

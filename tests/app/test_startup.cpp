@@ -90,15 +90,6 @@ TEST_F(StartUp, TrayOnlyClearsTheApplicationWindowBitAtTheEnd) {
     EXPECT_EQ(tp.windowStyle->writes.back() & 0x100, 0x100);
 }
 
-TEST_F(StartUp, AnUnknownTrayIconEndsStartUpWithTheTagOfTheTrayStep) {
-    // The tray icon's procedure sets no tag: the box names the start-up step.
-    writeOptionsFile(dir.path(), {.trayOnly = QStringLiteral("1"), .iconNum = QStringLiteral("7")});
-    EXPECT_THROW(form().Form_Load(), ProcessEnded);
-    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
-    EXPECT_EQ(tp.messageBox->boxes[0].text, "Invalid picture\rVNPLoad_05");
-    EXPECT_TRUE(tp.tray->calls.empty());
-}
-
 TEST_F(StartUp, ShutdownDeletesTheTrayIconThenStopsAndClosesTheDevice) {
     frmCD& f = load();
     tp.mci->commands.clear();

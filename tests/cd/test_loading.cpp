@@ -62,7 +62,7 @@ TEST_F(Loading, EveryCombinationOfTheThreeOptions) {
 
         EXPECT_EQ(freedb->discIdAskedFor, useLookup ? QStringList{"E:\\"} : QStringList{});
         EXPECT_EQ(f->lblCDDB->isVisibleTo(f.get()), useLookup);
-        EXPECT_EQ(f->cboCurrentTrack->count(), lookupOnStart ? 1 : 12);
+        EXPECT_EQ(f->cboCurrentTrack->count(), 12) << "no titles found: the disc's own table";
         EXPECT_EQ(mode('E'), play ? Mode::Playing : Mode::Stopped);
         EXPECT_EQ(v.bPlaying, play);
         EXPECT_EQ(f->tmrTime->isActive(), play);

@@ -48,12 +48,12 @@ TEST_F(Watcher, TracksAdvanceWithTheDriveAndTheEndOfTheDiscReturnsToTrackOne) {
     EXPECT_EQ(f->cboCurrentTrack->text(), "3.");
 
     // On the last track the count in the label stops any advance; the end of
-    // the disc comes about two seconds early (absolute position, relative
-    // length) and brings track 1 back, stopped.
-    seconds(8);
+    // the disc, with the last of its sound, brings track 1 back, stopped.
+    seconds(10);
     tick();
     EXPECT_EQ(app.v.iCurrentTrack, 3);
-    seconds(4);
+    EXPECT_TRUE(app.v.bPlaying);
+    second();
     tick();
     EXPECT_EQ(f->cboCurrentTrack->text(), "1.");
     EXPECT_EQ(f->lblTotTrackTime->text(), "0:10");
@@ -130,4 +130,33 @@ TEST_F(Watcher, NoTipChangesInWindowMode) {
     eject('E');
     tick();
     EXPECT_TRUE(tips().isEmpty());
+}
+
+// A CD-Extra's data track plays as the end of the disc: the play skips it,
+// and the watcher's end-of-disc step stops the display on track 1.
+TEST_F(Watcher, APlayReachingTheDataTrackEndsTheDisc) {
+    di::DiscSpec extra = audioDisc({10, 10});
+    extra.tracks.push_back(di::TrackSpec::dataTrack(di::seconds(10), {{"INFO.TXT", "x"}}));
+    struct Case {
+        const char* name;
+        int forwards; // presses of Forward while playing
+        int secondsLater;
+    };
+    const std::vector<Case> cases{{"played through", 0, 21}, {"forward onto it", 2, 1}};
+    start(extra);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        f->imgPlay_Click();
+        for (int i = 0; i < c.forwards; ++i)
+            f->imgForward_Click();
+        for (int i = 0; i < c.secondsLater; ++i) {
+            second();
+            tick();
+        }
+        tick();
+        EXPECT_TRUE(app.v.bStopped);
+        EXPECT_FALSE(f->tmrTime->isActive());
+        EXPECT_EQ(f->lblTime->text(), "0:00");
+        EXPECT_EQ(app.v.iCurrentTrack, 1);
+    }
 }

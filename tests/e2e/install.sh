@@ -53,8 +53,7 @@ first_start() {
     E2E_LOG=$E2E_TMP/$name.log
     "${runner[@]}" -u VORNAP_HOME -u VORNAP_REGISTRY -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME \
         HOME="$home" QT_LOGGING_RULES="vornap.mci.debug=true" "$program" >"$E2E_LOG" 2>&1 &
-    PLAYER=$!
-    E2E_PIDS+=($PLAYER)
+    PLAYER=$! && E2E_PIDS+=($PLAYER)
     e2e_window
     e2e_until 300 grep -Eq '(^|: )play [^ ]+.* -> 0 ' "$E2E_LOG" || e2e_fail "$name: no play command succeeded"
     if [ "$as" != nobody ]; then

@@ -19,6 +19,9 @@ e2e_cleanup() {
     return 0
 }
 
+# Runs "$@" in the background, ended with the script; its process is E2E_BG.
+e2e_bg() { "$@" & E2E_BG=$! && E2E_PIDS+=($!); }
+
 # Fails the test, showing the log of the player started last.
 e2e_fail() {
     [ -z "$E2E_LOG" ] || cat "$E2E_LOG" >&2 || true
@@ -30,8 +33,7 @@ e2e_need() { for t in "$@"; do command -v "$t" >/dev/null || { echo "SKIP: $t mi
 
 # Waits up to $1 tenths of a second until command "$2..." succeeds.
 e2e_until() {
-    local tenths=$1
-    shift
+    local tenths=$1 && shift
     for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
     "$@"
 }
@@ -42,11 +44,11 @@ e2e_wait_end() {
     ! kill -0 "$2" 2>/dev/null
 }
 
-# Starts Xvfb (screen $1, 1024x768 by default) on a free display.
+# Starts Xvfb (screen $1, 1024x768 by default) on a free display; it does not
+# reset when its last client leaves (a client starting during a reset can fail).
 e2e_start_xvfb() {
     local fifo=$E2E_TMP/displayfd
-    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fifo" 2>/dev/null &
-    E2E_PIDS+=($!)
+    e2e_bg Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset 3>"$fifo" 2>/dev/null
     e2e_until 100 [ -s "$fifo" ]
     export DISPLAY=":$(head -n 1 "$fifo")"
     unset WAYLAND_DISPLAY
@@ -67,11 +69,13 @@ e2e_artifacts() {
     mkdir -p "$E2E_OUT"
 }
 e2e_shot() { import -window "${2:-$WID}" "$E2E_OUT/$1.png"; }
+# Gives window $1 the focus and types keys $2...; a key that ends the window may fail.
+e2e_keys() { xdotool windowfocus --sync "$1" 2>/dev/null || true; xdotool key "${@:2}" 2>/dev/null || true; }
 # Whether two pictures differ in any pixel (of the region "-extract WxH+X+Y").
 e2e_differ() { [ "$(compare -metric AE "${@:3}" "$1" "$2" null: 2>&1 || true)" != "0" ]; }
 
-# A player home at $1 with the shipped skins.
-e2e_home() { mkdir -p "$1" && cp -r "$(dirname "$VORNAP")/Skins" "$1/"; }
+# A player home at $1; the player links the shipped skins into it.
+e2e_home() { mkdir -p "$1"; }
 
 # A player home at $1 whose drive E: is its folder "tray", holding a disc of
 # three tones (440, 660, 880 Hz) of $2 seconds, or of the tracks $3...
@@ -101,16 +105,15 @@ e2e_options() {
 # E2E_LOG, its process PLAYER. e2e_window waits for its window, WID.
 e2e_player() {
     E2E_LOG=$1/player.log
-    env VORNAP_HOME="$1" "${@:2}" "$VORNAP" >>"$E2E_LOG" 2>&1 &
-    PLAYER=$! && E2E_PIDS+=($PLAYER)
+    e2e_bg env VORNAP_HOME="$1" "${@:2}" "$VORNAP" >>"$E2E_LOG" 2>&1
+    PLAYER=$E2E_BG
 }
 e2e_window() { WID=$(e2e_wait_window '^Vornap$' 30) || e2e_fail "no player window"; }
 e2e_alive() { kill -0 "$PLAYER" 2>/dev/null || e2e_fail "the player ended $*"; }
 
 # Serves folder $1 over HTTP on 127.0.0.1, logging requests to $2; sets E2E_PORT.
 e2e_serve() {
-    python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$1" >"$2" 2>&1 &
-    E2E_PIDS+=($!)
+    e2e_bg python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$1" >"$2" 2>&1
     e2e_until 100 grep -q ' port [0-9]' "$2" || e2e_fail "the web server did not start"
     E2E_PORT=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$2" | head -n 1)
 }
@@ -182,8 +185,7 @@ e2e_start_bus() {
 
 # Starts openbox and waits until it manages the screen.
 e2e_start_wm() {
-    openbox --sm-disable >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
+    e2e_bg openbox --sm-disable >/dev/null 2>&1
     e2e_until 100 eval '[[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]]' ||
         e2e_fail "the window manager did not start"
 }

@@ -25,18 +25,13 @@ session() {
     e2e_stop_record && cat "$E2E_TMP/$1.txt"
 }
 open='open E:\ type cdaudio alias cd1 wait shareable'
-{
-    printf '%s\n' "$open" 'set cd1 time format tmsf' 'play cd1 from 1'
-    sleep 3
-    printf '%s\n' 'set cd1 time format milliseconds' 'status cd1 position' 'status cd1 mode'
-    sleep 6
-    printf '%s\n' 'status cd1 mode' 'close all' "$open" 'set cd1 time format tmsf' 'play cd1 from 2'
-    sleep 1.5
+{ # each group of commands, then the time it waits
+    printf '%s\n' "$open" 'set cd1 time format tmsf' 'play cd1 from 1' && sleep 3
+    printf '%s\n' 'set cd1 time format milliseconds' 'status cd1 position' 'status cd1 mode' && sleep 6
+    printf '%s\n' 'status cd1 mode' 'close all' "$open" 'set cd1 time format tmsf' 'play cd1 from 2' && sleep 1.5
     # Pause holds the position heard and silences the sink; resume goes on.
-    printf '%s\n' 'pause cd1' 'status cd1 position'
-    sleep 1.5
-    printf '%s\n' 'status cd1 position' 'close all' "$open" 'resume cd1'
-    sleep 5
+    printf '%s\n' 'pause cd1' 'status cd1 position' && sleep 1.5
+    printf '%s\n' 'status cd1 position' 'close all' "$open" 'resume cd1' && sleep 5
     printf '%s\n' 'status cd1 mode' 'close all'
 } | session tones
 e2e_tones "$E2E_TMP/tones.wav" >"$E2E_TMP/runs.txt"

@@ -1,9 +1,8 @@
 #!/usr/bin/python3
-"""A StatusNotifier watcher and host on the session bus, as a desktop panel
-would be, driven line by line from standard input; each answer ends with a
-line "ok" or "error <text>". Commands: host on|off, activate, context, layout,
-click <a/b/c> (a menu entry by its labels), count-signals <seconds>, prop
-<name>, items. With the watcher name not ours, a panel's watcher is asked."""
+"""A StatusNotifier watcher and host on the session bus, as a panel is, driven by lines
+of standard input: host on|off, activate, context, layout, click <a/b/c> (an entry by its
+labels), count-signals <seconds>, prop <name>, items. Each answer ends with "ok" or
+"error <text>". With the watcher name not ours, a panel's watcher is asked."""
 import sys, time
 import dbus, dbus.service
 from dbus.mainloop.glib import DBusGMainLoop

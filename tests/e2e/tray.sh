@@ -16,13 +16,10 @@ e2e_artifacts tray
 export XDG_CONFIG_HOME=$E2E_TMP/config NO_AT_BRIDGE=1 XDG_RUNTIME_DIR=$E2E_TMP/xdg
 mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'XML'
-<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
-<property name="panels" type="array"><value type="int" value="1"/><property name="panel-1" type="empty">
-<property name="position" type="string" value="p=8;x=0;y=0"/><property name="length" type="uint" value="100"/>
-<property name="position-locked" type="bool" value="true"/><property name="size" type="uint" value="32"/>
-<property name="plugin-ids" type="array"><value type="int" value="1"/></property></property></property>
-<property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property>
-</channel>
+<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/><property name="panels" type="array"><value type="int" value="1"/>
+<property name="panel-1" type="empty"><property name="position" type="string" value="p=8;x=0;y=0"/><property name="length" type="uint" value="100"/>
+<property name="position-locked" type="bool" value="true"/><property name="size" type="uint" value="32"/><property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+</property></property><property name="plugins" type="empty"><property name="plugin-1" type="string" value="systray"/></property></channel>
 XML
 e2e_start_xvfb
 e2e_start_bus
@@ -30,10 +27,8 @@ e2e_start_sni_host
 
 # Wayland. Pictures are taken below weston's panel, whose clock moves, with
 # the pointer off weston's 800x600 output until a step clicks.
-weston --backend=x11-backend.so --width=800 --height=600 --socket=vornap-wl --idle-time=0 \
-    >"$E2E_TMP/weston.log" 2>&1 &
-weston=$!
-E2E_PIDS+=($weston)
+e2e_bg weston --backend=x11-backend.so --width=800 --height=600 --socket=vornap-wl --idle-time=0 >"$E2E_TMP/weston.log" 2>&1
+weston=$E2E_BG
 e2e_until 100 [ -S "$XDG_RUNTIME_DIR/vornap-wl" ] || { cat "$E2E_TMP/weston.log"; e2e_fail "no weston"; }
 sleep 1.5 # its shell draws the background and panel
 xdotool mousemove 1000 700
@@ -101,9 +96,8 @@ e2e_sni host off
 e2e_start_wm
 tray_up() { [[ "$(xwininfo -root -tree)" == *'("panel" "trayer")'* ]]; }
 for attempt in 1 2; do
-    trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 >/dev/null 2>&1 &
-    trayer=$!
-    E2E_PIDS+=($trayer)
+    e2e_bg trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 >/dev/null 2>&1
+    trayer=$E2E_BG
     e2e_until 100 tray_up && break
 done
 tray_up || e2e_fail "the tray host did not start"
@@ -184,8 +178,7 @@ xdotool windowactivate "$WID"
 e2e_until 50 e2e_viewable || e2e_fail "the window did not come back from its taskbar entry"
 
 # A panel comes up: the icon, first in the panel, goes there.
-xfce4-panel --disable-wm-check >"$E2E_TMP/panel.log" 2>&1 &
-E2E_PIDS+=($!)
+e2e_bg xfce4-panel --disable-wm-check >"$E2E_TMP/panel.log" 2>&1
 e2e_until 150 e2e_items_are 1 || { cat "$E2E_TMP/panel.log"; e2e_fail "no item registered with the panel"; }
 e2e_until 30 e2e_skips_taskbar || e2e_fail "with the panel up the window kept its taskbar button"
 sleep 1

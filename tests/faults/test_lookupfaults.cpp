@@ -1,10 +1,12 @@
 #include "cd/playerfixture.h"
 #include "faults/robustnessrow.h"
 #include "freedb/freedblookup.h"
+#include "mpris/mpris.h"
 #include "platform/memoryregistry.h"
 #include "support/localhttp.h"
 
 #include <QRegularExpression>
+#include <QTest>
 #include <gmock/gmock.h>
 
 using namespace vornap;
@@ -24,12 +26,13 @@ struct LookupFault : Player {
     }
     // Start-up with lookup and play on start, as a user who wants titles has
     // it, and the first tick. The component asks `server`; MusicBrainz is a
-    // port where nothing listens.
-    void loadWithLookup(const QString& server, int totalTimeoutMs = 3000) {
+    // port where nothing listens unless another is given.
+    void loadWithLookup(const QString& server, int totalTimeoutMs = 3000,
+                        const QString& musicBrainz = QStringLiteral("http://127.0.0.1:1")) {
         LookupSettings settings;
         settings.connectTimeoutMs = 1000;
         settings.totalTimeoutMs = totalTimeoutMs;
-        settings.musicBrainzUrl = QStringLiteral("http://127.0.0.1:1");
+        settings.musicBrainzUrl = musicBrainz;
         settings.musicBrainzIntervalMs = 0;
         auto lookup =
             std::make_unique<FreeDbLookup>(*tp.platform.discToc, registry, dir.path(), settings);
@@ -40,6 +43,7 @@ struct LookupFault : Player {
         o.drive = QStringLiteral("E:\\");
         o.playOnStart = o.useCDDB = o.cddbOnStart = QStringLiteral("1");
         o.server = server;
+        o.trayOnly = trayOnly;
         writeOptions(o);
         load();
         tick();
@@ -64,6 +68,7 @@ struct LookupFault : Player {
     }
 
     platform::MemoryRegistry registry;
+    QString trayOnly = QStringLiteral("0");
 };
 
 // A CDDB server's answers to query and read for whatever disc is asked for.
@@ -120,6 +125,24 @@ TEST_F(LookupFault, ATricklingReplyEndsAtTheTimeOutAndTheDiscStillPlays) {
     EXPECT_EQ(tp.messageBox->boxes.size(), 1u) << "one box for one disc";
 }
 
+TEST_F(LookupFault, HangingSourcesShareOneTimeLimit) {
+    const RobustnessRow row("CDDB server and MusicBrainz both hanging while a disc loads",
+                            "The lookup gives up after 15 s for all its sources together, and "
+                            "the box names the server's time-out and MusicBrainz as not asked");
+    LocalHttpServer cddb([](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Reply{.neverAnswer = true};
+    });
+    LocalHttpServer musicBrainz([](const LocalHttpServer::Request&) {
+        return LocalHttpServer::Reply{.neverAnswer = true};
+    });
+    loadWithLookup(cddb.address(), 800, musicBrainz.base());
+    const QString box = QString::fromStdString(failureBox(cddb));
+    EXPECT_TRUE(box.contains(cddb.address() + ": Operation timed out")) << box.toStdString();
+    EXPECT_TRUE(box.contains(musicBrainz.address() + ": not asked")) << box.toStdString();
+    EXPECT_EQ(musicBrainz.requestCount(), 0u);
+    EXPECT_EQ(mode('E'), Mode::Playing);
+}
+
 TEST_F(LookupFault, ADiscTakenOutDuringTheLookupLeavesAConsistentState) {
     const RobustnessRow row("Disc taken out of the drive while its lookup waits on a slow server",
                             "The lookup's answer is shown, the next tick sees the drive empty "
@@ -146,6 +169,17 @@ TEST_F(LookupFault, ADiscTakenOutDuringTheLookupLeavesAConsistentState) {
     seconds(3);
     tick();
     EXPECT_EQ(f->lblTime->text(), "No CD");
+
+    // Query CDDB with the drive empty: there is no disc to look up.
+    const RobustnessRow query("Query CDDB with the drive empty after a disc was taken out",
+                              "The \"Cannot read from CD-ROM\" box, nothing is looked up or shown");
+    QTest::mouseClick(f->lblCDDB, Qt::LeftButton);
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].text,
+              "Cannot read from CD-ROM, insert a CD or restart Vornap");
+    EXPECT_EQ(f->lblArtist->text(), "");
+    EXPECT_EQ(requests, 2);
+    tp.messageBox->boxes.clear();
 
     // The same disc again: its entry now comes from the cache.
     insert('E', audioDisc({4, 5, 6}));
@@ -188,8 +222,8 @@ TEST_F(LookupFault, ARefusingServerLeavesTheTitlesToTheNextSourcesAndLengthsToTh
          false,
          {QString::fromUtf8("Les Caf\xc3\xa9s"), QString::fromUtf8("Premi\xc3\xa8re"), "2",
           QString::fromUtf8("1. Ouverture|2. \xc3\x89t\xc3\xa9")}},
-        // Nothing has titles: the window keeps what it showed before.
-        {audioDisc({4, 5, 6}), false, {"", "", "", ""}},
+        // Nothing has titles: the disc's own table.
+        {audioDisc({4, 5, 6}), false, {"-", "-", "3", "1|2|3"}},
     };
     for (const Row& r : rows) {
         // The disc before is taken out, and the player sees the drive empty.
@@ -221,7 +255,7 @@ TEST_F(LookupFault, ARefusingServerLeavesTheTitlesToTheNextSourcesAndLengthsToTh
         EXPECT_EQ((QStringList{f->lblArtist->text(), f->lblAlbum->text(), f->lblTotTracks->text(),
                                entries(f->cboCurrentTrack).join(u'|')}),
                   r.shown);
-        if (r.shown[0].isEmpty()) {
+        if (r.shown[0] == QLatin1String("-")) {
             const QString box = QString::fromStdString(failureBox(server));
             EXPECT_TRUE(box.contains("500 Unknown developer email")) << box.toStdString();
             EXPECT_TRUE(box.contains("127.0.0.1:1: ")) << "MusicBrainz was asked";
@@ -237,14 +271,16 @@ TEST_F(LookupFault, ARefusingServerLeavesTheTitlesToTheNextSourcesAndLengthsToTh
     }
 }
 
-// With the first-run options no track table is built before the lookup, and
-// one that fails or finds nothing leaves the track-count label empty.
+// With the first-run options the lookup comes before the track table; one
+// that fails or finds nothing leaves the table to the disc.
 TEST_F(LookupFault, AOneTrackDiscWhoseLookupFailsPlaysToItsEnd) {
     const RobustnessRow audio(
         "One-track disc whose lookup fails or finds nothing (first-run "
-        "options, no track table)",
+        "options)",
         "The lookup's box, then the track plays to its end and stops on track 1");
-    const RobustnessRow data("One-track data disc", "The track number stays 1");
+    const RobustnessRow data("One-track data disc played on start",
+                             "The play skips the data to the end of the disc: the display "
+                             "stops on track 1 at once");
     LocalHttpServer noMatch([](const LocalHttpServer::Request&) {
         return LocalHttpServer::Reply{.body = "202 No match for disc ID\r\n"};
     });
@@ -270,8 +306,64 @@ TEST_F(LookupFault, AOneTrackDiscWhoseLookupFailsPlaysToItsEnd) {
         for (const auto& box : tp.messageBox->boxes)
             EXPECT_NE(box.caption, "Vornap") << box.text.toStdString();
         EXPECT_TRUE(app.v.bCDInDrive);
-        if (app.v.bAudioCD) {
-            EXPECT_TRUE(app.v.bStopped) << "at the end";
-        }
+        EXPECT_TRUE(app.v.bStopped) << "at the end";
+        EXPECT_FALSE(f->tmrTime->isActive());
     }
+}
+
+// The drive box from a disc with titles to one whose lookup finds nothing:
+// the titles of the first must not stay on show for the second.
+TEST_F(LookupFault, ADiscWithoutTitlesNeverShowsThoseOfTheDiscBefore) {
+    const RobustnessRow row("Disc whose lookup finds nothing or fails, taken in after a disc "
+                            "with titles (first-run options)",
+                            "Its own track table: numbers, count and lengths from the disc, "
+                            "\"-\" for artist and album, in the window and on MPRIS");
+    drive('F');
+    insert('F', audioDisc({6}));
+    LocalHttpServer server([](const LocalHttpServer::Request& request) {
+        const QStringList words = request.query.queryItemValue("cmd").split(u'+');
+        if (words.value(1) == QLatin1String("query") && words.value(3) == QLatin1String("1"))
+            return LocalHttpServer::Reply{.body = "202 No match for disc ID\r\n"};
+        return cddbAnswer(request);
+    });
+    loadWithLookup(server.address());
+    ASSERT_EQ(f->lblArtist->text(), "The Artist");
+
+    emit f->cboCDDrive->dropDown();
+    choose(f->cboCDDrive, "F:\\ - Album Unknown");
+    emit f->cboCDDrive->activated(f->cboCDDrive->currentIndex());
+    ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(tp.messageBox->boxes[0].caption, "Error");
+    EXPECT_EQ((QStringList{f->lblArtist->text(), f->lblAlbum->text(), f->lblTotTracks->text(),
+                           f->lblTotTrackTime->text(), entries(f->cboCurrentTrack).join(u'|'),
+                           f->cboCurrentTrack->text()}),
+              (QStringList{"-", "-", "1", "0:05", "1", "1"}));
+    const QVariantMap meta = MprisService(app, QDBusConnection(QStringLiteral("none"))).metadata();
+    EXPECT_EQ(meta.value("xesam:title").toString(), "Track 1");
+    EXPECT_FALSE(meta.contains("xesam:artist"));
+    EXPECT_EQ(mode('F'), Mode::Playing);
+}
+
+// Entries may hold line breaks and tabs (the escapes \n and \t); places of
+// one line show them as blanks, the titles themselves keep them.
+TEST_F(LookupFault, LineBreaksAndTabsInTitlesShowAsBlanks) {
+    const RobustnessRow row("Titles holding line breaks or tabs (\\n, \\t in the entry)",
+                            "Labels, drive and track boxes, tray tip and menu show them as "
+                            "blanks, on one line");
+    LocalHttpServer server([](const LocalHttpServer::Request& request) {
+        LocalHttpServer::Reply reply = cddbAnswer(request);
+        reply.body.replace("The Artist / The Album", "Two\\nLines / The\\tAlbum");
+        reply.body.replace("TTITLE0=One", "TTITLE0=On\\ne");
+        return reply;
+    });
+    trayOnly = QStringLiteral("1");
+    loadWithLookup(server.address());
+    tick();
+    const platform::NotifyIconData& tip = tp.tray->calls.back().data;
+    EXPECT_EQ((QStringList{f->lblArtist->text(), f->lblAlbum->text(), f->cboCDDrive->text(),
+                           entries(f->cboCurrentTrack).join(u'|'), f->cboCurrentTrack->text(),
+                           QString::fromLatin1(tip.szTip.data(), 7), f->mnuTrackList[1]->text()}),
+              (QStringList{"Two Lines", "The Album", "E:\\ - Two Lines - The Album",
+                           "1. On e|2. Two|3. Three", "1. On e", "1. On e", "On e"}));
+    EXPECT_EQ(f->uFREEDB1->TrackTitle(1), "On\ne");
 }

@@ -4,7 +4,9 @@
 #include "support/dbusdaemon.h"
 
 #include <QDBusMessage>
+#include <QDBusVariant>
 #include <QTest>
+#include <QWheelEvent>
 
 using namespace vornap;
 using namespace vornap::test;
@@ -64,6 +66,14 @@ struct UserPath : Player {
                                                        "org.mpris.MediaPlayer2.Player", method),
                         QDBus::BlockWithGui, 5000);
         EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method;
+    }
+    QVariant mprisProperty(const char* name) {
+        QDBusMessage get = QDBusMessage::createMethodCall("org.mpris.MediaPlayer2.vornap",
+                                                          "/org/mpris/MediaPlayer2",
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        get << QStringLiteral("org.mpris.MediaPlayer2.Player") << QString::fromLatin1(name);
+        const QDBusMessage reply = client.call(get, QDBus::BlockWithGui, 5000);
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
     std::unique_ptr<PrivateBus> bus;
     std::unique_ptr<MprisService> mpris;
@@ -162,9 +172,17 @@ TEST_F(UserPath, TrackChoicesWhileTheDriveDoesNotPlayStay) {
     EXPECT_EQ(mode('E'), Mode::Paused);
 
     // Played to its end, then a track chosen, Forward from it: no reset to 1.
+    // The end comes with the last of the sound, not two seconds before.
+    const RobustnessRow end("The last seconds of a disc",
+                            "The track plays on to its end, then the player stands stopped on "
+                            "track 1");
     press(f->imgStop);
     press(f->imgPlay);
-    playFor(36);
+    playFor(32);
+    EXPECT_EQ(app.v.iCurrentTrack, 3);
+    EXPECT_TRUE(app.v.bPlaying);
+    EXPECT_EQ(f->lblTime->text(), "0:11");
+    playFor(4);
     cd.device->player(*cd.table->find("E:\\")).waitForEnd();
     tick();
     ASSERT_TRUE(app.v.bStopped);
@@ -198,4 +216,75 @@ TEST_F(UserPath, APauseTheDriveRefusesChangesNothing) {
     EXPECT_EQ(mode('E'), Mode::Playing);
     EXPECT_EQ(driveTrack(), 2);
     EXPECT_TRUE(tp.messageBox->boxes.empty());
+}
+
+// The list under a box is what the wheel steps from and what the opened list
+// marks, whoever changed what the box shows.
+TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
+    const RobustnessRow row("Track or drive box scrolled or opened after the player changed what "
+                            "it shows (Forward, Back, tray menu, the drive's own advance, a "
+                            "start on a drive that is not the first)",
+                            "The list marks the entry shown and the wheel steps on from it");
+    press(f->imgPlay);
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        int track;
+    };
+    const std::vector<Step> steps{
+        {"Forward twice",
+         [&] {
+             press(f->imgForward);
+             press(f->imgForward);
+         },
+         3},
+        {"Back", [&] { press(f->imgBack); }, 2},
+        {"tray menu", [&] { f->mnuTrackList_Click(1); }, 1},
+        {"the drive's advance", [&] { playFor(10); }, 2},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.name);
+        step.act();
+        ASSERT_EQ(app.v.iCurrentTrack, step.track);
+        EXPECT_EQ(f->cboCurrentTrack->currentIndex(), step.track - 1);
+    }
+    emit f->cboCurrentTrack->dropDown(); // the opened list unlocks the box
+    QWheelEvent notchDown(QPointF(5, 5), f->cboCurrentTrack->mapToGlobal(QPointF(5, 5)), {},
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(f->cboCurrentTrack, &notchDown);
+    EXPECT_EQ(app.v.iCurrentTrack, 3);
+    EXPECT_EQ(driveTrack(), 3);
+
+    writeOptions({.drive = "F:\\"});
+    f.reset();
+    f = std::make_unique<frmCD>(app, std::make_unique<FakeFreeDb>());
+    load();
+    tick();
+    EXPECT_EQ(f->cboCDDrive->text(), "F:\\ - Unknown Album");
+    EXPECT_EQ(f->cboCDDrive->currentIndex(), 1);
+}
+
+// Play from the Idle state (Pause, then Forward) plays with every play flag
+// down; MPRIS must still see and pause what plays.
+TEST_F(UserPath, MprisFollowsPlayFromTheIdleState) {
+    const RobustnessRow row("Play, Pause, Forward, then Play in the window, then MPRIS",
+                            "MPRIS says Playing with the running position, its Pause and "
+                            "PlayPause act on the drive");
+    startMpris();
+    press(f->imgPlay);
+    seconds(2);
+    press(f->imgPause);
+    press(f->imgForward);
+    press(f->imgPlay);
+    ASSERT_TRUE(idle());
+    ASSERT_EQ(mode('E'), Mode::Playing);
+    playFor(2);
+    EXPECT_EQ(mprisProperty("PlaybackStatus").toString(), "Playing");
+    EXPECT_EQ(mprisProperty("Position").toLongLong(), 2'000'000);
+    callMpris("Pause");
+    EXPECT_EQ(mode('E'), Mode::Paused);
+    EXPECT_EQ(mprisProperty("PlaybackStatus").toString(), "Paused");
+    callMpris("PlayPause");
+    EXPECT_EQ(mode('E'), Mode::Playing);
+    EXPECT_EQ(driveTrack(), 2);
 }

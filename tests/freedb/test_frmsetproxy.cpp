@@ -1,5 +1,6 @@
 #include "faults/robustnessrow.h"
 #include "freedb/frmsetproxy.h"
+#include "lookupsupport.h"
 #include "options/registry.h"
 #include "platform/registrystore.h"
 #include "support/apptest.h"
@@ -140,6 +141,32 @@ TEST_F(ProxyDialog, WithTheProxyOnTheAddressIsAskedForFirstThenThePort) {
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(stored("ProxyAddress"), "10.0.0.1");
     EXPECT_EQ(stored("ProxyPort"), "3128");
+}
+
+TEST_F(ProxyDialog, APortThatIsNotANumberIsStoredAndTheLookupNamesIt) {
+    const RobustnessRow row("Proxy port that is not a number (\"abc\")",
+                            "It is stored as typed, and a lookup through the proxy fails at once "
+                            "with a text naming that port as not a number");
+    dialog->chkUseProxy->click();
+    EXPECT_EQ(submit("127.0.0.1", "abc"), "");
+    FakeTocSource toc;
+    toc.discs["D:\\"] = knownToc();
+    LookupSettings offline;
+    offline.musicBrainzUrl = QStringLiteral("http://127.0.0.1:1");
+    FreeDbLookup lookup(toc, *app.platform.registry, dir.path(), offline);
+    lookup.setServerName(QStringLiteral("127.0.0.1:1"));
+    ASSERT_EQ(lookup.GetDiscID(QStringLiteral("D:\\")), "11005c03");
+    try {
+        lookup.QueryDisc(QStringLiteral("11005c03"));
+        ADD_FAILURE() << "the lookup went through";
+    } catch (const LookupFailure& failure) {
+        EXPECT_EQ(failure.answers().size(), 3u) << failure.what();
+        // The CDDB server and MusicBrainz, each without trying another port.
+        for (std::size_t i = 0; i < 2; ++i) {
+            const QString& said = failure.answers()[i].answer;
+            EXPECT_TRUE(said.contains("\"abc\" is not a number")) << said.toStdString();
+        }
+    }
 }
 
 TEST_F(ProxyDialog, CancelWritesNothing) {

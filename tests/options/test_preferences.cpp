@@ -5,6 +5,8 @@
 #include "skins/colors.h"
 #include "support/apptest.h"
 #include "support/files.h"
+#include "tray/icons.h"
+#include "tray/systray.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -207,6 +209,8 @@ TEST_F(Preferences, FreeDbNeedsASavedEmailAndAServer) {
 }
 
 TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
+    const RobustnessRow row("Preferences opened with FreeDB on",
+                            "The server list holds each server once");
     app.v.sPlayOnStart = QStringLiteral("0");
     auto dialog = open();
     EXPECT_EQ(dialog->cboCDDBServer->count(), 0);
@@ -230,7 +234,7 @@ TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
     app.v.sPlayOnStart = QStringLiteral("1");
     app.v.sCDDBOnStart = QStringLiteral("1");
     auto loaded = open();
-    EXPECT_EQ(loaded->cboCDDBServer->count(), 4);
+    EXPECT_EQ(loaded->cboCDDBServer->count(), 2);
     EXPECT_TRUE(loaded->chkCDDBOnStartup->isChecked());
     loaded->chkPlayOnStart->setChecked(false);
     EXPECT_FALSE(loaded->chkCDDBOnStartup->isChecked());
@@ -263,6 +267,32 @@ TEST_F(Preferences, TheIconArrowsStopAt102And105) {
     low->imgIconDown_Click();
     low->imgIconUp_Click();
     EXPECT_EQ(low->iIconNum, 102);
+}
+
+// A number typed into the options file, or written by another version, ended
+// the program where the icon is loaded.
+TEST_F(Preferences, AnIconNumberThatNamesNoIconIs102) {
+    const RobustnessRow row(
+        "Icon number in the options file that names no icon (\"107\", "
+        "\"abc\", \"99999\")",
+        "Tray mode starts, and the preferences open, with icon 102, OK saves it");
+    const auto pixels = [](const QIcon& icon) { return icon.pixmap(QSize(16, 16)).toImage(); };
+    for (const char* number : {"107", "abc", "99999"}) {
+        SCOPED_TRACE(number);
+        app.v.sIconNum = QString::fromLatin1(number);
+        app.v.sSysTrayOnly = QStringLiteral("1");
+        AddSysTrayIcon(app); // as at start-up
+        EXPECT_EQ(pixels(form().windowIcon()), pixels(LoadResPicture(102)));
+        EXPECT_EQ(open()->iIconNum, 102);
+
+        app.v.sSysTrayOnly = QStringLiteral("0");
+        auto dialog = open();
+        dialog->chkSysTray->setChecked(true);
+        EXPECT_EQ(dialog->iIconNum, 102);
+        dialog->cmdOK_Click();
+        EXPECT_TRUE(optionsBytes().endsWith("\"//IconNum\",\"102\"\r\n"));
+    }
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
 TEST_F(Preferences, TheTrayBoxAppliesAtOk) {

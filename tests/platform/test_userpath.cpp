@@ -74,10 +74,14 @@ TEST_F(InstalledCopy, RunsFromThePerUserDataHomeUnlessTheProgramHasItsOwnData) {
     in.dataHome = "relative/data";
     EXPECT_EQ(resolveAppPath(in).path, home() + "/.local/share/vornap");
 
+    // $VORNAP_HOME: a folder of skins of its own is used as it is; one
+    // without gets the shipped data linked in.
     in.vornapHome = root.filePath("mine") + "/";
     layout = resolveAppPath(in);
     EXPECT_EQ(layout.path, root.filePath("mine"));
-    EXPECT_FALSE(layout.installed());
+    EXPECT_EQ(layout.shipped, QDir::cleanPath(shipped()));
+    QDir().mkpath(root.filePath("mine/Skins"));
+    EXPECT_FALSE(resolveAppPath(in).installed());
 
     // A copy of the program directory (as the build tree is) stays portable
     // even beside an installed tree.
@@ -85,6 +89,9 @@ TEST_F(InstalledCopy, RunsFromThePerUserDataHomeUnlessTheProgramHasItsOwnData) {
     layout = resolveAppPath(inputs());
     EXPECT_EQ(layout.path, bin());
     EXPECT_FALSE(layout.installed());
+    AppPathInputs fresh = inputs();
+    fresh.vornapHome = root.filePath("fresh");
+    EXPECT_EQ(resolveAppPath(fresh).shipped, bin()) << "the program directory's own data";
 
     QDir(bin() + "/Skins").removeRecursively();
     QDir(shipped() + "/Skins").removeRecursively();

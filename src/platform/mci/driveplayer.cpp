@@ -203,8 +203,9 @@ void DrivePlayer::play(int from, int to) {
         else
             ranges.emplace_back(begin, end);
     }
-    // The device reports the last frame before the lead-out at the very end.
-    s->endPosition = std::min(s->spans.empty() ? from : s->spans.back().second, toc.leadOut - 1);
+    // Data tracks are skipped forward, also when no audio follows them: a play
+    // ends where it was asked to, at most on the last frame before the lead-out.
+    s->endPosition = std::min(to, toc.leadOut - 1);
     s->stream = m_output.open();
     m_resumeTo = to;
     m_position = s->firstFrame();

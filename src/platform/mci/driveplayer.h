@@ -31,7 +31,8 @@ public:
     // Absolute frame (150 = start of a normal first track).
     int position();
 
-    // Plays frames [from, to) skipping data tracks; returns at once.
+    // Plays frames [from, to) skipping data tracks; returns at once. The end
+    // position is `to` (the end of the disc), whatever track it lies on.
     void play(int from, int to);
     void stop();
     // False when the drive was not playing.
