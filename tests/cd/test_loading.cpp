@@ -1,7 +1,7 @@
 #include "app/versiontext.h"
 #include "cd/discloading.h"
 #include "cd/drives.h"
-#include "playerfixture.h"
+#include "cdfixture.h"
 
 using namespace vornap;
 using namespace vornap::test;
@@ -42,13 +42,6 @@ TEST_F(Player, EveryCombinationOfTheThreeOptions) {
     }
     seconds(2);
     EXPECT_EQ(f->lblTime->text(), "0:02") << "the last round plays";
-}
-
-TEST_F(Player, ADataDiscIsNamedSoAndItsTableIsStillBuilt) {
-    startWith(dataDisc());
-    tick();
-    EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Data CD");
-    EXPECT_EQ(entries(f->cboCurrentTrack), QStringList{"1"});
 }
 
 TEST_F(CdUnit, OnlyALowerCaseCdaNameMakesAnAudioDisc) {
