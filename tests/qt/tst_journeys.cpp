@@ -23,6 +23,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QtTest>
 
 using namespace vornap;
@@ -203,6 +204,17 @@ class Journeys : public QObject {
         return qdbus_cast<QVariantMap>(mprisGet("Metadata")).value(QString::fromLatin1(key));
     }
     QString status() { return mprisGet("PlaybackStatus").toString(); }
+    // What the window and an applet show: the time, the drive box, the artist,
+    // the track box, the track's length, the applet's status and title.
+    QStringList seen() {
+        return {f->lblTime->text(),
+                f->cboCDDrive->text(),
+                f->lblArtist->text(),
+                f->cboCurrentTrack->text(),
+                f->lblTotTrackTime->text(),
+                status(),
+                mprisMeta("xesam:title").toString()};
+    }
     QStringList boxes() const {
         QStringList out;
         for (const auto& box : tp->messageBox->boxes)
@@ -225,18 +237,14 @@ private slots:
     // between loads the small dialogs hidden. About and the update check after.
     void firstStartPlaysTheDemoDiscThenFreeDbGetsItsAddress() {
         start();
-        QCOMPARE(f->lblArtist->text(), di::demoArtist);
-        QCOMPARE(f->lblAlbum->text(), di::demoAlbum);
-        QCOMPARE(f->cboCurrentTrack->text(), "1. " + di::demoTitles().value(0));
-        QCOMPARE(f->cboCDDrive->text(), "D:\\ - " + di::demoArtist + " - " + di::demoAlbum);
-        QCOMPARE(f->lblTotTracks->text(), QString::number(di::demoTitles().size()));
         play(2);
+        const QString title = di::demoTitles().value(0);
+        QCOMPARE(seen().replaceInStrings(QRegularExpression("^0:[0-5][0-9]$"), "length"),
+                 (QStringList{"length", "D:\\ - " + di::demoArtist + " - " + di::demoAlbum,
+                              di::demoArtist, "1. " + title, "length", "Playing", title}));
         QCOMPARE(f->lblTime->text(), "0:02");
         QCOMPARE(mode('D'), Mode::Playing);
-        QCOMPARE(status(), "Playing");
-        QCOMPARE(mprisMeta("xesam:title").toString(), di::demoTitles().value(0));
         QVERIFY2(desk->cddb.requestCount() == 0, "the demo disc needs no network");
-        QCOMPARE(boxes(), QStringList());
         QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : f, 'p');
         QCOMPARE(tp->help->opened, QStringList{desk->path("vornap_help.html")});
 
@@ -258,11 +266,7 @@ private slots:
             {"Set Proxy Server", "&Cancel"},
             {"Preferences", "Email"},
             {"Email Address", "&OK",
-             [](QWidget* w) {
-                 auto* address = w->findChild<QLineEdit*>();
-                 address->clear();
-                 QTest::keyClicks(address, "me@example.org");
-             }},
+             [](QWidget* w) { QTest::keyClicks(w->findChild<QLineEdit*>(), "me@example.org"); }},
             {"Preferences", "&OK",
              [server](QWidget* w) {
                  qobject_cast<frmPref*>(w)->cboCDDBServer->setEditText(server);
@@ -300,36 +304,33 @@ private slots:
         QCOMPARE(f->lblTime->text(), "No CD");
         insert('E', {10, 11, 12});
         tick();
-        QCOMPARE(f->lblArtist->text(), kArtist);
+        const QString drive = "E:\\ - " + kArtist + " - Late Hours";
+        QCOMPARE(seen(),
+                 (QStringList{"0:00", drive, kArtist, "1. Dusk", "0:10", "Playing", "Dusk"}));
         QCOMPARE(f->lblArtist->textFormat(), Qt::PlainText);
-        QCOMPARE(f->cboCurrentTrack->text(), "1. Dusk");
         QCOMPARE(f->cboCurrentTrack->count(), 3);
-        QCOMPARE(f->lblTotTrackTime->text(), "0:10");
         QCOMPARE(mode('E'), Mode::Playing);
-        QCOMPARE(mprisMeta("xesam:title").toString(), "Dusk");
 
         press(f->imgForward);
-        QCOMPARE(f->cboCurrentTrack->text(), "2 - Midnight");
-        QCOMPARE(f->lblTotTrackTime->text(), "0:11");
         play(2);
-        QCOMPARE(f->lblTime->text(), "0:02");
+        QCOMPARE(seen(), (QStringList{"0:02", drive, kArtist, "2 - Midnight", "0:11", "Playing",
+                                      "Midnight"}));
         pick(f->cboCurrentTrack, "3.");
-        QCOMPARE(app->v.iCurrentTrack, 3);
-        QCOMPARE(mprisMeta("xesam:title").toString(), "Dawn");
+        play(1);
+        QCOMPARE(seen(),
+                 (QStringList{"0:01", drive, kArtist, "3. Dawn", "0:12", "Playing", "Dawn"}));
         press(f->imgBack);
-        QCOMPARE(f->cboCurrentTrack->text(), "2 - Midnight");
+        play(1);
+        QCOMPARE(seen(), (QStringList{"0:01", drive, kArtist, "2 - Midnight", "0:11", "Playing",
+                                      "Midnight"}));
         QCOMPARE(mode('E'), Mode::Playing);
-        QCOMPARE(status(), "Playing");
 
         eject('E');
         press(f->imgForward);
         tick();
-        const QStringList shown{f->lblTime->text(), f->cboCDDrive->text(), f->lblArtist->text(),
-                                f->lblTotTrackTime->text()};
-        QCOMPARE(shown, (QStringList{"No CD", "E:\\ - No CD", "", ""}));
+        QCOMPARE(seen(), (QStringList{"No CD", "E:\\ - No CD", "", "", "", "Stopped", ""}));
         QCOMPARE(f->cboCurrentTrack->count(), 0);
         QCOMPARE(f->ProgressBar->Value(), 0);
-        QCOMPARE(status(), "Stopped");
         press(f->imgPlay);
         QCOMPARE(f->lblTime->text(), "No CD");
         QVERIFY2(tp->tray->calls.empty(), "no tray icon out of tray mode");
@@ -350,14 +351,12 @@ private slots:
 
         pick(f->cboCDDrive, "F:");
         QCOMPARE(mode('E'), Mode::Stopped);
-        QVERIFY2(f->cboCDDrive->text().startsWith("F:\\ - "), qPrintable(f->cboCDDrive->text()));
-        QCOMPARE(f->lblTotTracks->text(), "2");
         // Play on start: the disc taken in plays from its first track.
         QCOMPARE(mode('F'), Mode::Playing);
         play(1);
-        QCOMPARE(f->lblTime->text(), "0:01");
+        QCOMPARE(seen(), (QStringList{"0:01", "F:\\ - " + kArtist + " - Late Hours", kArtist,
+                                      "1. Dusk", "0:05", "Playing", "Dusk"}));
         QCOMPARE(mode('E'), Mode::Stopped);
-        QCOMPARE(status(), "Playing");
         QCOMPARE(mprisGet("Position").toLongLong(), 1'000'000);
         QCOMPARE(mprisMeta("mpris:length").toLongLong(), 5'000'000);
 
@@ -434,14 +433,12 @@ private slots:
         QCOMPARE(f->mnuTrackList.size(), 4u);
         f->mnuTrackList[3]->trigger();
         tick();
-        QCOMPARE(app->v.iCurrentTrack, 3);
         QCOMPARE(mode('E'), Mode::Playing);
         QCOMPARE(mprisMeta("xesam:title").toString(), "Dawn");
         QVERIFY2(tip().contains("Dawn"), qPrintable(tip()));
 
         tp->tray->sendMouseMessage(platform::WM_LBUTTONDBLCLK);
-        QVERIFY(f->isVisible());
-        QVERIFY(!f->isMinimized());
+        QVERIFY(f->isVisible() && !f->isMinimized());
         QCOMPARE(f->cboCurrentTrack->text(), "3. - Dawn");
         f->mnuSysTrayExit->trigger();
         QVERIFY2(mode('E') == Mode::Stopped, "the music ends with the player");
