@@ -83,6 +83,7 @@ TEST_F(Watcher, RemovalResetsTheTrayTipAndANewDiscIsTakenIn) {
     eject('E');
     tick();
     EXPECT_EQ(tips().last(), QString("No CD!").leftJustified(64, ' '));
+    EXPECT_FALSE(app.v.bCDDBFound) << "a lookup asked for meanwhile must not find these titles";
 
     insert('E', audioDisc({5, 5, 5, 5}));
     tick();

@@ -193,12 +193,9 @@ class Journeys : public QObject {
         return desk->client.call(call, QDBus::BlockWithGui, 5000);
     }
     QVariant mprisGet(const char* name) {
-        return mprisCall("org.freedesktop.DBus.Properties", "Get",
-                         {QStringLiteral("org.mpris.MediaPlayer2.Player"), QString(name)})
-            .arguments()
-            .value(0)
-            .value<QDBusVariant>()
-            .variant();
+        const QVariantList args{QStringLiteral("org.mpris.MediaPlayer2.Player"), QString(name)};
+        const QDBusMessage reply = mprisCall("org.freedesktop.DBus.Properties", "Get", args);
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
     QVariant mprisMeta(const char* key) {
         return qdbus_cast<QVariantMap>(mprisGet("Metadata")).value(QString::fromLatin1(key));
@@ -207,13 +204,14 @@ class Journeys : public QObject {
     // What the window and an applet show: the time, the drive box, the artist,
     // the track box, the track's length, the applet's status and title.
     QStringList seen() {
+        const QString title = mprisMeta("xesam:title").toString();
         return {f->lblTime->text(),
                 f->cboCDDrive->text(),
                 f->lblArtist->text(),
                 f->cboCurrentTrack->text(),
                 f->lblTotTrackTime->text(),
                 status(),
-                mprisMeta("xesam:title").toString()};
+                title};
     }
     QStringList boxes() const {
         QStringList out;
