@@ -1,6 +1,6 @@
 #include "cd/drives.h"
-#include "cdfixture.h"
 #include "options/options.h"
+#include "playerfixture.h"
 
 #include <QApplication>
 #include <QTest>
@@ -17,11 +17,12 @@ TEST_F(Player, TheScanNamesEveryDriveAndTheDriveChosenFromTheBox) {
     load();
     EXPECT_EQ(f->cboCDDrive->count(), 0) << "a machine without CD drives lists nothing";
     f = std::make_unique<frmCD>(app, std::make_unique<FakeFreeDb>());
-    drives("EFGH");
+    for (char letter : {'E', 'F', 'G', 'H'})
+        drive(letter);
     insert('E', audioDisc({3, 4, 5}));
     insert('F', dataDisc());
     insert('H', audioDisc({3, 3, 3, 3, 3, 3, 3}));
-    writeOptionsFile(dir.path(), {.drive = "E:\\"});
+    writeOptions({.drive = "E:\\"});
     load();
     EXPECT_EQ(entries(f->cboCDDrive), (QStringList{"E:\\ - Album Unknown", "F:\\ - Data CD",
                                                    "G:\\ - No CD", "H:\\ - Album Unknown"}));
@@ -56,10 +57,11 @@ TEST_F(Player, TheScanNamesEveryDriveAndTheDriveChosenFromTheBox) {
 // A wheel notch or an arrow key over a locked box must not pick another
 // drive (which the click handler would save) or another track.
 TEST_F(Player, LockedBoxesTakeNoChangeFromTheWheelOrTheKeys) {
-    drives("EF");
+    drive('E');
+    drive('F');
     insert('E', audioDisc({3, 3, 3}));
     insert('F', audioDisc({3, 3}));
-    writeOptionsFile(dir.path(), {.drive = "E:\\"});
+    writeOptions({.drive = "E:\\"});
     load();
     tick();
     f->show();

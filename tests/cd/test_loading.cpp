@@ -1,7 +1,7 @@
 #include "app/versiontext.h"
 #include "cd/discloading.h"
 #include "cd/drives.h"
-#include "cdfixture.h"
+#include "playerfixture.h"
 
 using namespace vornap;
 using namespace vornap::test;

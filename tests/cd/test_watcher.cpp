@@ -1,4 +1,4 @@
-#include "cdfixture.h"
+#include "playerfixture.h"
 
 using namespace vornap;
 using namespace vornap::test;
