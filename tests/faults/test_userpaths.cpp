@@ -12,7 +12,7 @@ namespace {
 
 // The player over generated discs, driven as a user drives it: the mouse on
 // the buttons, the tray menu, the boxes' own signals and MPRIS's methods (the
-// bus itself is walked in app/test_journeys).
+// bus itself is walked in qt/tst_journeys).
 struct UserPath : Player {
     // Three tracks in E:, the drive in use; two in F:; G: empty.
     void SetUp() override {
@@ -53,7 +53,7 @@ TEST_F(UserPath, ForwardOrBackRightAfterTheDiscLeftActsAsWithoutADisc) {
     const RobustnessRow row("Forward or Back (button, tray menu, MPRIS) between a disc's removal "
                             "and the next watcher tick",
                             "Nothing happens, the next tick shows \"No CD\"");
-    // Forward by the mouse and MPRIS Next: app/test_journeys, e2e/first_run.sh.
+    // Forward by the mouse and MPRIS Next: qt/tst_journeys, e2e/player.sh.
     const std::vector<std::pair<const char*, std::function<void()>>> ways{
         {"Back button", [&] { press(f->imgBack); }},
         {"tray Forward", [&] { f->mnuFwd->trigger(); }},
@@ -78,7 +78,7 @@ TEST_F(UserPath, ForwardOrBackRightAfterTheDiscLeftActsAsWithoutADisc) {
     }
 }
 
-// A switch to a drive with a disc is walked in app/test_journeys.
+// A switch to a drive with a disc is walked in qt/tst_journeys.
 TEST_F(UserPath, AnotherDriveChosenWhileADiscPlaysStopsTheOldOne) {
     const RobustnessRow row("Another drive chosen while a disc plays",
                             "The old drive stops, the player stands stopped on the new one");

@@ -12,7 +12,7 @@ using namespace vornap;
 using namespace vornap::test;
 
 // What each typed address leaves: the box it brings, or none when the dialog
-// takes it and closes; a plain address is taken in app/test_journeys.
+// takes it and closes; a plain address is taken in qt/tst_journeys.
 TEST(EmailDialog, OnlyAddressesWithAnAtAndNoQuoteAreTaken) {
     AppFixture fx;
     // The dialog re-reads the options file, so the address is saved there.

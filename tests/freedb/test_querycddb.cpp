@@ -608,7 +608,7 @@ TEST_F(Lookup, AOneTrackDiscWhoseLookupFailsPlaysToItsEnd) {
                              "The play skips the data to the end of the disc: the display "
                              "stops on track 1 at once");
     script.queryReply = kNoMatch;
-    // Finding nothing on a one-track disc: e2e/first_run.sh.
+    // Finding nothing on a one-track disc: e2e/player.sh.
     const std::vector<std::pair<QString, di::DiscSpec>> cases{{"127.0.0.1:1", audioDisc({6})},
                                                               {"", dataDisc()}};
     for (const auto& [cddb, disc] : cases) {
