@@ -719,6 +719,7 @@ TEST(CddbEndpoint, ServerOptionForms) {
         {"", "http://gnudb.gnudb.org/~cddb/cddb.cgi"},
         {" host:8880 ", "http://host:8880/~cddb/cddb.cgi"},
         {"https://example.org/cgi/cddb.cgi", "https://example.org/cgi/cddb.cgi"},
+        {"HTTP://example.org:81", "http://example.org:81/~cddb/cddb.cgi"},
         {"example.org:81/cgi-bin/cddb.cgi", "http://example.org:81/cgi-bin/cddb.cgi"},
     };
     for (const auto& [option, url] : forms)
