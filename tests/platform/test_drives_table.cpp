@@ -3,16 +3,20 @@
 #include "support/files.h"
 #include "test_mci_fixture.h"
 
-#include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace vornap;
 using namespace vornap::test;
 using platform::DriveTable;
 
-TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
+TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrderAndTheDemoOnlyWithoutOne) {
     QTemporaryDir dir;
+    QDir(dir.path()).mkdir("Demo");
+    DriveTable alone({dir.path(), false, dir.filePath("Demo")});
+    ASSERT_EQ(alone.drives().size(), 1u);
+    EXPECT_EQ(alone.drives()[0]->root() + '=' + alone.drives()[0]->source().toStdString(),
+              "D:\\=" + dir.filePath("Demo").toStdString());
+
     writeFile(dir.filePath(DriveTable::drivesFileName), "# virtual drives\n"
                                                         "G:\\=/nowhere/disc.cue\n"
                                                         "\n"
@@ -22,7 +26,7 @@ TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
                                                         "H:= spaced.cue \n"
                                                         "# written on another system\r\n"
                                                         "K:\\=/elsewhere/disc.cue\r\n");
-    DriveTable table({dir.path(), false, {}});
+    DriveTable table({dir.path(), false, dir.filePath("Demo")});
     const auto drives = table.drives();
     QStringList listed;
     for (const auto* d : drives)
@@ -36,13 +40,13 @@ TEST(DrivesTable, DrivesFileGivesVirtualDrivesInLetterOrder) {
     EXPECT_EQ(table.find(""), nullptr);
 }
 
+// A mixed-mode disc lists the files of its data track and no tracks.
 TEST(DrivesTable, ServicesAnswerForTheDriveTable) {
     MciFixture f;
     f.cd.table->addVirtualDrive(
         'E', f.write({{di::TrackSpec::audio(di::seconds(2)), di::TrackSpec::audio(di::seconds(3)),
                        di::TrackSpec::audio(di::seconds(4), {}, 75)}}));
-    QDir(f.dir.path()).mkdir("empty-tray");
-    f.cd.table->addVirtualDrive('F', f.dir.filePath("empty-tray"));
+    f.cd.table->addVirtualDrive('F', f.tray());
     f.cd.table->addVirtualDrive(
         'G', f.write({{di::TrackSpec::dataTrack(300, {{"README.TXT", "read me"},
                                                       {"AUTORUN.INF", "[autorun]"},
@@ -52,35 +56,26 @@ TEST(DrivesTable, ServicesAnswerForTheDriveTable) {
                      "mixed.cue"));
     platform::Platform p;
     f.cd.installInto(p);
-
-    EXPECT_EQ(p.driveTypes->getDriveType("E:\\"), platform::DriveTypes::cdrom);
     EXPECT_EQ(p.driveTypes->getDriveType("F:\\"), platform::DriveTypes::cdrom);
     EXPECT_EQ(p.driveTypes->getDriveType("D:\\"), platform::DriveTypes::noRootDir);
-
     EXPECT_EQ(p.discRoot->listRoot("E:\\"),
               QStringList({"Track01.cda", "Track02.cda", "Track03.cda"}));
     EXPECT_EQ(p.discRoot->listRoot("F:\\"), QStringList());
     EXPECT_EQ(p.discRoot->listRoot("Q:\\"), std::nullopt);
-    // A mixed-mode disc lists the files of its data track and no tracks.
     EXPECT_EQ(p.discRoot->listRoot("G:\\"), QStringList({"AUTORUN.INF", "NOEXT", "README.TXT"}));
-
-    const auto toc = p.discToc->readToc("E:\\");
-    ASSERT_TRUE(toc);
-    EXPECT_EQ(toc->trackOffsets, (std::vector<int>{150, 300, 600}));
-    EXPECT_EQ(toc->leadOut, 900);
+    EXPECT_EQ(p.discToc->readToc("E:\\").value().trackOffsets, (std::vector<int>{150, 300, 600}));
+    EXPECT_EQ(p.discToc->readToc("E:\\").value().leadOut, 900);
     EXPECT_EQ(p.discToc->readToc("F:\\"), std::nullopt);
-    const auto mixed = p.discToc->readToc("G:\\");
-    ASSERT_TRUE(mixed);
-    EXPECT_EQ(mixed->dataTrack, (std::vector<bool>{true, false, false}));
-    EXPECT_EQ(mixed->trackOffsets, (std::vector<int>{150, 600, 750}));
+    EXPECT_EQ(p.discToc->readToc("G:\\").value().dataTrack,
+              (std::vector<bool>{true, false, false}));
+    EXPECT_EQ(p.discToc->readToc("G:\\").value().trackOffsets, (std::vector<int>{150, 600, 750}));
 }
 
+// A copy in progress: the sheet is there, its data file only partly.
 TEST(DrivesTable, DiscIsReadOncePerMediumAndADataFileArrivingLateIsANewOne) {
     MciFixture f;
-    QDir(f.dir.path()).mkdir("tray");
-    auto* drive = f.cd.table->addVirtualDrive('E', f.dir.filePath("tray"));
+    auto* drive = f.cd.table->addVirtualDrive('E', f.tray());
     f.write(workedExample(), "full.cue");
-    // A copy in progress: the sheet is there, its data file only partly.
     QFile::copy(f.dir.filePath("full.cue"), f.dir.filePath("tray/full.cue"));
     writeFile(f.dir.filePath("tray/full.bin"), QByteArray(2352 * 19500, '\0'));
     const auto partial = drive->disc();
@@ -91,18 +86,4 @@ TEST(DrivesTable, DiscIsReadOncePerMediumAndADataFileArrivingLateIsANewOne) {
     EXPECT_NE(whole, partial);
     EXPECT_EQ(whole->toc.leadOut, 37650);
     EXPECT_EQ(drive->disc(), whole);
-}
-
-TEST(DrivesTable, DemoTrayStandsInOnlyWhenThereIsNoDrive) {
-    QTemporaryDir dir;
-    QDir(dir.path()).mkdir("Demo");
-    DriveTable alone({dir.path(), false, dir.filePath("Demo")});
-    ASSERT_EQ(alone.drives().size(), 1u);
-    EXPECT_EQ(alone.drives()[0]->root(), "D:\\");
-    EXPECT_EQ(alone.drives()[0]->source(), dir.filePath("Demo"));
-
-    writeFile(dir.filePath(DriveTable::drivesFileName), "F:\\=/some/disc.cue\n");
-    DriveTable configured({dir.path(), false, dir.filePath("Demo")});
-    ASSERT_EQ(configured.drives().size(), 1u);
-    EXPECT_EQ(configured.drives()[0]->root(), "F:\\");
 }

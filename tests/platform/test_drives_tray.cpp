@@ -2,8 +2,6 @@
 #include "support/files.h"
 #include "test_mci_fixture.h"
 
-#include <QDir>
-#include <QFile>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -19,95 +17,58 @@ timespec mtimeOf(const QString& path) {
     return st.st_mtim;
 }
 
-// Sets a directory's modification time, as a coarse file system clock would
-// leave it after a change.
 void setMtime(const QString& path, timespec when) {
     const timespec times[2] = {when, when};
     ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
 }
 
-struct Tray : MciFixture {
-    QString tray = dir.filePath("tray");
-    platform::Drive* drive = nullptr;
-    Tray() {
-        QDir(dir.path()).mkdir("tray");
-        drive = cd.table->addVirtualDrive('E', tray);
-        write({{di::TrackSpec::audio(300)}}, "one.cue");
-        write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
-    }
-    void put(const QString& name, const QString& as) {
-        QFile::copy(dir.filePath(name + ".bin"), tray + '/' + as + ".bin");
-        QFile::copy(dir.filePath(name + ".cue"), tray + '/' + as + ".cue");
-    }
-    void take(const QString& as) {
-        QFile::remove(tray + '/' + as + ".cue");
-        QFile::remove(tray + '/' + as + ".bin");
-    }
-    int tracks() {
-        const auto disc = drive->disc();
-        return disc ? disc->trackCount() : 0;
-    }
-};
-
 } // namespace
 
-TEST(DrivesTray, InsertionsRemovalsAndANewTrayInQuickSuccessionAreEachSeen) {
-    Tray t;
-    for (int round = 0; round < 3; ++round) {
-        EXPECT_EQ(t.tracks(), 0);
-        t.put("one", "a");
-        EXPECT_EQ(t.tracks(), 1);
-        t.take("a");
-        EXPECT_EQ(t.tracks(), 0);
-        t.put("two", "b");
-        EXPECT_EQ(t.tracks(), 2);
-        t.take("b");
-    }
-    // A tray removed and made again is followed.
-    t.put("one", "a");
-    EXPECT_EQ(t.tracks(), 1);
-    ASSERT_TRUE(QDir(t.tray).removeRecursively());
-    EXPECT_EQ(t.tracks(), 0);
-    QDir(t.dir.path()).mkdir("tray");
-    EXPECT_EQ(t.tracks(), 0);
-    t.put("two", "a");
-    EXPECT_EQ(t.tracks(), 2);
-}
-
-TEST(DrivesTray, ChangeHiddenByAnUnchangedDirectoryTimeIsStillSeen) {
-    Tray t;
-    t.put("one", "m");
-    const timespec before = mtimeOf(t.tray);
-    EXPECT_EQ(t.tracks(), 1);
-    // A second disc sorting first arrives within the same timestamp tick.
-    t.put("two", "a");
-    setMtime(t.tray, before);
-    EXPECT_EQ(t.tracks(), 2);
-    t.take("a");
-    setMtime(t.tray, before);
-    EXPECT_EQ(t.tracks(), 1);
-}
-
-TEST(DrivesTray, SettledTrayFollowsLaterChanges) {
-    Tray t;
-    t.put("one", "m");
-    // A tray last changed long ago is listed once and then trusted...
-    timespec old{};
+// Discs put in and taken out in quick succession, the tray folder removed and
+// made again, changes a coarse file system clock hides behind an unchanged
+// folder time, and a tray settled long ago: each look sees the disc now in.
+TEST(DrivesTray, EveryChangeOfTheTrayIsSeenAtTheNextLook) {
+    MciFixture f;
+    const QString tray = f.tray();
+    auto* drive = f.cd.table->addVirtualDrive('E', tray);
+    f.write({{di::TrackSpec::audio(300)}}, "one.cue");
+    f.write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
+    timespec kept{}, old{};
     ::clock_gettime(CLOCK_REALTIME, &old);
     old.tv_sec -= 60;
-    setMtime(t.tray, old);
-    EXPECT_EQ(t.tracks(), 1);
-    EXPECT_EQ(t.tracks(), 1);
-    // ...until it changes again.
-    t.take("m");
-    EXPECT_EQ(t.tracks(), 0);
-    t.put("two", "z");
-    EXPECT_EQ(t.tracks(), 2);
-    // Rewriting a disc in place leaves the listing alone, yet is a new medium.
-    setMtime(t.tray, old);
-    EXPECT_EQ(t.tracks(), 2);
-    for (const char* ext : {".cue", ".bin"})
-        writeFile(t.tray + "/z" + ext, readFile(t.dir.filePath(QStringLiteral("one") + ext)));
-    EXPECT_EQ(mtimeOf(t.tray).tv_sec, old.tv_sec);
-    EXPECT_EQ(t.tracks(), 1);
+    const auto put = [&](const char* disc, const char* as) { f.put(disc, tray, as); };
+    const auto take = [&](const char* as) { f.take(tray, as); };
+    const std::vector<std::pair<std::function<void()>, int>> steps{
+        {[&] { put("one", "a"); }, 1},
+        {[&] { take("a"); }, 0},
+        {[&] { put("two", "b"); }, 2},
+        {[&] { take("b"); }, 0},
+        {[&] { put("one", "a"); }, 1},
+        {[&] { take("a"); }, 0},
+        {[&] { put("one", "a"); }, 1},
+        {[&] { QDir(tray).removeRecursively(); }, 0},
+        {[&] { QDir().mkdir(tray); }, 0},
+        {[&] { put("one", "m"); }, 1},
+        // A disc sorting first arrives and goes within the same time tick.
+        {[&] { kept = mtimeOf(tray), put("two", "a"), setMtime(tray, kept); }, 2},
+        {[&] { take("a"), setMtime(tray, kept); }, 1},
+        // A tray last changed long ago is listed once and then trusted...
+        {[&] { setMtime(tray, old); }, 1},
+        {[] {}, 1},
+        // ...until it changes again.
+        {[&] { take("m"); }, 0},
+        {[&] { put("two", "z"), setMtime(tray, old); }, 2},
+        // Rewriting a disc in place leaves the listing alone, yet is a new medium.
+        {[&] {
+             for (const char* ext : {".cue", ".bin"})
+                 writeFile(tray + "/z" + ext, readFile(f.dir.filePath(QString("one") + ext)));
+             ASSERT_EQ(mtimeOf(tray).tv_sec, old.tv_sec);
+         },
+         1},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        steps[i].first();
+        const auto disc = drive->disc();
+        EXPECT_EQ(disc ? disc->trackCount() : 0, steps[i].second) << "step " << i;
+    }
 }

@@ -3,6 +3,8 @@
 #include "platform/discimage/discimage.h"
 #include "platform/mci/mcidevice.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
 #include <functional>
@@ -30,11 +32,24 @@ struct MciFixture {
                     : platform::makeTestCdDevices(dir.path(), clock)) {}
 
     QString write(const di::DiscSpec& spec, const QString& name = QStringLiteral("disc.cue")) {
-        const QString path = dir.filePath(name);
         QString error;
-        if (!di::writeBinCue(spec, path, &error))
+        if (!di::writeBinCue(spec, dir.filePath(name), &error))
             throw std::runtime_error(error.toStdString());
-        return path;
+        return dir.filePath(name);
+    }
+    // An empty folder standing in as a drive's tray.
+    QString tray(const QString& name = QStringLiteral("tray")) {
+        QDir(dir.path()).mkdir(name);
+        return dir.filePath(name);
+    }
+    // Moves a disc written by write() into a tray, or out of it (no tray).
+    void put(const QString& disc, const QString& tray, const QString& as) {
+        for (const char* ext : {".cue", ".bin"})
+            QFile::copy(dir.filePath(disc + ext), tray + '/' + as + ext);
+    }
+    void take(const QString& tray, const QString& as) {
+        for (const char* ext : {".cue", ".bin"})
+            QFile::remove(tray + '/' + as + ext);
     }
 
     struct Result {
