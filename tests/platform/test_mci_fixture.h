@@ -4,7 +4,6 @@
 #include "platform/mci/mcidevice.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
 #include <functional>
@@ -38,18 +37,9 @@ struct MciFixture {
         return dir.filePath(name);
     }
     // An empty folder standing in as a drive's tray.
-    QString tray(const QString& name = QStringLiteral("tray")) {
-        QDir(dir.path()).mkdir(name);
-        return dir.filePath(name);
-    }
-    // Moves a disc written by write() into a tray, or out of it (no tray).
-    void put(const QString& disc, const QString& tray, const QString& as) {
-        for (const char* ext : {".cue", ".bin"})
-            QFile::copy(dir.filePath(disc + ext), tray + '/' + as + ext);
-    }
-    void take(const QString& tray, const QString& as) {
-        for (const char* ext : {".cue", ".bin"})
-            QFile::remove(tray + '/' + as + ext);
+    QString tray() {
+        QDir(dir.path()).mkdir("tray");
+        return dir.filePath("tray");
     }
 
     struct Result {
@@ -63,7 +53,6 @@ struct MciFixture {
         return {code, std::string(buffer)};
     }
     std::string ask(const std::string& command) { return send(command).answer; }
-    std::uint32_t code(const std::string& command) { return send(command).code; }
 };
 
 // Waits in real time for something a playback thread does.

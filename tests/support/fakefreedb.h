@@ -14,7 +14,7 @@ public:
         discIdAskedFor << root;
         return discId;
     }
-    void setClientName(const String& s) override { clientName = s; }
+    void setClientName(const String&) override {}
     void setClientVersion(const String& s) override { clientVersion = s; }
     void setEmailAddress(const String&) override {}
     void setServerName(const String&) override {}
@@ -35,7 +35,6 @@ public:
     QStringList titles;
     std::vector<Integer> seconds;
     QStringList discIdAskedFor;
-    String clientName;
     String clientVersion;
 };
 

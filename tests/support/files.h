@@ -1,11 +1,24 @@
 #pragma once
 
+#include "app/vberror.h"
+
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <stdexcept>
 
 namespace vornap::test {
+
+// The run-time error number a call raises; 0 when it raises none.
+inline int errorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
 
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
