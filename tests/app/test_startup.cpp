@@ -1,6 +1,6 @@
 #include "app/fatal.h"
+#include "mpris/mpris.h"
 #include "support/apptest.h"
-#include "support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -8,27 +8,8 @@ using namespace vornap;
 using namespace vornap::test;
 
 namespace {
-
-struct StartUp : ::testing::Test, AppFixture {
-    void SetUp() override {
-        writeOptionsFile(dir.path(), {.drives = "G:\\", .drive = "G:\\", .trayOnly = "1"});
-    }
-};
-
+struct StartUp : ::testing::Test, AppFixture {};
 } // namespace
-
-// The drive the options name is opened once every other is closed; tray mode
-// takes the window's taskbar button away at the end of the start.
-TEST_F(StartUp, OpensTheDriveInUseAndInTrayModeDropsTheTaskbarButton) {
-    load();
-    const auto& sent = tp.mci->commands;
-    const auto closeAll = std::find(sent.begin(), sent.end(), "close all");
-    ASSERT_LT(closeAll + 1, sent.end());
-    EXPECT_EQ(*(closeAll + 1), "open G:\\ type cdaudio alias cd1 wait shareable");
-    ASSERT_EQ(tp.windowStyle->writes.size(), 1u);
-    EXPECT_EQ(tp.windowStyle->writes.back() & platform::WS_EX_APPWINDOW, 0);
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-}
 
 // A second start shows the running player and ends; a start that cannot
 // even make its lock fails and says so. Neither does anything else.
@@ -85,4 +66,15 @@ TEST(FatalExit, TheRealProcessEndsAtOnceWithANonZeroStatus) {
             guarded(app, [] { throw errors::inputPastEndOfFile(); });
         },
         ::testing::ExitedWithCode(1), "");
+}
+
+TEST_F(StartUp, WithoutASessionBusMprisStartsNothingAndSaysNothing) {
+    form();
+    MprisService service(app,
+                         QDBusConnection::connectToBus(QStringLiteral("unix:path=/nonexistent/bus"),
+                                                       QStringLiteral("nobus")));
+    EXPECT_FALSE(service.start());
+    EXPECT_TRUE(app.eventObservers.empty());
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
+    QDBusConnection::disconnectFromBus(QStringLiteral("nobus"));
 }

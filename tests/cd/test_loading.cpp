@@ -44,13 +44,6 @@ TEST_F(Player, EveryCombinationOfTheThreeOptions) {
     EXPECT_EQ(f->lblTime->text(), "0:02") << "the last round plays";
 }
 
-TEST_F(Player, ADataDiscIsNamedSoAndItsTableIsStillBuilt) {
-    startWith(dataDisc());
-    tick();
-    EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Data CD");
-    EXPECT_EQ(entries(f->cboCurrentTrack), QStringList{"1"});
-}
-
 TEST_F(CdUnit, OnlyALowerCaseCdaNameMakesAnAudioDisc) {
     app.v.bCDInDrive = true;
     const std::vector<std::pair<QStringList, bool>> cases{

@@ -1,8 +1,8 @@
 #include "faults/robustnessrow.h"
 #include "options/frmpref.h"
+#include "options/options.h"
 #include "options/registry.h"
 #include "platform/mimeapps.h"
-#include "skins/colors.h"
 #include "support/apptest.h"
 #include "support/files.h"
 #include "tray/icons.h"
@@ -10,8 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
-#include <QGroupBox>
+#include <QDir>
 #include <QPushButton>
 #include <gtest/gtest.h>
 
@@ -28,15 +27,11 @@ const QString kIconKey = QStringLiteral("AudioCD\\DefaultIcon");
 struct Preferences : ::testing::Test, AppFixture {
     void SetUp() override {
         qputenv("XDG_CONFIG_HOME", dir.filePath("config").toUtf8());
-        auto& v = app.v;
-        v.sCDDrives = v.sCDDrive = QStringLiteral("D:\\");
-        v.sPlayOnStart = QStringLiteral("1");
-        v.sSkinDir = dir.path() + QStringLiteral("/Skins/Base/");
-        v.sUseCDDB = QStringLiteral("0");
-        v.sCDDBOnStart = QStringLiteral("0");
-        v.sTimerSetting = QStringLiteral("1");
-        v.sSysTrayOnly = QStringLiteral("0");
-        v.sIconNum = QStringLiteral("102");
+        writeOptionsFile(dir.path(), {.drives = "D:\\",
+                                      .drive = "D:\\",
+                                      .playOnStart = "1",
+                                      .skinDir = dir.path() + "/Skins/Base/"});
+        CheckOptions(app);
         form();
     }
     void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
@@ -67,11 +62,14 @@ struct Preferences : ::testing::Test, AppFixture {
 
 // Becoming the default keeps the other player's values once; clearing puts
 // them back. An association not ours is left alone; ours without a backup
-// is emptied.
+// is emptied. The desktop's other associations stay.
 TEST_F(Preferences, TheDefaultPlayerBoxKeepsAndRestoresTheOtherPlayer) {
     setReg(kCommandKey, "", "/usr/bin/otherplayer %d");
     setReg(kIconKey, "", "/usr/share/other.png");
-    platform::setAudioCdHandler("other.desktop");
+    QDir().mkpath(dir.filePath("config"));
+    writeFile(dir.filePath("config/mimeapps.list"),
+              "[Added Associations]\nx-content/audio-cdda=a.desktop;\n\n[Default Applications]\n"
+              "text/html=browser.desktop\nx-content/audio-cdda=other.desktop;more.desktop;\n");
     for (const auto& [check, shown] : {std::pair{true, false}, {true, true}, {false, true}}) {
         auto dialog = open();
         EXPECT_EQ(dialog->chkSetAsDefault->isChecked(), shown);
@@ -85,6 +83,9 @@ TEST_F(Preferences, TheDefaultPlayerBoxKeepsAndRestoresTheOtherPlayer) {
     }
     EXPECT_FALSE(app.platform.registry->queryValue(HKEY_CLASSES_ROOT, kCommandKey.toStdString(),
                                                    "VornapBack"));
+    const QByteArray mimeapps = readFile(dir.filePath("config/mimeapps.list"));
+    EXPECT_TRUE(mimeapps.contains("\nx-content/audio-cdda=a.desktop;\n")) << mimeapps.constData();
+    EXPECT_TRUE(mimeapps.contains("\ntext/html=browser.desktop\n"));
 
     setReg(kCommandKey, "VornapBack", "stale");
     open()->cmdOK_Click();
@@ -109,39 +110,30 @@ TEST_F(Preferences, TheDefaultPlayerBoxFollowsTheDesktopAndOkKeepsItsChoice) {
                             "player set it",
                             "The preferences show the desktop's choice and OK keeps it "
                             "unless the box is changed");
-    struct Row {
-        const char* desktop;
-        bool mirrorSaysOurs;
-        bool shown;
-    };
-    const Row rows[] = {
-        {"vornap.desktop", false, true}, {"other.desktop", true, false}, {"", true, false}};
-    for (const Row& r : rows) {
-        platform::setAudioCdHandler(r.desktop);
-        auto probe = open();
-        setReg(kCommandKey, "", r.mirrorSaysOurs ? probe->ownCommand() : "/usr/bin/other");
-        probe.reset();
+    for (const auto& [desktop, mirrorSaysOurs, shown] : {std::tuple{"vornap.desktop", false, true},
+                                                         {"other.desktop", true, false},
+                                                         {"", true, false}}) {
+        platform::setAudioCdHandler(desktop);
+        setReg(kCommandKey, "", mirrorSaysOurs ? frmPref(app).ownCommand() : "/usr/bin/other");
         const QByteArray mimeapps = readFile(dir.filePath("config/mimeapps.list"));
-
         auto dialog = open();
-        EXPECT_EQ(dialog->chkSetAsDefault->isChecked(), r.shown) << r.desktop;
+        EXPECT_EQ(dialog->chkSetAsDefault->isChecked(), shown) << desktop;
         dialog->cmdOK_Click();
-        EXPECT_EQ(platform::audioCdHandler(), r.desktop);
-        EXPECT_EQ(readFile(dir.filePath("config/mimeapps.list")), mimeapps) << r.desktop;
+        EXPECT_EQ(platform::audioCdHandler(), desktop);
+        EXPECT_EQ(readFile(dir.filePath("config/mimeapps.list")), mimeapps) << desktop;
     }
 }
 
-TEST_F(Preferences, OkWithoutChangesRewritesTheSameOptions) {
+// OK without changes writes the same file; FreeDB without a server is refused
+// and the dialog stays; a value that is not a number reads as unchecked.
+TEST_F(Preferences, OkKeepsTheOptionsAndRefusesFreeDbWithoutAServer) {
     writeOptions();
     const QByteArray before = optionsBytes();
-    auto dialog = open();
-    dialog->cmdOK_Click();
+    open()->cmdOK_Click();
     EXPECT_EQ(optionsBytes(), before);
     EXPECT_EQ(reg(kCommandKey), "");
     EXPECT_TRUE(tp.messageBox->boxes.empty());
-}
 
-TEST_F(Preferences, FreeDbNeedsAServer) {
     app.v.sUseCDDB = QStringLiteral("1");
     app.v.sCDDBEmail = QStringLiteral("me@example.org");
     auto dialog = open();
@@ -151,6 +143,13 @@ TEST_F(Preferences, FreeDbNeedsAServer) {
     ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
     EXPECT_EQ(tp.messageBox->boxes[0].caption, "Select CDDB Server");
     EXPECT_TRUE(dialog->isVisible());
+
+    app.v.sPlayOnStart = QStringLiteral("yes");
+    app.v.sUseCDDB = QStringLiteral("x");
+    dialog = open();
+    EXPECT_FALSE(dialog->chkPlayOnStart->isChecked());
+    EXPECT_FALSE(dialog->chkUseCDDB->isChecked());
+    EXPECT_EQ(tp.messageBox->boxes.size(), 1u);
 }
 
 TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
@@ -186,30 +185,6 @@ TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
     EXPECT_FALSE(loaded->chkCDDBOnStartup->isEnabled());
 }
 
-TEST_F(Preferences, AValueThatIsNotANumberReadsAsUnchecked) {
-    app.v.sPlayOnStart = QStringLiteral("yes");
-    app.v.sUseCDDB = QStringLiteral("x");
-    auto dialog = open();
-    EXPECT_FALSE(dialog->chkPlayOnStart->isChecked());
-    EXPECT_FALSE(dialog->chkUseCDDB->isChecked());
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-}
-
-TEST_F(Preferences, TheIconArrowsStopAt102And105) {
-    app.v.sSysTrayOnly = QStringLiteral("1");
-    for (const auto& [stored, first, afterDownUp] :
-         {std::tuple{"106", &frmPref::imgIconDown_Click, 105},
-          std::tuple{"101", &frmPref::imgIconUp_Click, 102}}) {
-        app.v.sIconNum = QString::fromLatin1(stored);
-        auto dialog = open();
-        ((*dialog).*first)();
-        EXPECT_EQ(dialog->iIconNum, QString(stored).toInt()) << "out of range: no step on";
-        dialog->imgIconUp_Click();
-        dialog->imgIconDown_Click();
-        EXPECT_EQ(dialog->iIconNum, afterDownUp);
-    }
-}
-
 TEST_F(Preferences, AnIconNumberThatNamesNoIconIs102) {
     const RobustnessRow row(
         "Icon number in the options file that names no icon (\"107\", "
@@ -222,7 +197,13 @@ TEST_F(Preferences, AnIconNumberThatNamesNoIconIs102) {
         app.v.sSysTrayOnly = QStringLiteral("1");
         AddSysTrayIcon(app); // as at start-up
         EXPECT_EQ(pixels(form().windowIcon()), pixels(LoadResPicture(102)));
-        EXPECT_EQ(open()->iIconNum, 102);
+        auto shown = open();
+        EXPECT_EQ(shown->iIconNum, 102);
+        shown->imgIconUp_Click(); // the arrows stop at the first and the last icon
+        EXPECT_EQ(shown->iIconNum, 102);
+        for (int i = 0; i < 4; ++i)
+            shown->imgIconDown_Click();
+        EXPECT_EQ(shown->iIconNum, 105);
 
         app.v.sSysTrayOnly = QStringLiteral("0");
         auto dialog = open();
@@ -246,25 +227,4 @@ TEST_F(Preferences, LeavingTrayModeRemovesTheIconAndBringsTheTaskbarButtonBack) 
     EXPECT_EQ(tp.tray->calls[0].message, platform::NIM_DELETE);
     EXPECT_EQ(app.v.sSysTrayOnly, "0");
     EXPECT_EQ(tp.windowStyle->exStyle, platform::WS_EX_APPWINDOW | 0x100);
-}
-
-TEST(MimeApps, TheAudioCdHandlerEntryIsWrittenAndRemovedInPlace) {
-    QTemporaryDir dir;
-    qputenv("XDG_CONFIG_HOME", dir.path().toUtf8());
-    QFile f(dir.filePath("mimeapps.list"));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("[Added Associations]\nx-content/audio-cdda=a.desktop;\n\n[Default Applications]\n"
-            "text/html=browser.desktop\nx-content/audio-cdda=other.desktop;more.desktop;\n");
-    f.close();
-    EXPECT_EQ(platform::audioCdHandler(), "other.desktop");
-    EXPECT_TRUE(platform::setAudioCdHandler("vornap.desktop"));
-    EXPECT_EQ(platform::audioCdHandler(), "vornap.desktop");
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray text = f.readAll();
-    f.close();
-    EXPECT_TRUE(text.contains("x-content/audio-cdda=a.desktop;")); // other sections stay
-    EXPECT_TRUE(text.contains("text/html=browser.desktop"));
-    EXPECT_TRUE(platform::setAudioCdHandler(QString()));
-    EXPECT_EQ(platform::audioCdHandler(), "");
-    qunsetenv("XDG_CONFIG_HOME");
 }
