@@ -1,8 +1,8 @@
 #include "lookupsupport.h"
 #include "platform/discimage/discimage.h"
 #include "platform/memoryregistry.h"
-#include "support/dirs.h"
 #include "support/files.h"
+#include "support/skins.h"
 
 #include <QFile>
 #include <QFileInfo>

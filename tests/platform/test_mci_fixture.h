@@ -56,19 +56,14 @@ struct MciFixture {
 };
 
 // Waits in real time for something a playback thread does.
-inline bool eventually(const std::function<bool()>& done, int ms = 5000) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+inline bool eventually(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!done()) {
         if (std::chrono::steady_clock::now() > until)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
-}
-
-// Tracks at frames 150 and 19150, lead-out at 37650.
-inline di::DiscSpec workedExample() {
-    return {{di::TrackSpec::audio(19000), di::TrackSpec::audio(18500)}};
 }
 
 } // namespace vornap::test

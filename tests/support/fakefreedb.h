@@ -3,7 +3,6 @@
 #include "freedb/freedbcontrol.h"
 
 #include <QStringList>
-#include <vector>
 
 namespace vornap::test {
 
@@ -23,9 +22,7 @@ public:
     String DiscTitle() const override { return album; }
     Long TrackCount() const override { return Long(titles.size()); }
     String TrackTitle(Integer t) const override { return titles.value(t - 1); }
-    Integer TrackSeconds(Integer t) const override {
-        return t >= 1 && std::size_t(t) <= seconds.size() ? seconds[std::size_t(t - 1)] : 0;
-    }
+    Integer TrackSeconds(Integer t) const override { return seconds.value(t - 1); }
     void setSubmitMode(Boolean) override {}
     void setOptionFlag(Boolean) override {}
 
@@ -33,7 +30,7 @@ public:
     String artist = QStringLiteral("The Artist");
     String album = QStringLiteral("The Album");
     QStringList titles;
-    std::vector<Integer> seconds;
+    QList<Integer> seconds;
     QStringList discIdAskedFor;
     String clientVersion;
 };
