@@ -1,5 +1,6 @@
-#include "lookupsupport.h"
+#include "freedb/freedblookup.h"
 #include "platform/memoryregistry.h"
+#include "support/localhttp.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -10,11 +11,34 @@ using namespace vornap::test;
 
 namespace {
 
+// The disc of the measured recipe, FreeDB 11005c03, in every drive.
+struct KnownDisc final : platform::DiscTocSource {
+    std::optional<platform::DiscToc> readToc(const std::string&) override {
+        return platform::DiscToc{1, 3, {150, 1650, 2175}, {false, false, false}, 7050, {}};
+    }
+};
+
+// A CDDB server with one entry for the disc, and a MusicBrainz that knows none.
+struct CddbServer {
+    QByteArray queryReply = "200 rock 11005c03 The Artist / The Album\r\n";
+    LocalHttpServer::Reply operator()(const LocalHttpServer::Request& r) const {
+        if (r.path.startsWith(QLatin1String("/ws/2/discid/")))
+            return {404, "{\"error\":\"Not Found\"}", "application/json"};
+        if (r.query.queryItemValue(QStringLiteral("cmd")).startsWith(QLatin1String("cddb+query")))
+            return {200, queryReply};
+        return {200, "210 rock 11005c03 CD database entry follows\r\n# xmcd\r\n#\r\n"
+                     "# Track frame offsets:\r\n#\t150\r\n#\t1650\r\n#\t2175\r\n#\r\n"
+                     "# Disc length: 100 seconds\r\nDISCID=11005c03\r\n"
+                     "DTITLE=The Artist / The Album\r\nTTITLE0=One\r\nTTITLE1=Two\r\n"
+                     "TTITLE2=Three\r\n.\r\n"};
+    }
+};
+
 struct Lookup {
     QTemporaryDir dir;
-    FakeTocSource toc;
+    KnownDisc toc;
     platform::MemoryRegistry registry;
-    CddbScript script;
+    CddbServer script;
     LocalHttpServer server{[this](const LocalHttpServer::Request& r) { return script(r); }};
     std::unique_ptr<FreeDbLookup> lookup;
 
@@ -22,10 +46,6 @@ struct Lookup {
         qunsetenv("http_proxy");
         qunsetenv("HTTP_PROXY");
         qunsetenv("all_proxy");
-        toc.discs["D:\\"] = knownToc();
-        script.queryReply = "200 rock 11005c03 The Artist / The Album\r\n";
-        script.entries["rock 11005c03"] =
-            xmcdEntry("The Artist / The Album", {"One", "Two", "Three"}, {150, 1650, 2175}, 100);
         LookupSettings settings;
         settings.musicBrainzUrl = QStringLiteral("http://") + server.address();
         // The public service's pace; the local one answers at once.

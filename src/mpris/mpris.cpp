@@ -49,7 +49,7 @@ bool MprisService::start() {
     if (!m_bus.registerObject(kPath, this))
         return false;
     // A player of another data directory may hold the plain name; a second
-    // instance takes a name of its own, as the MPRIS specification asks.
+    // instance takes a name of its own, as MPRIS recommends.
     m_serviceName = kServiceName;
     if (!m_bus.registerService(m_serviceName)) {
         m_serviceName = kServiceName + QStringLiteral(".instance") +

@@ -11,16 +11,8 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 
 namespace vornap::test {
-
-struct FakeDriveTypes final : platform::DriveTypes {
-    std::uint32_t getDriveType(const std::string& root) override {
-        return cdDrives.count(root) ? cdrom : noRootDir;
-    }
-    std::set<std::string> cdDrives;
-};
 
 // Disc-root listings by drive root; a root not set lists empty.
 struct FakeListings final : platform::DiscRootListing {
@@ -41,9 +33,6 @@ struct CdUnit : ::testing::Test {
     CdUnit() : tp(dir.path()), app(tp.platform) {
         auto fd = std::make_unique<FakeFreeDb>();
         freedb = fd.get();
-        auto t = std::make_unique<FakeDriveTypes>();
-        types = t.get();
-        tp.platform.driveTypes = std::move(t);
         auto l = std::make_unique<FakeListings>();
         drives = l.get();
         tp.platform.discRoot = std::move(l);
@@ -72,7 +61,6 @@ struct CdUnit : ::testing::Test {
     TestPlatform tp;
     Application app;
     FakeFreeDb* freedb;
-    FakeDriveTypes* types;
     FakeListings* drives;
     std::unique_ptr<frmCD> f;
 };

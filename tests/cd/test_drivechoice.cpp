@@ -10,119 +10,48 @@
 using namespace vornap;
 using namespace vornap::test;
 
-TEST_F(Player, FirstRunWithDrivesEAndGTakesTheFirstDriveFound) {
-    drive('E');
-    drive('G');
-    insert('G', audioDisc({3, 3}));
-    load(); // no options file: the first run creates it
-    EXPECT_EQ(entries(f->cboCDDrive), (QStringList{"E:\\ - No CD", "G:\\ - Album Unknown"}));
-    EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - No CD");
-    EXPECT_EQ(app.v.sCDDrives, "E:\\G:\\");
-    EXPECT_EQ(storedDriveToUse(app), "E:\\");
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-    tick();
-    EXPECT_EQ(f->lblTime->text(), "No CD");
-}
-
-TEST_F(Player, TheScanClassifiesEveryDriveAndShowsTheDriveInUse) {
-    drive('D');
-    drive('E');
-    drive('F');
-    insert('D', dataDisc());
-    insert('F', audioDisc({3}));
-    writeOptions({.drive = "F:\\"});
+// The scan names every drive's disc; picking from the box: the drive in use
+// only relocks it, a data disc shows "Data CD", an empty drive "No CD" until a disc comes, an audio
+// disc is taken in at once. The choice is saved.
+TEST_F(Player, TheScanNamesEveryDriveAndTheDriveChosenFromTheBox) {
     load();
-    EXPECT_EQ(entries(f->cboCDDrive),
-              (QStringList{"D:\\ - Data CD", "E:\\ - No CD", "F:\\ - Album Unknown"}));
-    EXPECT_EQ(f->cboCDDrive->text(), "F:\\ - Album Unknown");
-    EXPECT_EQ(app.v.sCDDrive, "F:\\");
-    EXPECT_FALSE(app.v.bCDInDrive) << "start-up leaves the disc to the watcher";
-    tick();
-    EXPECT_TRUE(app.v.bCDInDrive);
-    EXPECT_EQ(f->cboCDDrive->text(), "F:\\ - Unknown Album");
-}
-
-TEST_F(Player, AMachineWithoutCdDrivesListsNothing) {
+    EXPECT_EQ(f->cboCDDrive->count(), 0) << "a machine without CD drives lists nothing";
+    f = std::make_unique<frmCD>(app, std::make_unique<FakeFreeDb>());
+    for (char letter : {'E', 'F', 'G', 'H'})
+        drive(letter);
+    insert('E', audioDisc({3, 4, 5}));
+    insert('F', dataDisc());
+    insert('H', audioDisc({3, 3, 3, 3, 3, 3, 3}));
+    writeOptions({.drive = "E:\\"});
     load();
-    EXPECT_EQ(f->cboCDDrive->count(), 0);
-    EXPECT_EQ(app.v.sCDDrive, "");
+    EXPECT_EQ(entries(f->cboCDDrive), (QStringList{"E:\\ - Album Unknown", "F:\\ - Data CD",
+                                                   "G:\\ - No CD", "H:\\ - Album Unknown"}));
     tick();
-    EXPECT_EQ(f->lblTime->text(), "No CD");
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-}
-
-TEST_F(Player, RenameModeRewritesOnlyTheCurrentDrivesEntry) {
-    f->cboCDDrive->addItem("D:\\ - Album Unknown");
-    f->cboCDDrive->addItem("E:\\ - No CD");
-    f->cboCDDrive->setText("D:\\ - Artist - Album");
-    app.v.bRenameDrive = true;
-    GetDriveType(app);
-    EXPECT_EQ(entries(f->cboCDDrive), (QStringList{"D:\\ - Artist - Album", "E:\\ - No CD"}));
-    EXPECT_FALSE(app.v.bRenameDrive);
-}
-
-namespace {
-struct DriveChoice : Player {
-    void SetUp() override {
-        drive('E');
-        drive('F');
-        drive('G');
-        insert('E', audioDisc({3, 4, 5}));
-        insert('F', dataDisc());
-        writeOptions({.drive = "E:\\"});
-        load();
-        tick();
+    EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Unknown Album");
+    struct Row {
+        QString entry, time;
+        int tracks;
+        bool inDrive;
+    };
+    for (const Row& r :
+         {Row{"E:\\ - Album Unknown", "0:00", 3, true}, Row{"F:\\ - Data CD", "Data CD", 3, false},
+          Row{"H:\\ - Album Unknown", "0:00", 7, true}, Row{"G:\\ - No CD", "No CD", 0, false}}) {
+        SCOPED_TRACE(r.entry.toStdString());
         f->cboCDDrive_DropDown();
-    }
-    void pick(const QString& entry) {
-        choose(f->cboCDDrive, entry);
+        EXPECT_FALSE(f->cboCDDrive->locked());
+        f->cboCDDrive->setCurrentIndex(f->cboCDDrive->findText(r.entry));
+        f->cboCDDrive->setText(r.entry);
         f->cboCDDrive_Click();
+        EXPECT_EQ(storedDriveToUse(app), r.entry.left(3));
+        EXPECT_EQ(f->lblTime->text(), r.time);
+        EXPECT_EQ(f->cboCurrentTrack->count(), r.tracks);
+        EXPECT_EQ(app.v.bCDInDrive, r.inDrive);
+        EXPECT_EQ(f->cboCDDrive->locked(), r.time != "Data CD");
     }
-};
-} // namespace
-
-TEST_F(DriveChoice, TheDriveAlreadyInUseOnlyRelocksTheBox) {
-    EXPECT_FALSE(f->cboCDDrive->locked());
-    const QStringList tracks = entries(f->cboCurrentTrack);
-    pick("E:\\ - Album Unknown");
-    EXPECT_TRUE(f->cboCDDrive->locked());
-    EXPECT_TRUE(app.v.bCDInDrive);
-    EXPECT_EQ(entries(f->cboCurrentTrack), tracks);
-}
-
-TEST_F(DriveChoice, ADataDiscShowsDataCdThenAnAudioDiscIsTakenInAtOnce) {
-    pick("F:\\ - Data CD");
-    EXPECT_EQ(app.v.sCDDrive, "F:\\");
-    EXPECT_EQ(storedDriveToUse(app), "F:\\");
-    EXPECT_EQ(f->lblTime->text(), "Data CD");
-    EXPECT_EQ(f->lblTotTracks->text(), "");
-    EXPECT_EQ(entries(f->cboCurrentTrack), (QStringList{"1", "2", "3"})) << "left as it was";
-    EXPECT_FALSE(app.v.bAudioCD) << "the previous disc's class does not carry over";
-    EXPECT_FALSE(f->cboCDDrive->locked());
-
-    insert('G', audioDisc({3, 3, 3, 3, 3, 3, 3}));
-    f->cboCDDrive->addItem("G:\\ - Album Unknown");
-    pick("G:\\ - Album Unknown");
-    EXPECT_TRUE(app.v.bCDInDrive);
-    EXPECT_FALSE(app.v.bLoadCD);
-    EXPECT_EQ(f->cboCDDrive->text(), "G:\\ - Unknown Album");
-    EXPECT_EQ(f->cboCurrentTrack->count(), 7);
-    EXPECT_EQ(f->lblTime->text(), "0:00");
-    EXPECT_TRUE(f->cboCDDrive->locked());
-}
-
-TEST_F(DriveChoice, AnEmptyDriveShowsNoCdUntilTheWatcherFindsADisc) {
-    pick("G:\\ - No CD");
-    EXPECT_EQ(app.v.sCDDrive, "G:\\");
-    EXPECT_EQ(f->lblTime->text(), "No CD");
-    EXPECT_EQ(f->lblTotTrackTime->text(), "");
-    EXPECT_EQ(f->sLastDriveText, "G:\\ - No CD");
-    EXPECT_EQ(f->cboCurrentTrack->count(), 0);
-    EXPECT_FALSE(app.v.bCDInDrive);
-    EXPECT_TRUE(f->cboCDDrive->locked());
     insert('G', audioDisc({3, 3}));
     tick();
     EXPECT_EQ(f->lblTotTracks->text(), "2");
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
 // A wheel notch or an arrow key over a locked box must not pick another
@@ -138,34 +67,27 @@ TEST_F(Player, LockedBoxesTakeNoChangeFromTheWheelOrTheKeys) {
     f->show();
     const QByteArray options = readFile(dir.filePath("VornapOptions.dat"));
     const QString driveText = f->cboCDDrive->text();
-    const QString trackText = f->cboCurrentTrack->text();
-    ASSERT_EQ(f->cboCurrentTrack->count(), 3);
-
     const auto wheel = [](QWidget* box, int delta) {
         const QPointF at(box->width() / 2.0, box->height() / 2.0);
         QWheelEvent event(at, box->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
                           Qt::NoScrollPhase, false);
         QApplication::sendEvent(box, &event);
     };
-    const std::vector<std::pair<const char*, std::function<void(QWidget*)>>> moves{
-        {"wheel down", [&](QWidget* box) { wheel(box, -120); }},
-        {"wheel up", [&](QWidget* box) { wheel(box, 120); }},
-        {"Down", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Down); }},
-        {"Up", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Up); }},
-        {"Return", [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }},
-    };
-    for (const auto& [name, move] : moves) {
+    const std::vector<std::function<void(QWidget*)>> moves{
+        [&](QWidget* box) { wheel(box, -120); }, [&](QWidget* box) { wheel(box, 120); },
+        [](QWidget* box) { QTest::keyClick(box, Qt::Key_Down); },
+        [](QWidget* box) { QTest::keyClick(box, Qt::Key_Up); },
+        [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }};
+    for (std::size_t i = 0; i < moves.size(); ++i) {
         for (LockableComboBox* box : {f->cboCDDrive, f->cboCurrentTrack}) {
             box->setFocus();
-            move(box);
+            moves[i](box);
         }
-        EXPECT_EQ(app.v.sCDDrive, "E:\\") << name;
-        EXPECT_EQ(f->cboCDDrive->text(), driveText) << name;
-        EXPECT_EQ(app.v.iCurrentTrack, 1) << name;
-        EXPECT_EQ(f->cboCurrentTrack->text(), trackText) << name;
+        EXPECT_EQ(f->cboCDDrive->text(), driveText) << i;
+        EXPECT_EQ(app.v.iCurrentTrack, 1) << i;
+        EXPECT_EQ(f->cboCurrentTrack->text(), "1") << i;
     }
     EXPECT_EQ(readFile(dir.filePath("VornapOptions.dat")), options);
-
     // Unlocked by its drop-down, the track box takes the keys again.
     f->cboCurrentTrack->showPopup();
     f->cboCurrentTrack->hidePopup();

@@ -1,8 +1,9 @@
-# Helpers for end-to-end tests: a private X server, audio server, player
-# home, recordings. Source it, then `trap e2e_cleanup EXIT`.
+# Helpers for end-to-end tests: private servers, player homes with discs, recordings.
+# Set VORNAP to the built program, source this, then `trap e2e_cleanup EXIT`.
 
 E2E_PIDS=()
 E2E_TMP=$(mktemp -d /tmp/vornap-e2e.XXXXXX)
+E2E_LOG=""
 # A script stopped by set -e says where, so a failure in CI can be read.
 trap 'echo "${BASH_SOURCE[0]}:$LINENO: \"$BASH_COMMAND\" failed with $?" >&2' ERR
 
@@ -18,42 +19,23 @@ e2e_cleanup() {
     return 0
 }
 
+# Runs "$@" in the background, ended with the script; its process is E2E_BG.
+e2e_bg() { "$@" & E2E_BG=$! && E2E_PIDS+=($!); }
+
+# Fails the test, showing the log of the player started last.
 e2e_fail() {
-    echo "FAIL: $*" >&2
-    exit 1
+    [ -z "$E2E_LOG" ] || cat "$E2E_LOG" >&2 || true
+    echo "FAIL: $*" >&2 && exit 1
 }
 
 # Skips the test (exit 77) when a tool is missing.
-e2e_need() {
-    for tool in "$@"; do
-        command -v "$tool" >/dev/null || { echo "SKIP: $tool missing"; exit 77; }
-    done
-}
+e2e_need() { for t in "$@"; do command -v "$t" >/dev/null || { echo "SKIP: $t missing"; exit 77; }; done; }
 
-# Starts Xvfb (screen $1, 1024x768 by default) on a free display.
-e2e_start_xvfb() {
-    local fifo=$E2E_TMP/displayfd
-    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fifo" 2>/dev/null &
-    E2E_PIDS+=($!)
-    for _ in $(seq 100); do
-        [ -s "$fifo" ] && break
-        sleep 0.1
-    done
-    export DISPLAY=":$(head -n 1 "$fifo")"
-    unset WAYLAND_DISPLAY
-    export QT_QPA_PLATFORM=xcb
-}
-
-# Waits until a window whose name matches appears; prints its id.
-e2e_wait_window() {
-    local pattern=$1 seconds=${2:-20} wid=""
-    for _ in $(seq $((seconds * 10))); do
-        wid=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
-        [ -n "$wid" ] && { echo "$wid"; return 0; }
-        sleep 0.1
-    done
-    echo "no window matching '$pattern' within ${seconds}s" >&2
-    return 1
+# Waits up to $1 tenths of a second until command "$2..." succeeds.
+e2e_until() {
+    local tenths=$1 && shift
+    for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
+    "$@"
 }
 
 # Waits up to $1 tenths of a second for process $2 to end; fails if it does not.
@@ -62,36 +44,90 @@ e2e_wait_end() {
     ! kill -0 "$2" 2>/dev/null
 }
 
+# Starts Xvfb (screen $1, 1024x768 by default) on a free display; it does not
+# reset when its last client leaves (a client starting during a reset can fail).
+e2e_start_xvfb() {
+    local fifo=$E2E_TMP/displayfd
+    e2e_bg Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp -noreset 3>"$fifo" 2>/dev/null
+    e2e_until 100 [ -s "$fifo" ]
+    export DISPLAY=":$(head -n 1 "$fifo")"
+    unset WAYLAND_DISPLAY
+    export QT_QPA_PLATFORM=xcb
+}
+
+# Waits up to $2 seconds (20) until a window whose name matches $1 appears; prints its id.
+e2e_wait_window() {
+    local pattern=$1
+    e2e_until $((${2:-20} * 10)) eval 'xdotool search --onlyvisible --name "$pattern" 2>/dev/null |
+        awk "NR == 1 {print} END {exit NR == 0}"' ||
+        { echo "no window matching '$pattern'" >&2; return 1; }
+}
+
+# Sets E2E_OUT to artifact folder $1; e2e_shot keeps window $2 (WID) there as $1.png.
 e2e_artifacts() {
-    local dir=${VORNAP_ARTIFACTS:-${VORNAP_BUILD_DIR:-build}/artifacts}${1:+/$1}
-    mkdir -p "$dir"
-    echo "$dir"
+    E2E_OUT=${VORNAP_ARTIFACTS:-${VORNAP_BUILD_DIR:-build}/artifacts}${1:+/$1}
+    mkdir -p "$E2E_OUT"
+}
+e2e_shot() { import -window "${2:-$WID}" "$E2E_OUT/$1.png"; }
+# Gives window $1 the focus and types keys $2...; a key that ends the window may fail.
+e2e_keys() { xdotool windowfocus --sync "$1" 2>/dev/null || true; xdotool key "${@:2}" 2>/dev/null || true; }
+# Whether two pictures differ in any pixel (of the region "-extract WxH+X+Y").
+e2e_differ() { [ "$(compare -metric AE "${@:3}" "$1" "$2" null: 2>&1 || true)" != "0" ]; }
+
+# A player home at $1; the player links the shipped skins into it.
+e2e_home() { mkdir -p "$1"; }
+
+# A player home at $1 whose drive E: is its folder "tray", holding a disc of
+# three tones (440, 660, 880 Hz) of $2 seconds, or of the tracks $3...
+e2e_disc_home() {
+    local home=$1 s=$2
+    shift 2
+    [ $# -gt 0 ] || set -- "audio:${s}s:sine=440" "audio:${s}s:sine=660" "audio:${s}s:sine=880"
+    e2e_home "$home" && mkdir -p "$home/tray"
+    "$(dirname "$VORNAP")/vornap-discgen" "$home/tray/disc.cue" "$@" >/dev/null
+    printf 'E:\\=tray\n' >"$home/VornapDrives.dat"
 }
 
-# A player home at $1 with the shipped skins of the program directory $2.
-e2e_home() {
-    mkdir -p "$1"
-    if [ -d "$2/Skins" ]; then cp -r "$2/Skins" "$1/"; fi
-}
-
-# The options file in home $1: skin directory $2, tray only $3, icon $4.
+# The options file of home $1: nothing on at start, no skin, no tray; each
+# further "Field:value" sets one field.
 e2e_options() {
-    local f='"//CD-ROM Drives in Computer","","//CD-ROM Drive to Use","","//Play On Startup","0",'
-    f+='"//Skin Directory","%s","//Use CDDB","0","//Activate CDDB on Startup","0","//CDDB Server",'
-    f+='"","//Email Address for CDDB","","//Timer Setting (0=Bwd 1=Fwd)","1",'
-    f+='"//System Tray Only","%s","//IconNum","%s"\r\n'
-    printf "$f" "${2:-}" "${3:-0}" "${4:-102}" >"$1/VornapOptions.dat"
+    local line="" f o
+    for f in "CD-ROM Drives in Computer:" "CD-ROM Drive to Use:" "Play On Startup:0" "Skin Directory:" \
+        "Use CDDB:0" "Activate CDDB on Startup:0" "CDDB Server:" "Email Address for CDDB:" \
+        "Timer Setting (0=Bwd 1=Fwd):1" "System Tray Only:0" "IconNum:102"; do
+        for o in "${@:2}"; do [ "${o%%:*}" != "${f%%:*}" ] || f=$o; done
+        line+="\"//${f%%:*}\",\"${f#*:}\","
+    done
+    printf '%s\r\n' "${line%,}" >"$1/VornapOptions.dat"
 }
 
-# Starts a private PulseAudio (in a runtime directory of its own, logging to
-# $1) whose default sink is a null sink named ci_sink that never suspends.
+# Starts the player on home $1, with the settings VAR=value $2...; its log is
+# E2E_LOG, its process PLAYER. e2e_window waits for its window, WID.
+e2e_player() {
+    E2E_LOG=$1/player.log
+    e2e_bg env VORNAP_HOME="$1" "${@:2}" "$VORNAP" >>"$E2E_LOG" 2>&1
+    PLAYER=$E2E_BG
+}
+e2e_window() { WID=$(e2e_wait_window '^Vornap$' 30) || e2e_fail "no player window"; }
+e2e_alive() { kill -0 "$PLAYER" 2>/dev/null || e2e_fail "the player ended $*"; }
+
+# Serves folder $1 over HTTP on 127.0.0.1, logging requests to $2; sets E2E_PORT.
+e2e_serve() {
+    e2e_bg python3 -u -m http.server 0 --bind 127.0.0.1 --directory "$1" >"$2" 2>&1
+    e2e_until 100 grep -q ' port [0-9]' "$2" || e2e_fail "the web server did not start"
+    E2E_PORT=$(sed -n 's/.* port \([0-9]*\) .*/\1/p' "$2" | head -n 1)
+}
+
+# A private PulseAudio (E2E_PULSE_PID; a home of its own, so no stored volume
+# applies) whose default sink is a null sink ci_sink that never suspends.
 e2e_start_pulse() {
     export XDG_RUNTIME_DIR=$E2E_TMP/xdg
-    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
-    pulseaudio -D --exit-idle-time=-1 --log-target=file:"$1" 2>/dev/null
-    for _ in $(seq 50); do pactl info >/dev/null 2>&1 && break; sleep 0.1; done
-    pactl info >/dev/null
-    E2E_PIDS+=("$(cat "$XDG_RUNTIME_DIR/pulse/pid")")
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR" "$E2E_TMP/pulsehome"
+    HOME=$E2E_TMP/pulsehome pulseaudio -D --exit-idle-time=-1 \
+        --log-target=file:"$E2E_TMP/pulse.log" 2>/dev/null
+    e2e_until 50 pactl info >/dev/null 2>&1 || e2e_fail "the sound server did not start"
+    E2E_PULSE_PID=$(cat "$XDG_RUNTIME_DIR/pulse/pid")
+    E2E_PIDS+=("$E2E_PULSE_PID")
     pactl load-module module-null-sink sink_name=ci_sink rate=44100 channels=2 norewinds=1 >/dev/null
     pactl set-default-sink ci_sink
     pactl unload-module module-suspend-on-idle 2>/dev/null || true
@@ -101,16 +137,11 @@ e2e_start_pulse() {
 e2e_record() {
     parecord --device=ci_sink.monitor --latency-msec=20 --file-format=wav \
         --format=s16le --rate=44100 --channels=2 "$1" &
-    E2E_REC=$!
-    E2E_PIDS+=($E2E_REC)
+    E2E_REC=$! && E2E_PIDS+=($E2E_REC)
 }
-e2e_stop_record() {
-    kill "$E2E_REC"
-    wait "$E2E_REC" 2>/dev/null || true
-}
+e2e_stop_record() { kill "$E2E_REC" && wait "$E2E_REC" 2>/dev/null || true; }
 
-# Whether recording $1 holds more than $2 seconds' worth (1 by default) of
-# samples above -30 dB.
+# Whether recording $1 holds more than $2 seconds' worth (1) of samples above -30 dB.
 e2e_loud() {
     python3 - "$1" "${2:-1}" <<'PY'
 import struct, sys, wave
@@ -129,35 +160,21 @@ e2e_tones() {
 import struct, sys, wave
 w = wave.open(sys.argv[1])
 rate, n = w.getframerate(), w.getnframes()
-left = struct.unpack('<%dh' % (2 * n), w.readframes(n))[0::2]
-win, runs = rate // 4, []
-for i in range(0, len(left) - win, win):
-    seg = left[i:i + win]
-    if max(abs(x) for x in seg) < 1000:
-        label = 'silence'
-    else:
-        hz = 4 * sum(1 for a, b in zip(seg, seg[1:]) if a < 0 <= b)
-        label = next((str(t) for t in (440, 660, 880) if abs(hz - t) <= 12), None)
-    if label is None:
-        continue
-    if runs and runs[-1][0] == label:
+left, win, runs = struct.unpack('<%dh' % (2 * n), w.readframes(n))[0::2], rate // 4, [["", 0]]
+for seg in (left[i:i + win] for i in range(0, len(left) - win, win)):
+    hz = 4 * sum(1 for a, b in zip(seg, seg[1:]) if a < 0 <= b)
+    label = next((str(t) for t in (440, 660, 880) if abs(hz - t) <= 12), None)
+    label = "silence" if max(map(abs, seg)) < 1000 else label
+    if label and label == runs[-1][0]:
         runs[-1][1] += 1
-    else:
+    elif label:
         runs.append([label, 1])
-for label, count in runs:
+for label, count in runs[1:]:
     print(label, count)
 PY
 }
 
-# Writes disc.cue/disc.bin into folder $1 with the disc generator beside the
-# program $3: three tracks of $2 seconds at 440, 660 and 880 Hz.
-e2e_tone_disc() {
-    "$(dirname "$3")/vornap-discgen" "$1/disc.cue" "audio:$2s:sine=440" "audio:$2s:sine=660" \
-        "audio:$2s:sine=880" >/dev/null
-}
-
-# A private session bus for the script (services it activates, such as a
-# panel's settings daemon, see the environment as it is now).
+# A private session bus (services it starts see the environment as it is now).
 e2e_start_bus() {
     local out
     out=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
@@ -168,18 +185,14 @@ e2e_start_bus() {
 
 # Starts openbox and waits until it manages the screen.
 e2e_start_wm() {
-    openbox --sm-disable >/dev/null 2>&1 &
-    E2E_PIDS+=($!)
-    for _ in $(seq 100); do
-        [[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]] && return 0
-        sleep 0.1
-    done
-    e2e_fail "the window manager did not start"
+    e2e_bg openbox --sm-disable >/dev/null 2>&1
+    e2e_until 100 eval '[[ "$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null)" == *"window id"* ]]' ||
+        e2e_fail "the window manager did not start"
 }
 
-# The StatusNotifier watcher and host of sni_host.py as a coprocess; e2e_sni
-# sends it one command and prints its answer, failing on an error.
+# sni_host.py as a coprocess; e2e_sni sends it a command and prints the answer, failing on an error.
 e2e_start_sni_host() {
+    /usr/bin/python3 -c 'import dbus, gi' 2>/dev/null || { echo "SKIP: python3-dbus missing"; exit 77; }
     coproc SNI { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/sni_host.py" 2>&1; }
     E2E_PIDS+=($SNI_PID)
 }
@@ -194,15 +207,12 @@ e2e_sni() {
     echo "sni host: no answer to $*" >&2
     return 1
 }
+e2e_tip_is() { [ "$(e2e_sni prop ToolTip)" = "$1" ]; }
+e2e_items_are() { [ "$(e2e_sni items)" = "$1" ]; }
 
-# X11 window state helpers: map state, WM_STATE, and whether it skips the taskbar.
-e2e_map_state() { xwininfo -id "$1" | sed -n 's/.*Map State: //p'; }
-e2e_wm_state() { xprop -id "$1" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p'; }
-e2e_skips_taskbar() { [[ "$(xprop -id "$1" _NET_WM_STATE)" == *_NET_WM_STATE_SKIP_TASKBAR* ]]; }
-# Waits up to $2 tenths of a second until command "$3..." succeeds.
-e2e_until() {
-    local tenths=$1
-    shift
-    for _ in $(seq "$tenths"); do "$@" && return 0; sleep 0.1; done
-    "$@"
-}
+# X11 states of the player's window.
+e2e_map_state() { xwininfo -id "${1:-$WID}" | sed -n 's/.*Map State: //p'; }
+e2e_viewable() { [ "$(e2e_map_state "$@")" = IsViewable ]; }
+e2e_iconic() { [ "$(xprop -id "$WID" WM_STATE 2>/dev/null | sed -n 's/.*window state: //p')" = Iconic ]; }
+e2e_hidden() { ! e2e_viewable && ! e2e_iconic; }
+e2e_skips_taskbar() { [[ "$(xprop -id "$WID" _NET_WM_STATE)" == *_NET_WM_STATE_SKIP_TASKBAR* ]]; }

@@ -1,33 +1,21 @@
 #!/usr/bin/python3
-"""A StatusNotifier watcher and host on the session bus, as a desktop panel
-would be, driven line by line from standard input so a test can say when
-the host comes and goes and what it clicks:
-
-  host on|off          own the watcher name (and say a host is registered)
-  wait-item            wait for an item to register; prints "item <service>"
-  activate             call the item's Activate(0, 0)
-  context              call the item's ContextMenu(0, 0)
-  layout               print the item's menu, one line per entry, indented
-  click <label path>   send "clicked" to the menu entry at that path (a/b/c)
-  count-signals <s>    print how many NewIcon/NewToolTip/LayoutUpdated came in s seconds
-  prop <name>          print an item property
-Every answer ends with a line "ok" or "error <text>".
-"""
-import sys
-import time
-
-import dbus
-import dbus.service
+"""A StatusNotifier watcher and host on the session bus, as a panel is, driven by lines
+of standard input: host on|off, activate, context, layout, click <a/b/c> (an entry by its
+labels), count-signals <seconds>, prop <name>, items. Each answer ends with "ok" or
+"error <text>". With the watcher name not ours, a panel's watcher is asked."""
+import sys, time
+import dbus, dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
 from gi.repository import GLib
 
 WATCHER = "org.kde.StatusNotifierWatcher"
 ITEM = "org.kde.StatusNotifierItem"
 MENU = "com.canonical.dbusmenu"
+PROPS = dbus.PROPERTIES_IFACE
 
 DBusGMainLoop(set_as_default=True)
 bus = dbus.SessionBus()
-loop = GLib.MainLoop()
+context = GLib.MainLoop().get_context()
 
 
 class Watcher(dbus.service.Object):
@@ -36,13 +24,12 @@ class Watcher(dbus.service.Object):
         self.name = None
         dbus.service.Object.__init__(self, bus, "/StatusNotifierWatcher")
 
-    def own(self):
-        self.name = dbus.service.BusName(WATCHER, bus, do_not_queue=True)
-        self.StatusNotifierHostRegistered()
-
-    def release(self):
+    def own(self, on):
         self.items = []
-        if self.name is not None:
+        if on:
+            self.name = dbus.service.BusName(WATCHER, bus, do_not_queue=True)
+            self.StatusNotifierHostRegistered()
+        elif self.name is not None:
             bus.release_name(WATCHER)
             self.name = None
 
@@ -51,16 +38,7 @@ class Watcher(dbus.service.Object):
         path = "/StatusNotifierItem"
         if service.startswith("/"):
             path, service = service, sender
-        self.items.append((str(service), path))
-        self.StatusNotifierItemRegistered(service + path)
-
-    @dbus.service.method(WATCHER, in_signature="s")
-    def RegisterStatusNotifierHost(self, service):
-        pass
-
-    @dbus.service.signal(WATCHER, signature="s")
-    def StatusNotifierItemRegistered(self, item):
-        pass
+        self.items.append((str(service), str(path)))
 
     @dbus.service.signal(WATCHER, signature="")
     def StatusNotifierHostRegistered(self):
@@ -77,128 +55,105 @@ class Watcher(dbus.service.Object):
         return xml.replace('<interface name="%s">' % WATCHER,
                            '<interface name="%s">%s' % (WATCHER, props))
 
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
+    @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
     def Get(self, interface, prop):
-        return self.GetAll(interface)[prop]
-
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="s", out_signature="a{sv}")
-    def GetAll(self, interface):
-        return {
-            "RegisteredStatusNotifierItems": dbus.Array([s + p for s, p in self.items], signature="s"),
-            "IsStatusNotifierHostRegistered": dbus.Boolean(True),
-            "ProtocolVersion": dbus.Int32(0),
-        }
+        return {"RegisteredStatusNotifierItems": dbus.Array([s + p for s, p in self.items], signature="s"),
+                "IsStatusNotifierHostRegistered": dbus.Boolean(True), "ProtocolVersion": dbus.Int32(0)}[prop]
 
 
 watcher = Watcher()
-signals = {"NewIcon": 0, "NewToolTip": 0, "LayoutUpdated": 0}
-
-
-def count(*args, member=None, **kw):
-    signals[member] = signals.get(member, 0) + 1
-
-
-for member in ("NewIcon", "NewToolTip", "LayoutUpdated"):
-    bus.add_signal_receiver(count, signal_name=member, member_keyword="member")
+signals = {"LayoutUpdated": 0, "NewIcon": 0, "NewToolTip": 0}
+for member in signals:
+    bus.add_signal_receiver(lambda *a, member=None: signals.__setitem__(member, signals[member] + 1),
+                            signal_name=member, member_keyword="member")
 
 
 def pump(seconds, until=lambda: False):
     end = time.monotonic() + seconds
-    ctx = loop.get_context()
     while time.monotonic() < end and not until():
-        ctx.iteration(False)
+        context.iteration(False)
         time.sleep(0.01)
     return until()
 
 
+def registered():
+    if watcher.name is not None:
+        return watcher.items
+    try:  # a panel's watcher
+        names = bus.get_object(WATCHER, "/StatusNotifierWatcher").Get(
+            WATCHER, "RegisteredStatusNotifierItems", dbus_interface=PROPS)
+    except dbus.DBusException:
+        return []
+    return [tuple(n.partition("/")[0::2]) for n in map(str, names)]
+
+
 def item():
-    service, path = watcher.items[-1]
-    return bus.get_object(service, path)
-
-
-def menu():
-    obj = item()
-    path = obj.Get(ITEM, "Menu", dbus_interface=dbus.PROPERTIES_IFACE)
-    return bus.get_object(watcher.items[-1][0], path)
-
-
-def entries(node, depth, out):
-    ident, props, children = node
-    label = str(props.get("label", ""))
-    if props.get("type") == "separator":
-        label = "-"
-    flags = []
-    if props.get("visible", True) is False:
-        flags.append("hidden")
-    if props.get("enabled", True) is False:
-        flags.append("disabled")
-    out.append((depth, label, int(ident), flags))
-    for child in children:
-        entries(child, depth + 1, out)
+    service, path = registered()[-1]
+    return bus.get_object(service, "/" + path.lstrip("/"))
 
 
 def layout():
-    m = menu()
-    _, root = m.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface=MENU)
+    """The menu object and its entries as (depth, label, id, flags)."""
+    m = bus.get_object(item().bus_name, item().Get(ITEM, "Menu", dbus_interface=PROPS))
     out = []
-    for child in root[2]:
-        entries(child, 0, out)
+
+    def walk(node, depth):
+        ident, props, children = node
+        label = "-" if props.get("type") == "separator" else str(props.get("label", ""))
+        flags = [f for p, f in (("visible", "hidden"), ("enabled", "disabled")) if props.get(p, True) is False]
+        out.append((depth, label, int(ident), flags))
+        for child in children:
+            walk(child, depth + 1)
+
+    for child in m.GetLayout(0, -1, dbus.Array([], signature="s"), dbus_interface=MENU)[1][2]:
+        walk(child, 0)
     return m, out
 
 
-def find(path):
+def click(path):
     m, out = layout()
-    want = path.split("/")
     stack = []
     for depth, label, ident, _ in out:
         stack = stack[:depth] + [label.replace("_", "")]
-        if stack == want:
-            return m, ident
+        if stack == path.split("/"):
+            return m.Event(ident, "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0), dbus_interface=MENU)
     raise KeyError(path)
 
 
-def run(line):
-    cmd, _, arg = line.strip().partition(" ")
+def run(cmd, arg):
     if cmd == "host":
-        watcher.own() if arg == "on" else watcher.release()
+        watcher.own(arg == "on")
         pump(0.2)
-    elif cmd == "wait-item":
-        if not pump(float(arg or 20), lambda: watcher.items):
-            raise RuntimeError("no item registered")
-        print("item", watcher.items[-1][0] + watcher.items[-1][1])
-    elif cmd == "activate":
-        item().Activate(0, 0, dbus_interface=ITEM)
-    elif cmd == "context":
-        item().ContextMenu(0, 0, dbus_interface=ITEM)
+    elif cmd in ("activate", "context"):
+        getattr(item(), {"activate": "Activate", "context": "ContextMenu"}[cmd])(0, 0, dbus_interface=ITEM)
     elif cmd == "layout":
         pump(0.3)
         for depth, label, _, flags in layout()[1]:
-            print("  " * depth + label + ("" if not flags else " [" + ",".join(flags) + "]"))
+            print("  " * depth + label + (" [%s]" % ",".join(flags) if flags else ""))
     elif cmd == "click":
-        m, ident = find(arg)
-        m.Event(ident, "clicked", dbus.Int32(0, variant_level=1), dbus.UInt32(0), dbus_interface=MENU)
+        click(arg)
     elif cmd == "count-signals":
-        for key in signals:
-            signals[key] = 0
+        signals.update(dict.fromkeys(signals, 0))
         pump(float(arg))
         print(" ".join(f"{k}={v}" for k, v in sorted(signals.items())))
     elif cmd == "prop":
-        value = item().Get(ITEM, arg, dbus_interface=dbus.PROPERTIES_IFACE)
+        value = item().Get(ITEM, arg, dbus_interface=PROPS)
         if arg.endswith("Pixmap"):
             value = " ".join(f"{w}x{h}" for w, h, _ in value)
         elif arg == "ToolTip":
             value = value[2]
         print(value)
+    elif cmd == "items":
+        print(len(registered()))
     else:
         raise RuntimeError("unknown command " + cmd)
 
 
 for line in sys.stdin:
-    if not line.strip():
-        continue
-    try:
-        run(line)
-        print("ok", flush=True)
-    except Exception as e:  # the test reads the failure
-        print("error", str(e).replace("\n", " "), flush=True)
+    if line.strip():
+        try:
+            run(*(line.strip().split(" ", 1) + [""])[:2])
+            print("ok", flush=True)
+        except Exception as e:  # the test reads the failure
+            print("error", str(e).replace("\n", " "), flush=True)
     pump(0.05)

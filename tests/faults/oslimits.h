@@ -1,30 +1,37 @@
 #pragma once
 
+#include <QFile>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/fsuid.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vornap::test {
 
-// Root writes into read-only directories; for the length of a scope the
-// file system sees this thread as an ordinary user instead.
-class AsOrdinaryUser {
+// A directory made read-only for a scope; root writes into such directories,
+// so the file system then sees this thread as an ordinary user.
+class ReadOnlyDirectory {
 public:
-    AsOrdinaryUser() {
+    explicit ReadOnlyDirectory(const QString& dir) : m_dir(QFile::encodeName(dir)) {
+        ::chmod(m_dir.constData(), 0555);
         if (::geteuid() == 0)
             ::setfsuid(65534);
+        EXPECT_TRUE(::geteuid() != 0 || ::setfsuid(uid_t(-1)) == 65534)
+            << "root here cannot act as an ordinary user";
     }
-    // False when the system refused the change (no CAP_SETUID).
-    bool active() const { return ::geteuid() != 0 || ::setfsuid(uid_t(-1)) == 65534; }
-    ~AsOrdinaryUser() {
+    ~ReadOnlyDirectory() {
         if (::geteuid() == 0)
             ::setfsuid(0);
+        ::chmod(m_dir.constData(), 0700);
     }
+
+private:
+    QByteArray m_dir;
 };
 
-// Files of this process may grow to `bytes`; a longer write fails with EFBIG,
-// as on a full disk.
+// Files of this process may grow to `bytes`, as on a full disk.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {

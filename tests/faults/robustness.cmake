@@ -21,7 +21,7 @@ set(text "# Bad input and faults
 
 What the player does with each bad input and fault its tests try. The table is
 kept current by the tests that produce it: each row is written by a passing test
-(tests/faults, tests/soak and tests/e2e/audio_server_loss.sh), and the test
+(tests/faults, tests/soak and tests/e2e/player.sh), and the test
 `robustness_table` fails when this file differs from what they wrote.
 `ctest -R robustness_table` runs them all; regenerate the file after that with
 

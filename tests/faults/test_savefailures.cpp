@@ -7,78 +7,52 @@
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 using namespace vornap;
 using namespace vornap::test;
 
-namespace {
-
-struct SaveFailure : ::testing::Test, AppFixture {
-    SaveFailure() {
-        form();
-        app.cd = &form();
-        CheckOptions(app); // the first run writes the defaults
-        app.v.sCDDrive = QStringLiteral("E:\\");
-        app.v.sCDDBEmail = QStringLiteral("me@example.org");
-        SaveOptions(app);
-        before = contents();
-        app.v.sCDDrive = QStringLiteral("G:\\");
-        app.v.sCDDBEmail = QStringLiteral("someone.else@example.org");
-    }
-    QString file() const { return path("VornapOptions.dat"); }
-    QByteArray contents() const { return readFile(file()); }
-    // The file holds what it held, nothing was left beside it, the box said
-    // so once and the player goes on with the values in memory.
-    void expectKeptAndReported(const QString& description) {
-        EXPECT_EQ(contents(), before);
-        EXPECT_EQ(QDir(dir.path()).entryList({"*.dat*", "*VornapOptions*"}, QDir::Files),
-                  QStringList{"VornapOptions.dat"});
-        ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
-        EXPECT_EQ(tp.messageBox->boxes[0].text, saveFailureText(app, description));
-        EXPECT_TRUE(tp.messageBox->boxes[0].text.contains(QDir::toNativeSeparators(file())));
-        EXPECT_EQ(tp.messageBox->boxes[0].caption, "Vornap");
-        EXPECT_EQ(app.v.sCDDrive, "G:\\");
-        CheckOptions(app);
-        EXPECT_EQ(app.v.sCDDrive, "E:\\") << "the old file reads as before";
-        EXPECT_EQ(app.v.sCDDBEmail, "me@example.org");
-    }
-    QByteArray before;
-};
-
-} // namespace
-
-TEST_F(SaveFailure, AReadOnlyDirectoryKeepsTheOldFileAndTellsTheUser) {
-    const RobustnessRow row("Options directory read-only at save time",
-                            "The old options file stays whole, a message box says the "
-                            "settings were not saved, the player goes on");
-    ASSERT_FALSE(before.isEmpty());
-    ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0555), 0);
-    {
-        const AsOrdinaryUser user;
-        if (!user.active()) {
-            ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
-            GTEST_SKIP() << "root here cannot act as an ordinary user";
+// A save that fails keeps the old file whole with nothing left beside it; the
+// box says so once, the player goes on with the values in memory, and the
+// next save once there is room writes them.
+TEST(SaveFailure, AReadOnlyDirectoryOrAFullDiskKeepsTheOldFileAndTellsTheUser) {
+    const RobustnessRow rows[] = {
+        {"Options directory read-only at save time",
+         "The old options file stays whole, a message box says the settings were not saved, the "
+         "player goes on"},
+        {"Disk full while the options file is saved",
+         "The old options file stays whole, the partial new one is removed, a message box says "
+         "the settings were not saved"},
+    };
+    const std::vector<std::pair<QString, std::function<std::shared_ptr<void>(QString)>>> faults{
+        {"Permission denied", [](QString dir) { return std::make_shared<ReadOnlyDirectory>(dir); }},
+        {"Disk full", [](QString) { return std::make_shared<FileSizeLimit>(100); }},
+    };
+    for (const auto& [description, fault] : faults) {
+        SCOPED_TRACE(description.toStdString());
+        AppFixture fx;
+        fx.app.cd = &fx.form();
+        CheckOptions(fx.app); // the first run writes the defaults
+        fx.app.v.sCDDrive = QStringLiteral("E:\\");
+        SaveOptions(fx.app);
+        const QString file = fx.path("VornapOptions.dat");
+        const QByteArray before = readFile(file);
+        ASSERT_GT(before.size(), 200);
+        fx.app.v.sCDDrive = QStringLiteral("G:\\");
+        {
+            const auto held = fault(fx.dir.path());
+            EXPECT_NO_THROW(SaveOptions(fx.app));
         }
-        EXPECT_NO_THROW(SaveOptions(app));
+        EXPECT_EQ(readFile(file), before);
+        EXPECT_EQ(QDir(fx.dir.path()).entryList({"*.dat*", "*VornapOptions*"}, QDir::Files),
+                  QStringList{"VornapOptions.dat"});
+        const auto& boxes = fx.tp.messageBox->boxes;
+        ASSERT_EQ(boxes.size(), 1u);
+        EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text,
+                  "Vornap: " + saveFailureText(fx.app, description));
+        EXPECT_TRUE(boxes[0].text.contains(QDir::toNativeSeparators(file)));
+        EXPECT_EQ(fx.app.v.sCDDrive, "G:\\");
+        SaveOptions(fx.app);
+        EXPECT_TRUE(readFile(file).contains("\"//CD-ROM Drive to Use\",\"G:\\\""));
+        EXPECT_EQ(boxes.size(), 1u);
     }
-    ::chmod(QFile::encodeName(dir.path()).constData(), 0700);
-    expectKeptAndReported("Permission denied");
-}
-
-TEST_F(SaveFailure, AFullDiskKeepsTheOldFileAndTellsTheUser) {
-    const RobustnessRow row("Disk full while the options file is saved",
-                            "The old options file stays whole, the partial new one is "
-                            "removed, a message box says the settings were not saved");
-    {
-        const FileSizeLimit full(before.size() / 2);
-        EXPECT_NO_THROW(SaveOptions(app));
-    }
-    expectKeptAndReported("Disk full");
-    // Once there is room again the next save writes the values in memory.
-    app.v.sCDDrive = QStringLiteral("G:\\");
-    SaveOptions(app);
-    EXPECT_EQ(tp.messageBox->boxes.size(), 1u);
-    EXPECT_TRUE(contents().contains("\"//CD-ROM Drive to Use\",\"G:\\\""));
 }

@@ -1,10 +1,7 @@
 #include "cd/playerfixture.h"
 #include "faults/robustnessrow.h"
 #include "mpris/mpris.h"
-#include "support/dbusdaemon.h"
 
-#include <QDBusMessage>
-#include <QDBusVariant>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -14,7 +11,8 @@ using namespace vornap::test;
 namespace {
 
 // The player over generated discs, driven as a user drives it: the mouse on
-// the buttons, the tray menu, the boxes' own signals, MPRIS on a private bus.
+// the buttons, the tray menu, the boxes' own signals and MPRIS's methods (the
+// bus itself is walked in qt/tst_journeys).
 struct UserPath : Player {
     // Three tracks in E:, the drive in use; two in F:; G: empty.
     void SetUp() override {
@@ -27,23 +25,16 @@ struct UserPath : Player {
         tick();
     }
     void press(ImageBox* button) { QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(2, 2)); }
-    void pickTrack(int track) {
-        choose(f->cboCurrentTrack, QString::number(track));
-        emit f->cboCurrentTrack->activated(f->cboCurrentTrack->currentIndex());
+    void pick(LockableComboBox* box, const QString& entry) {
+        emit box->dropDown();
+        choose(box, entry);
+        emit box->activated(box->currentIndex());
     }
-    void pickDrive(const QString& entry) {
-        emit f->cboCDDrive->dropDown();
-        choose(f->cboCDDrive, entry);
-        emit f->cboCDDrive->activated(f->cboCDDrive->currentIndex());
-    }
-    void ticks(int n) {
-        for (int i = 0; i < n; ++i)
-            tick();
-    }
-    // Seconds of wall time with the watcher looking after each.
-    void playFor(int n) {
+    // Seconds of wall time with the watcher looking after each; or ticks alone.
+    void playFor(int n, bool clock = true) {
         for (int i = 0; i < n; ++i) {
-            second();
+            if (clock)
+                second();
             tick();
         }
     }
@@ -51,33 +42,8 @@ struct UserPath : Player {
     int driveTrack() { return std::stoi(ask("status cd1 position").substr(0, 2)); }
     bool idle() const { return !app.v.bPlaying && !app.v.bPaused && !app.v.bStopped; }
 
-    // MPRIS on a bus of the test's own; started by the test that needs it.
-    void startMpris() {
-        bus = std::make_unique<PrivateBus>();
-        ASSERT_FALSE(bus->address().isEmpty()) << "no dbus-daemon";
-        mpris = std::make_unique<MprisService>(app, bus->connect(QStringLiteral("player")));
-        ASSERT_TRUE(mpris->start());
-        client = bus->connect(QStringLiteral("client"));
-    }
-    void callMpris(const char* method) {
-        const QDBusMessage reply =
-            client.call(QDBusMessage::createMethodCall("org.mpris.MediaPlayer2.vornap",
-                                                       "/org/mpris/MediaPlayer2",
-                                                       "org.mpris.MediaPlayer2.Player", method),
-                        QDBus::BlockWithGui, 5000);
-        EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage) << method;
-    }
-    QVariant mprisProperty(const char* name) {
-        QDBusMessage get = QDBusMessage::createMethodCall("org.mpris.MediaPlayer2.vornap",
-                                                          "/org/mpris/MediaPlayer2",
-                                                          "org.freedesktop.DBus.Properties", "Get");
-        get << QStringLiteral("org.mpris.MediaPlayer2.Player") << QString::fromLatin1(name);
-        const QDBusMessage reply = client.call(get, QDBus::BlockWithGui, 5000);
-        return reply.arguments().value(0).value<QDBusVariant>().variant();
-    }
-    std::unique_ptr<PrivateBus> bus;
-    std::unique_ptr<MprisService> mpris;
-    QDBusConnection client{QStringLiteral("none")};
+    MprisService service{app, QDBusConnection(QStringLiteral("none"))};
+    MprisPlayer& mpris = *service.findChild<MprisPlayer*>();
 };
 
 } // namespace
@@ -87,14 +53,12 @@ TEST_F(UserPath, ForwardOrBackRightAfterTheDiscLeftActsAsWithoutADisc) {
     const RobustnessRow row("Forward or Back (button, tray menu, MPRIS) between a disc's removal "
                             "and the next watcher tick",
                             "Nothing happens, the next tick shows \"No CD\"");
-    startMpris();
+    // Forward by the mouse and MPRIS Next: qt/tst_journeys, e2e/player.sh.
     const std::vector<std::pair<const char*, std::function<void()>>> ways{
-        {"Forward button", [&] { press(f->imgForward); }},
         {"Back button", [&] { press(f->imgBack); }},
         {"tray Forward", [&] { f->mnuFwd->trigger(); }},
         {"tray Back", [&] { f->mnuBack->trigger(); }},
-        {"MPRIS Next", [&] { callMpris("Next"); }},
-        {"MPRIS Previous", [&] { callMpris("Previous"); }},
+        {"MPRIS Previous", [&] { mpris.Previous(); }},
     };
     for (const auto& [name, way] : ways) {
         SCOPED_TRACE(name);
@@ -109,38 +73,23 @@ TEST_F(UserPath, ForwardOrBackRightAfterTheDiscLeftActsAsWithoutADisc) {
         way();
         EXPECT_TRUE(tp.messageBox->boxes.empty());
         tick();
-        EXPECT_FALSE(app.v.bCDInDrive);
         EXPECT_EQ(f->lblTime->text(), "No CD");
-        EXPECT_TRUE(app.v.bStopped);
+        EXPECT_TRUE(app.v.bStopped && !app.v.bCDInDrive);
     }
 }
 
+// A switch to a drive with a disc is walked in qt/tst_journeys.
 TEST_F(UserPath, AnotherDriveChosenWhileADiscPlaysStopsTheOldOne) {
     const RobustnessRow row("Another drive chosen while a disc plays",
                             "The old drive stops, the player stands stopped on the new one");
-    struct Case {
-        QString entry, time;
-        char letter;
-    };
-    for (const Case& c :
-         {Case{"G:\\ - No CD", "No CD", 'G'}, Case{"F:\\ - Album Unknown", "0:00", 'F'}}) {
-        SCOPED_TRACE(c.entry.toStdString());
-        pickDrive("E:\\ - Album Unknown");
-        tick();
-        press(f->imgPlay);
-        seconds(3);
-        ASSERT_EQ(mode('E'), Mode::Playing);
-        pickDrive(c.entry);
-        EXPECT_EQ(mode('E'), Mode::Stopped);
-        EXPECT_TRUE(app.v.bStopped);
-        second();
-        EXPECT_EQ(f->lblTime->text(), c.time) << "no clock left counting";
-        tick();
-        EXPECT_EQ(f->lblTime->text(), c.time);
-        press(f->imgPlay);
-        EXPECT_EQ(mode('E'), Mode::Stopped) << "Play acts on the new drive";
-        EXPECT_EQ(mode('F'), c.letter == 'F' ? Mode::Playing : Mode::Stopped);
-    }
+    press(f->imgPlay);
+    seconds(3);
+    pick(f->cboCDDrive, "G:\\ - No CD");
+    EXPECT_TRUE(mode('E') == Mode::Stopped && app.v.bStopped);
+    playFor(1);
+    EXPECT_EQ(f->lblTime->text(), "No CD") << "no clock left counting";
+    press(f->imgPlay);
+    EXPECT_EQ(mode('E'), Mode::Stopped) << "Play acts on the new drive";
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
@@ -151,13 +100,16 @@ TEST_F(UserPath, TrackChoicesWhileTheDriveDoesNotPlayStay) {
                             "end of the disc",
                             "The choice stays and Play plays it: the watcher follows the drive's "
                             "tracks only while it plays");
+    const RobustnessRow end("The last seconds of a disc",
+                            "The track plays on to its end, then the player stands stopped on "
+                            "track 1");
     // Three seconds into track 2, paused, Back: track 1 stays, Play plays it.
     press(f->imgPlay);
     playFor(13);
     ASSERT_EQ(app.v.iCurrentTrack, 2);
     press(f->imgPause);
     press(f->imgBack);
-    ticks(3);
+    playFor(3, false);
     EXPECT_EQ(app.v.iCurrentTrack, 1);
     press(f->imgPlay);
     EXPECT_EQ(driveTrack(), 1);
@@ -166,55 +118,31 @@ TEST_F(UserPath, TrackChoicesWhileTheDriveDoesNotPlayStay) {
     playFor(22);
     ASSERT_EQ(app.v.iCurrentTrack, 3);
     press(f->imgPause);
-    pickTrack(1);
-    ticks(3);
+    pick(f->cboCurrentTrack, "1");
+    playFor(3, false);
     EXPECT_EQ(app.v.iCurrentTrack, 1);
     EXPECT_EQ(mode('E'), Mode::Paused);
 
-    // Played to its end, then a track chosen, Forward from it: no reset to 1.
-    // The end comes with the last of the sound, not two seconds before.
-    const RobustnessRow end("The last seconds of a disc",
-                            "The track plays on to its end, then the player stands stopped on "
-                            "track 1");
+    // The end comes with the last of the sound, not two seconds before;
+    // then a track chosen, and Forward from it: no reset to 1.
     press(f->imgStop);
     press(f->imgPlay);
     playFor(32);
-    EXPECT_EQ(app.v.iCurrentTrack, 3);
-    EXPECT_TRUE(app.v.bPlaying);
+    EXPECT_TRUE(app.v.bPlaying && app.v.iCurrentTrack == 3);
     EXPECT_EQ(f->lblTime->text(), "0:11");
     playFor(4);
     cd.device->player(*cd.table->find("E:\\")).waitForEnd();
     tick();
     ASSERT_TRUE(app.v.bStopped);
     ASSERT_EQ(app.v.iCurrentTrack, 1);
-    pickTrack(2);
-    ticks(2);
+    pick(f->cboCurrentTrack, "2");
+    playFor(2, false);
     EXPECT_EQ(app.v.iCurrentTrack, 2);
     press(f->imgForward);
-    ticks(2);
+    playFor(2, false);
     EXPECT_EQ(app.v.iCurrentTrack, 3);
     press(f->imgPlay);
     EXPECT_EQ(driveTrack(), 3);
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-}
-
-TEST_F(UserPath, APauseTheDriveRefusesChangesNothing) {
-    const RobustnessRow row("Pause the drive refuses (Play, Pause, Forward, then Pause)",
-                            "The play state stays as it was, Play then plays the track");
-    // Play, Pause, Forward (the drive stops, Idle), then Pause twice.
-    press(f->imgPlay);
-    seconds(2);
-    press(f->imgPause);
-    press(f->imgForward);
-    ASSERT_TRUE(idle());
-    press(f->imgPause);
-    EXPECT_TRUE(idle());
-    press(f->imgPause);
-    EXPECT_TRUE(idle());
-    EXPECT_FALSE(f->tmrTime->isActive()) << "no clock counting in silence";
-    press(f->imgPlay);
-    EXPECT_EQ(mode('E'), Mode::Playing);
-    EXPECT_EQ(driveTrack(), 2);
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
@@ -226,27 +154,16 @@ TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
                             "start on a drive that is not the first)",
                             "The list marks the entry shown and the wheel steps on from it");
     press(f->imgPlay);
-    struct Step {
-        const char* name;
-        std::function<void()> act;
-        int track;
-    };
-    const std::vector<Step> steps{
-        {"Forward twice",
-         [&] {
-             press(f->imgForward);
-             press(f->imgForward);
-         },
-         3},
+    const std::vector<std::tuple<const char*, std::function<void()>, int>> steps{
+        {"Forward twice", [&] { press(f->imgForward), press(f->imgForward); }, 3},
         {"Back", [&] { press(f->imgBack); }, 2},
         {"tray menu", [&] { f->mnuTrackList_Click(1); }, 1},
         {"the drive's advance", [&] { playFor(10); }, 2},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.name);
-        step.act();
-        ASSERT_EQ(app.v.iCurrentTrack, step.track);
-        EXPECT_EQ(f->cboCurrentTrack->currentIndex(), step.track - 1);
+    for (const auto& [name, act, track] : steps) {
+        act();
+        ASSERT_EQ(app.v.iCurrentTrack, track) << name;
+        EXPECT_EQ(f->cboCurrentTrack->currentIndex(), track - 1) << name;
     }
     emit f->cboCurrentTrack->dropDown(); // the opened list unlocks the box
     QWheelEvent notchDown(QPointF(5, 5), f->cboCurrentTrack->mapToGlobal(QPointF(5, 5)), {},
@@ -264,27 +181,33 @@ TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
     EXPECT_EQ(f->cboCDDrive->currentIndex(), 1);
 }
 
-// Play from the Idle state (Pause, then Forward) plays with every play flag
-// down; MPRIS must still see and pause what plays.
-TEST_F(UserPath, MprisFollowsPlayFromTheIdleState) {
-    const RobustnessRow row("Play, Pause, Forward, then Play in the window, then MPRIS",
-                            "MPRIS says Playing with the running position, its Pause and "
-                            "PlayPause act on the drive");
-    startMpris();
+// Play, Pause, Forward leaves the Idle state: the drive stopped, every play
+// flag down. Pause is refused there; Play plays with every flag still down,
+// and MPRIS must still see and pause what plays.
+TEST_F(UserPath, PauseRefusedAndPlayFromTheIdleStateAreFollowedByMpris) {
+    const RobustnessRow row("Pause the drive refuses (Play, Pause, Forward, then Pause)",
+                            "The play state stays as it was, Play then plays the track");
+    const RobustnessRow mprisRow("Play, Pause, Forward, then Play in the window, then MPRIS",
+                                 "MPRIS says Playing with the running position, its Pause and "
+                                 "PlayPause act on the drive");
     press(f->imgPlay);
     seconds(2);
     press(f->imgPause);
     press(f->imgForward);
-    press(f->imgPlay);
     ASSERT_TRUE(idle());
-    ASSERT_EQ(mode('E'), Mode::Playing);
+    press(f->imgPause);
+    press(f->imgPause);
+    EXPECT_TRUE(idle() && !f->tmrTime->isActive()) << "no clock counting in silence";
+    press(f->imgPlay);
+    ASSERT_TRUE(idle() && mode('E') == Mode::Playing);
+    EXPECT_EQ(driveTrack(), 2);
     playFor(2);
-    EXPECT_EQ(mprisProperty("PlaybackStatus").toString(), "Playing");
-    EXPECT_EQ(mprisProperty("Position").toLongLong(), 2'000'000);
-    callMpris("Pause");
+    EXPECT_EQ(mpris.playbackStatus() + ' ' + QString::number(mpris.position()), "Playing 2000000");
+    mpris.Pause();
+    EXPECT_EQ(mpris.playbackStatus(), "Paused");
     EXPECT_EQ(mode('E'), Mode::Paused);
-    EXPECT_EQ(mprisProperty("PlaybackStatus").toString(), "Paused");
-    callMpris("PlayPause");
+    mpris.PlayPause();
     EXPECT_EQ(mode('E'), Mode::Playing);
     EXPECT_EQ(driveTrack(), 2);
+    EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
