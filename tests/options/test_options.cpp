@@ -39,13 +39,13 @@ const QStringList kExampleValues{
 
 } // namespace
 
-// One field per line, other comments, blanks around unquoted fields: the
-// same values, written back as the one line.
+// One field per line with any line end, other comments, blanks around fields, an unquoted
+// number: the same values, written back as the one line.
 TEST_F(OptionsFile, ReadsEveryLayoutByPositionAndWritesTheOneLineBack) {
-    QByteArray perLine = kSaved;
-    perLine.replace("\",\"", "\"\r\n\"").replace("\"//Play On Startup\"", "  \"x\" ");
-    for (const QByteArray& bytes : {QByteArray(kSaved), perLine}) {
-        write(bytes);
+    for (const char* end : {",", "\r\n", "\n", "\r"}) {
+        QByteArray bytes = QByteArray(kSaved).replace(",\"1\",\"//System", ", 1 ,\"//System");
+        bytes.replace("\",\"", QByteArray("\"") + end + '"');
+        write(bytes.replace("\"//Play On Startup\"", "  \"x\" "));
         CheckOptions(app);
         EXPECT_EQ(values(), kExampleValues) << bytes.constData();
         SaveOptions(app);

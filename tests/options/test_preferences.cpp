@@ -215,9 +215,10 @@ TEST_F(Preferences, AnIconNumberThatNamesNoIconIs102) {
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
-// Out of tray mode the window gets its taskbar button back, or the next
-// minimise would leave no way back to it.
+// Out of tray mode the window gets its taskbar button back and minimises to it, or the
+// next minimise would leave no way back to it.
 TEST_F(Preferences, LeavingTrayModeRemovesTheIconAndBringsTheTaskbarButtonBack) {
+    form().show();
     app.v.sSysTrayOnly = QStringLiteral("1");
     tp.windowStyle->exStyle &= ~platform::WS_EX_APPWINDOW; // as a hide to the tray leaves it
     auto off = open();
@@ -227,4 +228,7 @@ TEST_F(Preferences, LeavingTrayModeRemovesTheIconAndBringsTheTaskbarButtonBack) 
     EXPECT_EQ(tp.tray->calls[0].message, platform::NIM_DELETE);
     EXPECT_EQ(app.v.sSysTrayOnly, "0");
     EXPECT_EQ(tp.windowStyle->exStyle, platform::WS_EX_APPWINDOW | 0x100);
+    form().setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(tp.tray->calls.size(), 1u);
 }
