@@ -36,16 +36,10 @@ struct Preferences : ::testing::Test, AppFixture {
     }
     void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
 
-    // The options file holding the options in memory.
-    void writeOptions() {
-        const auto& v = app.v;
-        writeOptionsFile(dir.path(), {v.sCDDrives, v.sCDDrive, v.sPlayOnStart, v.sSkinDir,
-                                      v.sUseCDDB, v.sCDDBOnStart, v.sCDDBServer, v.sCDDBEmail,
-                                      v.sTimerSetting, v.sSysTrayOnly, v.sIconNum});
-    }
     QByteArray optionsBytes() { return readFile(path("VornapOptions.dat")); }
+    // Opened over the options in memory, saved first as the dialog reads the file.
     std::unique_ptr<frmPref> open() {
-        writeOptions();
+        SaveOptions(app);
         auto dialog = std::make_unique<frmPref>(app);
         dialog->Form_Load();
         return dialog;
@@ -127,7 +121,7 @@ TEST_F(Preferences, TheDefaultPlayerBoxFollowsTheDesktopAndOkKeepsItsChoice) {
 // OK without changes writes the same file; FreeDB without a server is refused
 // and the dialog stays; a value that is not a number reads as unchecked.
 TEST_F(Preferences, OkKeepsTheOptionsAndRefusesFreeDbWithoutAServer) {
-    writeOptions();
+    SaveOptions(app);
     const QByteArray before = optionsBytes();
     open()->cmdOK_Click();
     EXPECT_EQ(optionsBytes(), before);

@@ -165,13 +165,9 @@ TEST_F(Skins, TheChooserTakesOnlyAnOpenedUsableSkin) {
     EXPECT_FALSE(chooser->isVisible());
     expectUnchanged();
     ASSERT_TRUE(QFile::link(builtSkinDir("Walnut"), path("Skins/Linked"))); // as installed
-    const struct {
-        const char* folder;
-        const char* file; // replaced by the content, or removed when it is empty
-        QByteArray content;
-        const char* box;   // the message's caption; empty: taken
-        const char* fatal; // the fatal box's text when the options name it
-    } cases[] = {
+    // The folder; its file replaced by the content, or removed when that is empty; the box's
+    // caption (empty: taken); the fatal box's text when the options name the folder.
+    const std::tuple<const char*, const char*, QByteArray, const char*, const char*> cases[] = {
         {"Incomplete", "Fwd_down.bmp", "", "No Skin!", ""},
         {"Broken", "Stop_down.bmp", "BM this is no bitmap", "No Skin!", ""},
         {"NoColours", "Colors.txt", "", "No Skin!", "File not found\rSetSkin_03"},
@@ -186,24 +182,22 @@ TEST_F(Skins, TheChooserTakesOnlyAnOpenedUsableSkin) {
         {"CAPITALS", "", "", "", ""},
         {"Linked", "", "", "", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.folder);
-        const QString folder = path("Skins/") + c.folder + '/';
+    for (const auto& [name, file, content, box, fatal] : cases) {
+        SCOPED_TRACE(name);
+        const QString folder = path("Skins/") + name + '/';
         QDir d(folder);
         ASSERT_TRUE(d.exists() || copySkin(testSkin, folder));
-        if (*c.file && c.content.isEmpty())
-            QFile::remove(folder + c.file);
-        else if (*c.file)
-            writeFile(folder + c.file, c.content);
-        for (const QString& file : d.entryList(QDir::Files))
-            ASSERT_TRUE(QString(c.folder) != "CAPITALS" || d.rename(file, file.toUpper()));
+        if (*file)
+            content.isEmpty() ? void(QFile::remove(folder + file))
+                              : writeFile(folder + file, content);
+        for (const QString& each : d.entryList(QDir::Files))
+            ASSERT_TRUE(QString(name) != "CAPITALS" || d.rename(each, each.toUpper()));
         tp.messageBox->boxes.clear();
         current = nullptr;
         choose(folder);
-        if (!*c.box) {
-            EXPECT_TRUE(tp.messageBox->boxes.empty());
-            EXPECT_FALSE(chooser->isVisible());
-            EXPECT_EQ(app.v.sSkinDir, folder);
+        if (!*box) {
+            EXPECT_EQ(std::tuple(tp.messageBox->boxes.size(), chooser->isVisible(), app.v.sSkinDir),
+                      std::tuple(0u, false, folder));
             EXPECT_TRUE(savedAsSkin(folder));
             const QString background = d.entryList({"background.bmp"}, QDir::Files).value(0);
             EXPECT_EQ(imageOf(form().imgBackground->picture()), imageFile(folder + background));
@@ -211,17 +205,16 @@ TEST_F(Skins, TheChooserTakesOnlyAnOpenedUsableSkin) {
             continue;
         }
         ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
-        EXPECT_EQ(tp.messageBox->boxes[0].caption, c.box);
+        EXPECT_EQ(tp.messageBox->boxes[0].caption, box);
         EXPECT_TRUE(chooser->isVisible());
         expectUnchanged();
-        if (!*c.fatal)
+        if (!*fatal)
             continue;
-        tp.messageBox->boxes.clear();
         useSkin(folder);
         EXPECT_THROW(SetSkin(app), ProcessEnded);
-        ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
-        EXPECT_EQ(tp.messageBox->boxes[0].text, c.fatal);
-        EXPECT_EQ(tp.messageBox->boxes[0].caption, "Vornap");
+        ASSERT_EQ(tp.messageBox->boxes.size(), 2u);
+        EXPECT_EQ(tp.messageBox->boxes[1].caption + ": " + tp.messageBox->boxes[1].text,
+                  QString("Vornap: ") + fatal);
         wear(base);
     }
     ASSERT_TRUE(QDir(path("Skins")).removeRecursively());
@@ -257,13 +250,9 @@ TEST_F(Skins, FromThePreferencesANewSkinReachesEveryWindow) {
     EXPECT_TRUE(tp.messageBox->boxes.empty());
     EXPECT_EQ(app.v.sSkinDir, testSkin);
 
-    for (const auto& [window, shown] : {std::pair<QWidget*, bool>{&f, true},
-                                        {pref, true},
-                                        {app.frmAbout, false},
-                                        {app.frmEmail, false},
-                                        {app.frmSetProxy, false}}) {
+    for (QWidget* window : QWidgetList{&f, pref, app.frmAbout, app.frmEmail, app.frmSetProxy}) {
         ASSERT_NE(window, nullptr);
-        EXPECT_EQ(window->isVisible(), shown) << window->windowTitle().toStdString();
+        EXPECT_EQ(window->isVisible(), window == &f || window == pref);
         expectWearing(*window, imageFile(testSkin + "Background.bmp"));
     }
     int skinnedDialogs = 0;
@@ -342,11 +331,9 @@ TEST(Tiling, TheTileCoversTheWindowFromItsTopLeftCorner) {
         QPainter p(&window);
         EXPECT_EQ(TileBackground(p, c.window, QPixmap::fromImage(tile)), c.tiles);
         p.end();
-        for (int y = 0; y < c.window.height(); ++y)
-            for (int x = 0; x < c.window.width(); ++x)
-                ASSERT_EQ(window.pixelColor(x, y),
-                          tile.isNull() ? QColor(Qt::white)
-                                        : tile.pixelColor(x % c.tile.width(), y % c.tile.height()))
-                    << x << "," << y << " in " << c.window.width() << "x" << c.window.height();
+        QImage expected(c.window, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        QPainter(&expected).drawTiledPixmap(expected.rect(), QPixmap::fromImage(tile));
+        EXPECT_EQ(window, expected) << c.window.width() << "x" << c.window.height();
     }
 }

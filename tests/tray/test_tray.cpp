@@ -14,12 +14,9 @@ using namespace vornap::test;
 
 namespace {
 
+// The tip up to its NUL, or the whole field when it has none.
 QByteArray tip(const platform::NotifyIconData& d) {
-    return QByteArray(d.szTip.data(), qsizetype(d.szTip.size()));
-}
-
-QByteArray padded(const char* text) {
-    return QByteArray(text, qsizetype(strlen(text)) + 1).leftJustified(64);
+    return QByteArray(d.szTip.data(), qsizetype(qstrnlen(d.szTip.data(), d.szTip.size())));
 }
 
 // The main window in tray mode, with a lookup whose titles the test sets.
@@ -54,8 +51,8 @@ struct Tray : ::testing::Test, AppFixture {
 
 } // namespace
 
-// The tip names the disc's state, padded to its 64 characters; one of 64 or
-// more fills the field without a NUL. Window and tray show the same icon.
+// The tip names the disc's state; one of 64 characters or more fills the field
+// without a NUL. Window and tray show the same icon.
 TEST_F(Tray, TheIconsTipFollowsTheDisc) {
     AddSysTrayIcon(app);
     app.v.bCDInDrive = true;
@@ -63,10 +60,10 @@ TEST_F(Tray, TheIconsTipFollowsTheDisc) {
     AddSysTrayIcon(app);
     withTitles({"One", "Two", "Three"});
     AddSysTrayIcon(app);
-    ASSERT_EQ(tp.tray->calls.size(), 3u);
-    EXPECT_EQ(tip(tp.tray->calls[0].data), padded("No CD!"));
-    EXPECT_EQ(tip(tp.tray->calls[1].data), padded("3."));
-    EXPECT_EQ(tip(tp.tray->calls[2].data), padded("3. Three"));
+    QByteArrayList tips;
+    for (const auto& call : tp.tray->calls)
+        tips << tip(call.data);
+    ASSERT_EQ(tips, QByteArrayList({"No CD!", "3.", "3. Three"}));
     EXPECT_EQ(form().windowIcon().availableSizes(), tp.tray->calls[2].data.hIcon.availableSizes());
 
     platform::NotifyIconData d;
