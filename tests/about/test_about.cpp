@@ -68,11 +68,7 @@ TEST_F(About, WhatTheDesktopCannotOpenIsNamedInABox) {
         {"About link", [&] { QTest::mouseClick((about = open())->lblWebSite, Qt::LeftButton); },
          "vnp.html"},
         {"help file missing",
-         [&] {
-             QFile::remove(app.helpFile);
-             f.mnuHelpClick->trigger();
-         },
-         app.helpFile},
+         [&] { QFile::remove(app.helpFile) ? f.mnuHelpClick->trigger() : void(); }, app.helpFile},
     };
     for (const auto& [name, act, named] : cases) {
         SCOPED_TRACE(name);

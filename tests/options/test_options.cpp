@@ -72,10 +72,7 @@ TEST_F(OptionsFile, AFileCutShortKeepsWhatItHoldsAndTheRestReadsAsNew) {
     const QList<QByteArray> fields = QByteArray(kSaved).trimmed().split(',');
     for (int kept : {-1, 21, 20, 7, 0}) {
         SCOPED_TRACE(kept);
-        if (kept < 0)
-            QFile::remove(file());
-        else
-            write(fields.mid(0, kept).join(',') + "\r\n");
+        kept < 0 ? void(QFile::remove(file())) : write(fields.mid(0, kept).join(',') + "\r\n");
         QStringList expected;
         for (int item = 0; item < 11; ++item)
             expected << (2 * item + 1 < kept ? kExampleValues[item] : kDefaults[item]);
@@ -94,9 +91,7 @@ TEST_F(OptionsFile, SavingReplacesTheFileWholeInsteadOfRewritingItInPlace) {
     CheckOptions(app);
     // A second name for the old file keeps what it held: the new record went
     // to another file that was renamed over the name.
-    ASSERT_EQ(::link(QFile::encodeName(file()).constData(),
-                     QFile::encodeName(path("before.dat")).constData()),
-              0);
+    ASSERT_EQ(::link(QFile::encodeName(file()), QFile::encodeName(path("before.dat"))), 0);
     app.v.sCDDrive = QStringLiteral("G:\\");
     SaveOptions(app);
     EXPECT_EQ(readFile(path("before.dat")), QByteArray(kSaved));

@@ -20,14 +20,13 @@ TEST(RegStrings, ReadWriteAndDeleteOverTheFileStore) {
     EXPECT_EQ(read(), "");
     for (const auto& [type, bytes, text] :
          {std::tuple{REG_EXPAND_SZ, std::string("%SystemRoot%\\cdplayer.exe\0", 27), ""},
-          {REG_DWORD, std::string("\x01\x00\x00\x00", 4), ""},
           {REG_SZ, std::string("\0hidden", 7), ""},
           {REG_SZ, std::string("C:\\Player\\play.exe\0junk\0", 24), "C:\\Player\\play.exe"},
-          {REG_SZ, std::string("no terminator"), "no terminator"}}) {
+          {REG_SZ, std::string("no terminator"), "no terminator"},
+          {REG_DWORD, std::string("\x01\x00\x00\x00", 4), ""}}) {
         reg.setValue(HKEY_CLASSES_ROOT, key.toStdString(), "", {type, bytes});
         EXPECT_EQ(read(), text) << bytes;
     }
-    reg.setValue(HKEY_CLASSES_ROOT, key.toStdString(), "", {REG_DWORD, "\x01"});
     const QString path = QString::fromUtf8("/home/zoë/Müsik ♪/vornap");
     SetRegString(reg, HKEY_CLASSES_ROOT, key, QString(), path);
     DeleteRegValue(reg, HKEY_CLASSES_ROOT, "No\\Such\\Key", QString());

@@ -314,26 +314,21 @@ TEST(SkinColors, TextBecomesTheColourItNamesOrItsError) {
 // Every pixel shows the tile (its top left pixel marked) placed from the window's top left
 // corner; x = W and y = H are drawn too. A picture without area draws nothing.
 TEST(Tiling, TheTileCoversTheWindowFromItsTopLeftCorner) {
-    const struct {
-        QSize window, tile;
-        int tiles;
-    } cases[] = {{{50, 30}, {80, 60}, 1},
-                 {{64, 20}, {32, 20}, 3 * 2},
-                 {{100, 70}, {30, 20}, 4 * 4},
-                 {{10, 10}, {0, 5}, 0}};
-    for (const auto& c : cases) {
-        QImage tile(c.tile, QImage::Format_RGB32);
+    for (const auto& [size, tileSize] : {std::pair{QSize(50, 30), QSize(80, 60)},
+                                         {QSize(64, 20), QSize(32, 20)},
+                                         {QSize(100, 70), QSize(30, 20)},
+                                         {QSize(10, 10), QSize(0, 5)}}) {
+        QImage tile(tileSize, QImage::Format_RGB32);
         tile.fill(Qt::blue);
         if (!tile.isNull())
             tile.setPixelColor(0, 0, Qt::red);
-        QImage window(c.window, QImage::Format_RGB32);
+        QImage window(size, QImage::Format_RGB32), expected(size, QImage::Format_RGB32);
         window.fill(Qt::white);
-        QPainter p(&window);
-        EXPECT_EQ(TileBackground(p, c.window, QPixmap::fromImage(tile)), c.tiles);
-        p.end();
-        QImage expected(c.window, QImage::Format_RGB32);
         expected.fill(Qt::white);
+        QPainter p(&window);
+        TileBackground(p, size, QPixmap::fromImage(tile));
+        p.end();
         QPainter(&expected).drawTiledPixmap(expected.rect(), QPixmap::fromImage(tile));
-        EXPECT_EQ(window, expected) << c.window.width() << "x" << c.window.height();
+        EXPECT_EQ(window, expected) << size.width() << "x" << size.height();
     }
 }
