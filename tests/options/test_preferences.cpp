@@ -3,6 +3,7 @@
 #include "options/options.h"
 #include "options/registry.h"
 #include "platform/mimeapps.h"
+#include "platform/registrystore.h"
 #include "support/apptest.h"
 #include "support/files.h"
 #include "tray/icons.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vornap;
@@ -83,8 +85,8 @@ TEST_F(Preferences, TheDefaultPlayerBoxKeepsAndRestoresTheOtherPlayer) {
 
     setReg(kCommandKey, "VornapBack", "stale");
     open()->cmdOK_Click();
-    EXPECT_EQ(reg(kCommandKey), "/usr/bin/otherplayer %d");
-    EXPECT_EQ(reg(kCommandKey, "VornapBack"), "stale");
+    EXPECT_EQ(QStringList({reg(kCommandKey), reg(kCommandKey, "VornapBack")}),
+              QStringList({"/usr/bin/otherplayer %d", "stale"}));
 
     platform::setAudioCdHandler("vornap.desktop");
     auto dialog = open();
@@ -92,8 +94,7 @@ TEST_F(Preferences, TheDefaultPlayerBoxKeepsAndRestoresTheOtherPlayer) {
     DeleteRegValue(app, HKEY_CLASSES_ROOT, kCommandKey, "VornapBack");
     dialog->chkSetAsDefault->setChecked(false);
     dialog->cmdOK_Click();
-    EXPECT_EQ(reg(kCommandKey), "");
-    EXPECT_EQ(platform::audioCdHandler(), "");
+    EXPECT_EQ(reg(kCommandKey) + platform::audioCdHandler(), "") << "both emptied";
 }
 
 // The desktop's settings may have changed the handler since the player last
@@ -221,4 +222,35 @@ TEST_F(Preferences, LeavingTrayModeRemovesTheIconAndBringsTheTaskbarButtonBack) 
     form().setWindowState(Qt::WindowMinimized);
     EXPECT_TRUE(form().isVisible());
     EXPECT_EQ(tp.tray->calls.size(), 1u);
+}
+
+// The string helpers over the real file-backed store: only string values read
+// as text, up to their first NUL; writing replaces a value of another type;
+// deleting what is not there is nothing.
+TEST(RegStrings, ReadWriteAndDeleteOverTheFileStore) {
+    using namespace platform;
+    QTemporaryDir dir;
+    FileRegistry reg{dir.filePath("registry.json")};
+    const QString key = QStringLiteral("AudioCD\\shell\\play\\command");
+    const auto read = [&](const QString& value = {}) {
+        return GetRegString(reg, HKEY_CLASSES_ROOT, key, value);
+    };
+    EXPECT_EQ(read(), "");
+    for (const auto& [type, bytes, text] :
+         {std::tuple{REG_EXPAND_SZ, std::string("%SystemRoot%\\cdplayer.exe\0", 27), ""},
+          {REG_SZ, std::string("\0hidden", 7), ""},
+          {REG_SZ, std::string("C:\\Player\\play.exe\0junk\0", 24), "C:\\Player\\play.exe"},
+          {REG_SZ, std::string("no terminator"), "no terminator"},
+          {REG_DWORD, std::string("\x01\x00\x00\x00", 4), ""}}) {
+        reg.setValue(HKEY_CLASSES_ROOT, key.toStdString(), "", {type, bytes});
+        EXPECT_EQ(read(), text) << bytes;
+    }
+    const QString path = QString::fromUtf8("/home/zoë/Müsik ♪/vornap");
+    SetRegString(reg, HKEY_CLASSES_ROOT, key, QString(), path);
+    DeleteRegValue(reg, HKEY_CLASSES_ROOT, "No\\Such\\Key", QString());
+    SetRegString(reg, HKEY_CLASSES_ROOT, key, "VornapBack", "theirs");
+    for (int twice = 0; twice < 2; ++twice)
+        DeleteRegValue(reg, HKEY_CLASSES_ROOT, key, "VornapBack");
+    EXPECT_EQ(read("VornapBack"), "");
+    EXPECT_EQ(read(), path);
 }

@@ -143,9 +143,8 @@ TEST_F(Skins, WithoutItsSkinFolderThePlayerWearsTheBaseSkinAndSavesIt) {
         ASSERT_TRUE(!gone || QDir(testSkin).removeRecursively());
         form().imgPlay->setPicture({});
         load();
-        EXPECT_TRUE(tp.messageBox->boxes.empty());
-        EXPECT_EQ(app.v.sSkinDir, base);
-        EXPECT_TRUE(savedAsSkin(base));
+        EXPECT_EQ(std::tuple(tp.messageBox->boxes.size(), app.v.sSkinDir, savedAsSkin(base)),
+                  std::tuple(0u, base, true));
         EXPECT_EQ(imageOf(form().imgPlay->picture()), imageFile(base + "Play_up.bmp"));
     }
 }
@@ -247,8 +246,7 @@ TEST_F(Skins, FromThePreferencesANewSkinReachesEveryWindow) {
     });
     QTest::mouseClick(pref->cmdSkinBrowse, Qt::LeftButton);
     ASSERT_TRUE(chose);
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-    EXPECT_EQ(app.v.sSkinDir, testSkin);
+    EXPECT_EQ(std::tuple(tp.messageBox->boxes.size(), app.v.sSkinDir), std::tuple(0u, testSkin));
 
     for (QWidget* window : QWidgetList{&f, pref, app.frmAbout, app.frmEmail, app.frmSetProxy}) {
         ASSERT_NE(window, nullptr);
