@@ -178,8 +178,8 @@ TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
 
 TEST_F(Preferences, AnIconNumberThatNamesNoIconIs102) {
     const RobustnessRow row(
-        "Icon number in the options file that names no icon (\"107\", "
-        "\"abc\", \"99999\")",
+        "Icon number in the options file that names no icon (\"107\", \"abc\", "
+        "\"99999\")",
         "Tray mode starts, and the preferences open, with icon 102, OK saves it");
     const auto pixels = [](const QIcon& icon) { return icon.pixmap(QSize(16, 16)).toImage(); };
     for (const char* number : {"107", "abc", "99999"}) {

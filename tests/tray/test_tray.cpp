@@ -14,11 +14,6 @@ using namespace vornap::test;
 
 namespace {
 
-// The tip up to its NUL, or the whole field when it has none.
-QByteArray tip(const platform::NotifyIconData& d) {
-    return QByteArray(d.szTip.data(), qsizetype(qstrnlen(d.szTip.data(), d.szTip.size())));
-}
-
 // The main window in tray mode, with a lookup whose titles the test sets.
 struct Tray : ::testing::Test, AppFixture {
     FakeFreeDb* titles = nullptr;
@@ -59,13 +54,13 @@ TEST_F(Tray, TheIconsTipFollowsTheDisc) {
     AddSysTrayIcon(app);
     QByteArrayList tips;
     for (const auto& call : tp.tray->calls)
-        tips << tip(call.data);
+        tips << QByteArray(call.data.szTip.data(), qstrnlen(call.data.szTip.data(), 64));
     ASSERT_EQ(tips, QByteArrayList({"No CD!", "3.", "3. Three"}));
     EXPECT_EQ(form().windowIcon().availableSizes(), tp.tray->calls[2].data.hIcon.availableSizes());
 
     platform::NotifyIconData d;
     SetTrayTip(d, QString(70, 'x') + QChar(0));
-    EXPECT_EQ(tip(d), QByteArray(64, 'x'));
+    EXPECT_EQ(QByteArray(d.szTip.data(), 64), QByteArray(64, 'x')); // no NUL, no more
 }
 
 // The track menu lists "Track n" or the lookup's titles (as many as it
@@ -88,7 +83,8 @@ TEST_F(Tray, TheTrackMenuListsTracksByNumberOrTitle) {
 }
 
 // Titles come from the lookup: the menu shows them as they are, "&" and
-// all. Chosen, a long title shows in the track box from its start.
+// all. Chosen while playing, a title plays at once and the track box shows
+// it from its start.
 TEST_F(Tray, TitlesShowAsTheyAreInTheMenuAndFromTheirStartInTheTrackBox) {
     frmCD& f = form();
     f.show();
@@ -105,7 +101,12 @@ TEST_F(Tray, TitlesShowAsTheyAreInTheMenuAndFromTheirStartInTheTrackBox) {
     EXPECT_EQ(shown, titles->titles) << shown.join(" | ").toStdString();
     f.mnuSysTrayMenu->hide();
 
+    app.v.bPlaying = true; // a journey's drive would not show a play that never came
+    tp.mci->commands.clear();
     f.mnuTrackList[2]->trigger();
+    ASSERT_GE(tp.mci->commands.size(), 2u);
+    EXPECT_EQ(tp.mci->commands[tp.mci->commands.size() - 2], "stop cd1 wait");
+    EXPECT_EQ(tp.mci->commands.back(), "play cd1 from 2");
     const QString chosen = f.cboCurrentTrack->text();
     ASSERT_EQ(chosen, "2. - " + titles->titles[1]);
     QLineEdit* edit = f.cboCurrentTrack->lineEdit();
