@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The whole player under an X server and a PulseAudio null sink (both set up
-by program.sh): start-up to the first painted window, peak memory, CPU idle
-with a disc in, CPU playing against paplay, and insertion to display.
+by program.sh): start-up to the first painted window and to the first sound,
+peak memory, CPU idle with a disc in, CPU playing against paplay, and
+insertion to display.
 
 Times come from the program's own trace (VORNAP_TRACE: a line with the wall
 clock at each painted change of the main window); the start is taken here just
@@ -14,7 +15,7 @@ import subprocess
 import sys
 import time
 
-from measure import Paplay, Player, cpu_share, log, report, set_options, sink_inputs
+from measure import Paplay, Player, SinkMonitor, cpu_share, log, report, set_options, sink_inputs
 
 BIN, WORK = sys.argv[1], sys.argv[2]
 IDLE_SECS, PLAY_SECS, RUNS = float(sys.argv[3]), float(sys.argv[4]), int(sys.argv[5])
@@ -63,10 +64,58 @@ report("first_paint_cpu_ms", "%.0f" % statistics.median(cpus))
 log("first paint (ms):", " ".join("%.0f" % x for x in paints))
 log("CPU used by the first paint (ms):", " ".join("%.0f" % x for x in cpus))
 
-# The same for a bare Qt window: what any Qt Widgets program costs here.
+# The same for a bare Qt window: what any Qt Widgets program costs here, in
+# time and in memory.
 paints, cpus = first_paints(os.path.join(BIN, "bench_firstpaint"), False)
 report("floor_paint_ms", "%.0f" % statistics.median(paints))
 report("floor_paint_cpu_ms", "%.0f" % statistics.median(cpus))
+floor = Player(os.path.join(BIN, "bench_firstpaint"), home)
+floor.wait_for("first-paint")
+time.sleep(2)
+report("floor_rss_mb", "%.1f" % floor.peak_rss_mb())
+floor.stop()
+
+
+def quiet_sink():
+    for _ in range(200):
+        if sink_inputs() == 0:
+            return
+        time.sleep(0.05)
+
+
+# Launch to first sound: a tone disc in drive E: and play on start; the start
+# is taken just before the process is started, the sound is the first
+# non-zero sample on the sink's monitor.
+sound_home = os.path.join(WORK, "sound")
+os.makedirs(sound_home)
+shutil.copytree(os.path.join(BIN, "Skins"), os.path.join(sound_home, "Skins"))
+subprocess.run([os.path.join(BIN, "vornap-discgen"), os.path.join(sound_home, "disc.cue"),
+                "audio:30s:left=440:right=660"], check=True, stdout=subprocess.DEVNULL)
+with open(os.path.join(sound_home, "VornapDrives.dat"), "w") as f:
+    f.write("E:\\=disc.cue\n")
+p = Player(VORNAP, sound_home)
+p.wait_for("first-paint")
+p.stop()
+set_options(sound_home, **{"//Play On Startup": "1"})
+sounds = []
+for run in range(RUNS + 1):
+    monitor = SinkMonitor()
+    try:
+        monitor.wait_silence()
+        start = time.time()
+        p = Player(VORNAP, sound_home)
+        heard = monitor.first_sound(start)
+    finally:
+        monitor.stop()
+    p.stop()
+    quiet_sink()
+    if heard is None:
+        log("no sound within 20 s")
+    elif run:
+        sounds.append((heard - start) * 1000)
+if sounds:
+    report("first_sound_ms", "%.0f" % statistics.median(sounds))
+log("launch to first sound (ms):", " ".join("%.0f" % x for x in sounds))
 
 # Idle with the demo disc in and stopped, then playing it against paplay.
 p = Player(VORNAP, home)

@@ -379,6 +379,20 @@ void frmCD::changeEvent(QEvent* event) {
 void frmCD::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     TileBackground(painter, size(), imgBackground->picture());
+    // The first tick comes once the window is on the screen rather than a
+    // period later, so a disc in the drive is taken in (and plays) at once.
+    if (!m_painted && tmrCDCheck->isActive()) {
+        m_painted = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (!tmrCDCheck->isActive())
+                    return;
+                tmrCDCheck->start(); // the next tick a whole period after this one
+                runTick(&frmCD::tmrCDCheck_Timer);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 bool frmCD::eventFilter(QObject* watched, QEvent* event) {

@@ -168,6 +168,7 @@ private:
     const QEvent* m_lastKey = nullptr;
     quint64 m_lastKeyTime = 0;
     bool m_unloaded = false;
+    bool m_painted = false;
 };
 
 // An event handler without a failure handler of its own: a failure is

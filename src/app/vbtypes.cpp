@@ -2,7 +2,9 @@
 
 #include "app/vberror.h"
 
+#include <charconv>
 #include <cmath>
+#include <string>
 
 namespace vornap {
 
@@ -15,18 +17,21 @@ double Val(const QString& text) {
     const qsizetype n = text.size();
     while (i < n && isBlank(text[i]))
         ++i;
-    QString number;
+    // The watcher reads four numbers a tick: they are parsed here rather
+    // than through a QString of their own.
+    std::string number;
+    bool negative = false;
     if (i < n && (text[i] == '-' || text[i] == '+'))
-        number += text[i++];
+        negative = text[i++] == '-';
     bool seenPoint = false;
     bool seenDigit = false;
     for (; i < n; ++i) {
         const QChar c = text[i];
         if (c.isDigit() && c.unicode() < 128) {
-            number += c;
+            number += char(c.unicode());
             seenDigit = true;
         } else if (c == '.' && !seenPoint) {
-            number += c;
+            number += '.';
             seenPoint = true;
         } else {
             break;
@@ -34,7 +39,11 @@ double Val(const QString& text) {
     }
     if (!seenDigit)
         return 0.0;
-    return number.toDouble();
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size())
+        value = QString::fromLatin1(number).toDouble();
+    return negative ? -value : value;
 }
 
 Integer CInt(double value) {

@@ -32,6 +32,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QRect inner() const;
+    // Pixels of the bar drawn for the present values.
+    int barWidth() const;
+    void updateBar(int widthBefore);
+
     Long m_value = 0;
     Long m_min = 0;
     Long m_max = 100;

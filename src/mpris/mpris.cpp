@@ -120,9 +120,33 @@ QVariantMap MprisService::metadata() const {
     return map;
 }
 
+MprisService::Inputs MprisService::inputs() const {
+    const auto& v = app.v;
+    Inputs in;
+    in.playing = v.bPlaying;
+    in.paused = v.bPaused;
+    in.discIn = v.bCDInDrive;
+    in.window = app.cd != nullptr;
+    in.titles = v.bCDDBFound;
+    in.track = v.iCurrentTrack;
+    if (in.discIn && in.window) {
+        if (v.bCDDBFound && app.cd->uFREEDB1)
+            in.title = app.cd->uFREEDB1->TrackTitle(v.iCurrentTrack);
+        in.artist = app.cd->lblArtist->text();
+        in.album = app.cd->lblAlbum->text();
+        in.length = app.cd->lblTotTrackTime->text();
+    }
+    return in;
+}
+
 void MprisService::announceChanges() {
     if (!m_registered)
         return;
+    // Called after every event: most change nothing the bus can see.
+    Inputs seen = inputs();
+    if (seen == m_lastInputs)
+        return;
+    m_lastInputs = std::move(seen);
     const bool in = discIn();
     const QVariantMap now{
         {QStringLiteral("PlaybackStatus"), playbackStatus()},

@@ -6,6 +6,7 @@
 #include <QDBusConnection>
 #include <QDBusObjectPath>
 #include <QVariantMap>
+#include <optional>
 
 namespace vornap {
 
@@ -34,10 +35,20 @@ public:
     bool discIn() const;
 
 private:
+    // What the properties are made of, cheap to compare after every event.
+    struct Inputs {
+        bool playing = false, paused = false, discIn = false, window = false, titles = false;
+        int track = 0;
+        QString title, artist, album, length;
+        bool operator==(const Inputs&) const = default;
+    };
+    Inputs inputs() const;
+
     QDBusConnection m_bus;
     bool m_registered = false;
     QString m_serviceName;
     QVariantMap m_lastPlayer;
+    std::optional<Inputs> m_lastInputs;
 };
 
 class MprisRoot : public QDBusAbstractAdaptor {

@@ -4,12 +4,19 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <map>
+#include <poll.h>
 #include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace vornap::platform {
@@ -88,7 +95,10 @@ FileInstanceLock::FileInstanceLock(const QString& appPath) {
     m_path = QDir(folder).filePath(QStringLiteral("vornap-%1.lock").arg(QString::fromLatin1(key)));
 }
 
-FileInstanceLock::~FileInstanceLock() = default;
+FileInstanceLock::~FileInstanceLock() {
+    if (m_listener)
+        ::unlink(QFile::encodeName(socketPath()).constData());
+}
 
 bool FileInstanceLock::previousInstance() {
     if (m_lock && m_lock->isLocked())
@@ -124,38 +134,117 @@ QString FileInstanceLock::socketPath() const {
     return m_path.chopped(5) + QStringLiteral(".sock");
 }
 
-void FileInstanceLock::showRunningInstance() {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath());
-    if (!socket.waitForConnected(1000))
-        return;
-    socket.write(kShowRequest);
-    socket.waitForBytesWritten(1000);
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(1000);
+namespace {
+
+bool socketAddress(const QString& path, sockaddr_un& address) {
+    const QByteArray name = QFile::encodeName(path);
+    if (name.size() >= qsizetype(sizeof address.sun_path))
+        return false;
+    address = {};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.constData(), std::size_t(name.size()));
+    return true;
 }
+
+} // namespace
+
+// A plain socket rather than Qt's local socket: that would load the network
+// library and the Kerberos and proxy libraries behind it at every start.
+void FileInstanceLock::showRunningInstance() {
+    sockaddr_un address;
+    if (!socketAddress(socketPath(), address))
+        return;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return;
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        pollfd ready{fd, POLLOUT, 0};
+        if (::poll(&ready, 1, 1000) == 1)
+            (void)::send(fd, kShowRequest.constData(), std::size_t(kShowRequest.size()),
+                         MSG_NOSIGNAL);
+    }
+    ::close(fd);
+}
+
+// Listens on the socket and reads each later start's request.
+class FileInstanceLock::Listener {
+public:
+    Listener(int fd, std::function<void()> handler)
+        : m_fd(fd), m_handler(std::move(handler)), m_notifier(fd, QSocketNotifier::Read) {
+        QObject::connect(&m_notifier, &QSocketNotifier::activated, [this] { accept(); });
+    }
+    ~Listener() {
+        m_clients.clear();
+        ::close(m_fd);
+    }
+
+private:
+    struct Client {
+        explicit Client(int fd) : fd(fd), notifier(fd, QSocketNotifier::Read) {}
+        ~Client() { ::close(fd); }
+        int fd;
+        QSocketNotifier notifier;
+        QByteArray received;
+    };
+
+    void accept() {
+        for (int fd; (fd = ::accept4(m_fd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC)) >= 0;) {
+            auto client = std::make_unique<Client>(fd);
+            QObject::connect(&client->notifier, &QSocketNotifier::activated,
+                             [this, fd] { read(fd); });
+            m_clients[fd] = std::move(client);
+        }
+    }
+    void read(int fd) {
+        Client& client = *m_clients[fd];
+        char data[64];
+        ssize_t n;
+        while ((n = ::read(fd, data, sizeof data)) > 0 && client.received.size() < 1024)
+            client.received.append(data, n);
+        const bool asked = client.received.contains(kShowRequest);
+        if (asked || n == 0 || (n < 0 && errno != EAGAIN) || client.received.size() >= 1024)
+            m_clients.erase(fd);
+        if (asked)
+            m_handler();
+    }
+
+    int m_fd;
+    std::function<void()> m_handler;
+    QSocketNotifier m_notifier;
+    std::map<int, std::unique_ptr<Client>> m_clients;
+};
 
 void FileInstanceLock::onShowRequest(std::function<void()> handler) {
     if (!m_lock || !m_lock->isLocked())
         return;
-    m_server = std::make_unique<QLocalServer>();
-    m_server->setSocketOptions(QLocalServer::UserAccessOption);
-    // Holding the lock, this player owns the name: a socket left there is a
-    // dead player's.
-    QLocalServer::removeServer(socketPath());
-    if (!m_server->listen(socketPath()))
+    m_listener.reset();
+    const QString path = socketPath();
+    sockaddr_un address;
+    if (!socketAddress(path, address))
         return;
-    QLocalServer* server = m_server.get();
-    QObject::connect(server, &QLocalServer::newConnection, server, [server, handler] {
-        while (QLocalSocket* client = server->nextPendingConnection()) {
-            QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
-            QObject::connect(client, &QLocalSocket::readyRead, client, [client, handler] {
-                if (client->readAll().contains(kShowRequest))
-                    handler();
-            });
-        }
-    });
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return;
+    // Holding the lock, this player owns the name: a socket left there is a
+    // dead player's. Only its own user may ask it anything: the socket is
+    // made private in a private folder, then moved into place.
+    QByteArray folder = QFile::encodeName(path) + ".XXXXXX";
+    bool listening = false;
+    if (::mkdtemp(folder.data())) {
+        sockaddr_un inside;
+        const QByteArray made = folder + "/s";
+        listening = socketAddress(QFile::decodeName(made), inside) &&
+                    ::bind(fd, reinterpret_cast<sockaddr*>(&inside), sizeof inside) == 0 &&
+                    ::chmod(made.constData(), S_IRUSR | S_IWUSR) == 0 &&
+                    ::rename(made.constData(), address.sun_path) == 0 && ::listen(fd, 8) == 0;
+        ::unlink(made.constData());
+        ::rmdir(folder.constData());
+    }
+    if (!listening) {
+        ::close(fd);
+        return;
+    }
+    m_listener = std::make_unique<Listener>(fd, std::move(handler));
 }
 
 void RealProcessControl::exitNow(int status) {

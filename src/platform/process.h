@@ -4,7 +4,6 @@
 #include <functional>
 #include <memory>
 
-class QLocalServer;
 class QLockFile;
 
 namespace vornap::platform {
@@ -93,10 +92,12 @@ private:
     // Beside the lock file: where the running player listens for later starts.
     QString socketPath() const;
 
+    class Listener;
+
     QString m_path;
     QString m_failure;
     std::unique_ptr<QLockFile> m_lock;
-    std::unique_ptr<QLocalServer> m_server;
+    std::unique_ptr<Listener> m_listener;
 };
 
 // Ending the process at once: no destructors, no unload events.

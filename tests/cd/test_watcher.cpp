@@ -1,4 +1,8 @@
+#include "cd/display.h"
 #include "playerfixture.h"
+
+#include <QTest>
+#include <functional>
 
 using namespace vornap;
 using namespace vornap::test;
@@ -99,6 +103,111 @@ TEST_F(Watcher, RemovalResetsTheTrayTipAndANewDiscIsTakenIn) {
     EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Data CD");
     EXPECT_EQ(entries(f->cboCurrentTrack), QStringList{"1"});
     EXPECT_TRUE(tips().isEmpty()) << "a data disc gets no tip";
+}
+
+TEST_F(Watcher, TheDiscInTheDriveAtStartUpIsTakenInOnceTheWindowIsShown) {
+    drive('E');
+    insert('E', threeTracks);
+    writeOptions({.drive = QStringLiteral("E:\\")});
+    f->Form_Load();
+    // A period that never ends here: only the first tick can take the disc in.
+    f->tmrCDCheck->setInterval(3600 * 1000);
+    EXPECT_FALSE(app.v.bCDInDrive);
+    f->show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return app.v.bCDInDrive; }));
+    EXPECT_EQ(f->cboCurrentTrack->count(), 3);
+    EXPECT_TRUE(f->tmrCDCheck->isActive());
+    EXPECT_EQ(f->tmrCDCheck->interval(), 3600 * 1000);
+}
+
+namespace {
+
+// Which controls of the window were painted, by name.
+class Paints : public QObject {
+public:
+    explicit Paints(frmCD& f)
+        : m_controls{{f.lblTime, "lblTime"},
+                     {f.ProgressBar, "ProgressBar"},
+                     {f.cboCurrentTrack, "cboCurrentTrack"},
+                     {f.cboCDDrive, "cboCDDrive"},
+                     {f.lblTotTrackTime, "lblTotTrackTime"},
+                     {f.lblTotTracks, "lblTotTracks"},
+                     {f.lblArtist, "lblArtist"},
+                     {f.lblAlbum, "lblAlbum"}},
+          m_window(f) {
+        qApp->installEventFilter(this);
+    }
+    ~Paints() override { qApp->removeEventFilter(this); }
+    std::set<std::string> taken() {
+        QCoreApplication::processEvents();
+        return std::exchange(m_painted, {});
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint || !watched->isWidgetType())
+            return false;
+        // A control's inner widgets count as the control.
+        for (auto* w = static_cast<QWidget*>(watched); w && w != &m_window; w = w->parentWidget()) {
+            const auto it = m_controls.find(w);
+            if (it != m_controls.end()) {
+                m_painted.insert(it->second);
+                return false;
+            }
+        }
+        // The window's own background is drawn again under a control that changed.
+        if (watched != &m_window && watched != m_window.centralWidget())
+            m_painted.insert(watched->metaObject()->className());
+        return false;
+    }
+
+private:
+    std::map<QWidget*, std::string> m_controls;
+    frmCD& m_window;
+    std::set<std::string> m_painted;
+};
+
+} // namespace
+
+// While the disc plays, each second shows a new time and (on a short track) a
+// longer bar; nothing else is drawn again unless it changed.
+TEST_F(Watcher, ASecondOfPlayingRepaintsOnlyWhatChanged) {
+    start(threeTracks);
+    f->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
+    f->imgPlay_Click();
+    Paints paints(*f);
+    struct Step {
+        const char* second;
+        std::function<void()> before;
+        std::set<std::string> painted;
+    };
+    const std::vector<Step> steps{
+        {"into track 1", [] {}, {"lblTime", "ProgressBar"}},
+        {"into track 2",
+         [&] {
+             seconds(8);
+             tick();
+         },
+         {"lblTime", "ProgressBar", "cboCurrentTrack", "lblTotTrackTime"}},
+        {"of a long track, the bar a pixel per five seconds",
+         [&] {
+             withTitles();
+             freedb->seconds = {185, 2000, 12};
+             UpdInfo(app);
+         },
+         {"lblTime"}},
+        {"paused", [&] { f->imgPause_Click(); }, {}},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.second);
+        step.before();
+        paints.taken();
+        second();
+        tick();
+        tick();
+        EXPECT_EQ(paints.taken(), step.painted);
+    }
 }
 
 // A CD-Extra's data track plays as the end of the disc: the play skips it,

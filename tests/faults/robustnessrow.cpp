@@ -1,6 +1,6 @@
 #include "robustnessrow.h"
 
-#include "support/dirs.h"
+#include "support/skins.h"
 
 #include <QDir>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include "mpris/mpris.h"
 #include "options/registry.h"
 #include "support/dialogoptions.h"
-#include "support/dirs.h"
+#include "support/skins.h"
 #include "support/localhttp.h"
 
 #include <QCheckBox>

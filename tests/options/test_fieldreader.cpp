@@ -1,5 +1,5 @@
 #include "options/fieldreader.h"
-#include "support/vberrors.h"
+#include "support/files.h"
 
 #include <gtest/gtest.h>
 

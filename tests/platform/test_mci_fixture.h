@@ -3,6 +3,7 @@
 #include "platform/discimage/discimage.h"
 #include "platform/mci/mcidevice.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <chrono>
 #include <functional>
@@ -30,11 +31,15 @@ struct MciFixture {
                     : platform::makeTestCdDevices(dir.path(), clock)) {}
 
     QString write(const di::DiscSpec& spec, const QString& name = QStringLiteral("disc.cue")) {
-        const QString path = dir.filePath(name);
         QString error;
-        if (!di::writeBinCue(spec, path, &error))
+        if (!di::writeBinCue(spec, dir.filePath(name), &error))
             throw std::runtime_error(error.toStdString());
-        return path;
+        return dir.filePath(name);
+    }
+    // An empty folder standing in as a drive's tray.
+    QString tray() {
+        QDir(dir.path()).mkdir("tray");
+        return dir.filePath("tray");
     }
 
     struct Result {
@@ -48,23 +53,17 @@ struct MciFixture {
         return {code, std::string(buffer)};
     }
     std::string ask(const std::string& command) { return send(command).answer; }
-    std::uint32_t code(const std::string& command) { return send(command).code; }
 };
 
 // Waits in real time for something a playback thread does.
-inline bool eventually(const std::function<bool()>& done, int ms = 5000) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+inline bool eventually(const std::function<bool()>& done) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (!done()) {
         if (std::chrono::steady_clock::now() > until)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
     return true;
-}
-
-// Tracks at frames 150 and 19150, lead-out at 37650.
-inline di::DiscSpec workedExample() {
-    return {{di::TrackSpec::audio(19000), di::TrackSpec::audio(18500)}};
 }
 
 } // namespace vornap::test

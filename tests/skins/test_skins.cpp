@@ -11,7 +11,6 @@
 #include "skins/tiling.h"
 #include "support/apptest.h"
 #include "support/files.h"
-#include "support/vberrors.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -3,7 +3,6 @@
 #include "freedb/freedbcontrol.h"
 
 #include <QStringList>
-#include <vector>
 
 namespace vornap::test {
 
@@ -14,7 +13,7 @@ public:
         discIdAskedFor << root;
         return discId;
     }
-    void setClientName(const String& s) override { clientName = s; }
+    void setClientName(const String&) override {}
     void setClientVersion(const String& s) override { clientVersion = s; }
     void setEmailAddress(const String&) override {}
     void setServerName(const String&) override {}
@@ -23,9 +22,7 @@ public:
     String DiscTitle() const override { return album; }
     Long TrackCount() const override { return Long(titles.size()); }
     String TrackTitle(Integer t) const override { return titles.value(t - 1); }
-    Integer TrackSeconds(Integer t) const override {
-        return t >= 1 && std::size_t(t) <= seconds.size() ? seconds[std::size_t(t - 1)] : 0;
-    }
+    Integer TrackSeconds(Integer t) const override { return seconds.value(t - 1); }
     void setSubmitMode(Boolean) override {}
     void setOptionFlag(Boolean) override {}
 
@@ -33,9 +30,8 @@ public:
     String artist = QStringLiteral("The Artist");
     String album = QStringLiteral("The Album");
     QStringList titles;
-    std::vector<Integer> seconds;
+    QList<Integer> seconds;
     QStringList discIdAskedFor;
-    String clientName;
     String clientVersion;
 };
 

@@ -11,17 +11,15 @@ namespace vornap::test {
 std::uint32_t RecordingMci::sendString(std::string_view command, char* answer,
                                        std::uint32_t answerLength) {
     commands.emplace_back(command);
-    if (answer && answerLength > 0)
-        answer[0] = '\0';
     const auto it = replies.find(std::string(command));
-    if (it == replies.end())
-        return 0;
-    if (answer && answerLength > 0 && it->second.code == 0) {
-        const std::size_t n = std::min<std::size_t>(it->second.answer.size(), answerLength - 1);
-        std::memcpy(answer, it->second.answer.data(), n);
+    const Reply reply = it == replies.end() ? Reply{} : it->second;
+    if (answer && answerLength > 0) {
+        const std::size_t n =
+            reply.code ? 0 : std::min<std::size_t>(reply.answer.size(), answerLength - 1);
+        std::memcpy(answer, reply.answer.data(), n);
         answer[n] = '\0';
     }
-    return it->second.code;
+    return reply.code;
 }
 
 namespace {
@@ -43,6 +41,7 @@ TestPlatform::TestPlatform(const QString& appPath) {
     p.discRoot = std::make_unique<platform::NoDrives>();
     p.discToc = std::make_unique<platform::NoDrives>();
     p.registry = std::make_unique<platform::MemoryRegistry>();
+    p.downloader = std::make_unique<FakeDownloader>();
     messageBox = install<RecordingMessageBox>(p.messageBox);
     process = install<ThrowingProcessControl>(p.process);
     instanceLock = install<FakeInstanceLock>(p.instanceLock);
@@ -51,7 +50,6 @@ TestPlatform::TestPlatform(const QString& appPath) {
     windowStyle = install<RecordingWindowStyle>(p.windowStyle);
     shell = install<RecordingShell>(p.shell);
     help = install<RecordingHelpViewer>(p.help);
-    downloader = install<FakeDownloader>(p.downloader);
     counter = install<FakeCounter>(p.counter);
 }
 

@@ -35,18 +35,13 @@ public:
 
 class FakeInstanceLock final : public platform::InstanceLock {
 public:
-    bool previousInstance() override {
-        ++asked;
-        return otherRunning;
-    }
+    bool previousInstance() override { return otherRunning; }
     QString failure() const override { return failureText; }
     void showRunningInstance() override { ++showsAsked; }
-    void onShowRequest(std::function<void()> handler) override { showRequest = std::move(handler); }
+    void onShowRequest(std::function<void()>) override {}
     bool otherRunning = false;
     QString failureText;
-    int asked = 0;
     int showsAsked = 0;
-    std::function<void()> showRequest;
 };
 
 // Records every command and answers from a table of canned replies.
@@ -64,28 +59,22 @@ public:
 
 class RecordingHelpViewer final : public platform::HelpViewer {
 public:
-    bool htmlHelp(QWidget*, const QString& helpFile, std::uint32_t command,
-                  std::uintptr_t) override {
+    bool htmlHelp(QWidget*, const QString& helpFile, std::uint32_t, std::uintptr_t) override {
         opened.push_back(helpFile);
-        commands.push_back(command);
         return true;
     }
     QStringList opened;
-    std::vector<std::uint32_t> commands;
 };
 
 class RecordingShell final : public platform::Shell {
 public:
     bool shellExecute(QWidget*, const QString&, const QString& file, const QString&,
-                      const QString& directory, int showCommand) override {
+                      const QString& directory, int) override {
         opened.push_back(file);
         directories.push_back(directory);
-        showCommands.push_back(showCommand);
         return true;
     }
-    QStringList opened;
-    QStringList directories;
-    std::vector<int> showCommands;
+    QStringList opened, directories;
 };
 
 class RecordingTray final : public platform::Tray {
@@ -100,10 +89,7 @@ public:
     }
     void sendMouseMessage(std::uint32_t message) { deliver(message); }
     bool hostPresent() const override { return present; }
-    void setHost(bool host) {
-        present = host;
-        hostChanged(host);
-    }
+    void setHost(bool host) { hostChanged(present = host); }
     std::vector<Call> calls;
     bool present = true;
 };
@@ -113,9 +99,7 @@ public:
     std::int32_t getWindowLong(QWidget*, std::int32_t) override { return exStyle; }
     std::int32_t setWindowLong(QWidget*, std::int32_t, std::int32_t value) override {
         writes.push_back(value);
-        const auto previous = exStyle;
-        exStyle = value;
-        return previous;
+        return std::exchange(exStyle, value);
     }
     std::int32_t exStyle = platform::WS_EX_APPWINDOW | 0x100;
     std::vector<std::int32_t> writes;
@@ -125,8 +109,7 @@ class FakeCounter final : public platform::Counter {
 public:
     std::int64_t frequency() override { return ticksPerSecond; }
     std::int64_t counter() override { return now; }
-    std::int64_t ticksPerSecond = 1000000;
-    std::int64_t now = 0;
+    std::int64_t ticksPerSecond = 1000000, now = 0;
 };
 
 // No network: every download fails.
@@ -149,7 +132,6 @@ struct TestPlatform {
     RecordingTray* tray;
     RecordingWindowStyle* windowStyle;
     FakeCounter* counter;
-    FakeDownloader* downloader;
 };
 
 } // namespace vornap::test

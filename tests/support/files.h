@@ -1,11 +1,24 @@
 #pragma once
 
+#include "app/vberror.h"
+
 #include <QFile>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <stdexcept>
 
 namespace vornap::test {
+
+// The run-time error number a call raises; 0 when it raises none.
+inline int errorOf(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (const RuntimeError& e) {
+        return e.number();
+    }
+    return 0;
+}
 
 inline QByteArray readFile(const QString& path) {
     QFile f(path);
@@ -39,20 +52,15 @@ inline void writeOptionsFile(const QString& appPath, const OptionsValues& o) {
     const QString values[] = {o.drives,  o.drive,       o.playOnStart, o.skinDir,
                               o.useCDDB, o.cddbOnStart, o.server,      o.email,
                               o.timer,   o.trayOnly,    o.iconNum};
-    const char* const comments[] = {"//CD-ROM Drives in Computer",
-                                    "//CD-ROM Drive to Use",
-                                    "//Play On Startup",
-                                    "//Skin Directory",
-                                    "//Use CDDB",
-                                    "//Activate CDDB on Startup",
-                                    "//CDDB Server",
-                                    "//Email Address for CDDB",
-                                    "//Timer Setting (0=Bwd 1=Fwd)",
-                                    "//System Tray Only",
-                                    "//IconNum"};
+    const QStringList comments =
+        QStringLiteral(
+            "CD-ROM Drives in Computer|CD-ROM Drive to Use|Play On Startup|Skin Directory|Use CDDB|"
+            "Activate CDDB on Startup|CDDB Server|Email Address for CDDB|"
+            "Timer Setting (0=Bwd 1=Fwd)|System Tray Only|IconNum")
+            .split(u'|');
     QStringList fields;
     for (int i = 0; i < 11; ++i)
-        fields << u'"' + QLatin1String(comments[i]) + u'"' << u'"' + values[i] + u'"';
+        fields << "\"//" + comments[i] + '"' << u'"' + values[i] + u'"';
     writeFile(appPath + QStringLiteral("/VornapOptions.dat"),
               (fields.join(u',') + QStringLiteral("\r\n")).toLocal8Bit());
 }

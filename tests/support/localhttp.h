@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
 #include <QUrlQuery>
 #include <atomic>
 #include <chrono>
@@ -25,7 +24,6 @@ public:
         QString path;
         QUrlQuery query;
         std::map<QByteArray, QByteArray> headers; // names in lower case
-        bool absoluteTarget() const { return target.startsWith("http://"); }
     };
     struct Reply {
         int status = 200;
@@ -55,11 +53,8 @@ public:
     quint16 port() const { return m_port; }
     QString address() const { return QStringLiteral("127.0.0.1:%1").arg(m_port); }
     QString base() const { return QStringLiteral("http://") + address(); }
-    QString url(const QString& path) const { return base() + path; }
-
     std::vector<Request> requests() const;
-    QStringList paths() const; // of every request, in order
-    std::size_t requestCount() const;
+    std::size_t requestCount() const { return requests().size(); }
     // Bytes sent after the headers, and whether a client hung up on an endless reply.
     std::int64_t bodyBytesSent() const { return m_sent; }
     bool clientHungUp() const { return m_hungUp; }
@@ -68,15 +63,13 @@ public:
     static quint16 closedPort();
 
 private:
-    void run();
     void answer(int client);
 
     Handler m_handler;
     int m_listen = -1;
     quint16 m_port = 0;
-    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_stop{false}, m_hungUp{false};
     std::atomic<std::int64_t> m_sent{0};
-    std::atomic<bool> m_hungUp{false};
     mutable std::mutex m_mutex;
     std::map<QString, Reply> m_replies;
     std::vector<Request> m_requests;

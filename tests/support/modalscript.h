@@ -39,21 +39,17 @@ public:
 private:
     void poll() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        if (m_next < m_steps.size() && modal->windowTitle() == m_steps[m_next].title) {
+        if (modal && m_next < m_steps.size() && modal->windowTitle() == m_steps[m_next].title) {
             m_waited.restart();
-            QMetaObject::invokeMethod(
-                modal,
-                [step = m_steps[m_next++], window = QPointer<QWidget>(modal)] {
-                    if (step.fillIn)
-                        step.fillIn(window);
-                    for (auto* button : window->findChildren<QAbstractButton*>())
-                        if (button->text() == step.button)
-                            return button->click();
-                },
-                Qt::QueuedConnection);
-        } else if (m_waited.elapsed() > 5000) {
+            const auto click = [step = m_steps[m_next++], window = QPointer<QWidget>(modal)] {
+                if (step.fillIn)
+                    step.fillIn(window);
+                for (auto* button : window->findChildren<QAbstractButton*>())
+                    if (button->text() == step.button)
+                        return button->click();
+            };
+            QMetaObject::invokeMethod(modal, click, Qt::QueuedConnection);
+        } else if (modal && m_waited.elapsed() > 5000) {
             modal->close();
         }
     }

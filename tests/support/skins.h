@@ -1,12 +1,18 @@
 #pragma once
 
-#include "support/dirs.h"
-
 #include <QDir>
 #include <QFile>
 #include <QString>
 
 namespace vornap::test {
+
+// The trees CTest names in every test's environment.
+inline QString buildDir() {
+    return qEnvironmentVariable("VORNAP_BUILD_DIR");
+}
+inline QString sourceDir() {
+    return qEnvironmentVariable("VORNAP_SOURCE_DIR");
+}
 
 // A skin the build drew (Base, Walnut), in the build's program directory.
 inline QString builtSkinDir(const QString& name) {

@@ -84,29 +84,91 @@ std::unique_ptr<AudioStream> CaptureAudioOutput::open() {
     return std::make_unique<CaptureStream>(*this);
 }
 
+// One connection to the sound server, driven by libpulse's own thread. The
+// streams of an output share it: a stream then starts with one round trip
+// instead of a whole handshake.
+class PulseConnection {
+public:
+    ~PulseConnection() {
+        if (!m_loop)
+            return;
+        pa_threaded_mainloop_stop(m_loop);
+        if (m_context) {
+            pa_context_disconnect(m_context);
+            pa_context_unref(m_context);
+        }
+        pa_threaded_mainloop_free(m_loop);
+    }
+
+    // Null with the server's error text when no server answers.
+    static std::shared_ptr<PulseConnection> connect(QString& error) {
+        std::shared_ptr<PulseConnection> c(new PulseConnection);
+        c->m_loop = pa_threaded_mainloop_new();
+        if (!c->m_loop) {
+            error = QStringLiteral("no main loop");
+            return nullptr;
+        }
+        c->m_context = pa_context_new(pa_threaded_mainloop_get_api(c->m_loop), "Vornap");
+        pa_context_set_state_callback(c->m_context, &PulseConnection::changed, c.get());
+        if (pa_context_connect(c->m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
+            pa_threaded_mainloop_start(c->m_loop) < 0) {
+            error = c->lastError();
+            return nullptr;
+        }
+        Locked lock(c->m_loop);
+        for (;;) {
+            const pa_context_state_t state = pa_context_get_state(c->m_context);
+            if (state == PA_CONTEXT_READY)
+                return c;
+            if (!PA_CONTEXT_IS_GOOD(state)) {
+                error = c->lastError();
+                return nullptr;
+            }
+            pa_threaded_mainloop_wait(c->m_loop);
+        }
+    }
+
+    struct Locked {
+        explicit Locked(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
+        ~Locked() { pa_threaded_mainloop_unlock(loop); }
+        pa_threaded_mainloop* loop;
+    };
+
+    pa_threaded_mainloop* loop() const { return m_loop; }
+    pa_context* context() const { return m_context; }
+    bool healthy() {
+        Locked lock(m_loop);
+        return PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context));
+    }
+    QString lastError() const {
+        return QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+    }
+
+private:
+    PulseConnection() = default;
+    static void changed(pa_context*, void* self) {
+        pa_threaded_mainloop_signal(static_cast<PulseConnection*>(self)->m_loop, 0);
+    }
+
+    pa_threaded_mainloop* m_loop = nullptr;
+    pa_context* m_context = nullptr;
+};
+
 namespace {
 
-// One connection to the sound server with one playback stream, driven by
-// libpulse's own thread. The asynchronous API rather than the simple one:
-// timing comes interpolated without a round trip per write, and the stream
-// tells when the server ran out of sound.
+// One playback stream on the shared connection. The asynchronous API rather
+// than the simple one: timing comes interpolated without a round trip per
+// write, and the stream tells when the server ran out of sound.
 class PulseStream final : public AudioStream {
 public:
     ~PulseStream() override {
-        if (m_loop) {
-            pa_threaded_mainloop_lock(m_loop);
-            if (m_stream) {
-                pa_stream_set_underflow_callback(m_stream, nullptr, nullptr);
-                pa_stream_disconnect(m_stream);
-                pa_stream_unref(m_stream);
-            }
-            if (m_context) {
-                pa_context_disconnect(m_context);
-                pa_context_unref(m_context);
-            }
-            pa_threaded_mainloop_unlock(m_loop);
-            pa_threaded_mainloop_stop(m_loop);
-            pa_threaded_mainloop_free(m_loop);
+        if (m_stream) {
+            Locked lock(loop());
+            pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+            pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+            pa_stream_set_underflow_callback(m_stream, nullptr, nullptr);
+            pa_stream_disconnect(m_stream);
+            pa_stream_unref(m_stream);
         }
         if (m_written > 0)
             qCDebug(lcAudio).noquote()
@@ -115,9 +177,10 @@ public:
                        .arg(m_underruns.load());
     }
 
-    // Null with the server's error text when no server answers.
-    static std::unique_ptr<PulseStream> connect(const pa_buffer_attr& attr, QString& error) {
-        std::unique_ptr<PulseStream> s(new PulseStream);
+    // Null with the server's error text when the stream cannot be made.
+    static std::unique_ptr<PulseStream> open(std::shared_ptr<PulseConnection> connection,
+                                             const pa_buffer_attr& attr, QString& error) {
+        std::unique_ptr<PulseStream> s(new PulseStream(std::move(connection)));
         if (!s->start(attr, error))
             return nullptr;
         return s;
@@ -129,7 +192,7 @@ public:
                std::stop_token stop) override {
         const std::stop_callback wake(stop, [this] { signal(); });
         const auto* data = reinterpret_cast<const std::uint8_t*>(interleaved);
-        Locked lock(m_loop);
+        Locked lock(loop());
         m_staged.insert(m_staged.end(), data, data + std::size_t(samples) * 4);
         m_written += samples;
         return send(m_request, &stop);
@@ -144,7 +207,7 @@ public:
     }
     std::int64_t written() const override { return m_written; }
     void skip(std::int64_t samples) override {
-        Locked lock(m_loop);
+        Locked lock(loop());
         m_written += samples;
         m_sent += samples;
         m_heard += samples;
@@ -153,14 +216,13 @@ public:
     // start threshold, which waiting alone would not.
     bool drain(std::stop_token stop) override {
         const std::stop_callback wake(stop, [this] { signal(); });
-        Locked lock(m_loop);
+        Locked lock(loop());
         if (!send(1, &stop) || stop.stop_requested())
             return false;
         m_ending = true;
         if (!complete(pa_stream_drain(m_stream, &PulseStream::succeeded, this), &stop)) {
             if (!stop.stop_requested())
-                qCWarning(lcAudio)
-                    << "PulseAudio drain failed:" << pa_strerror(pa_context_errno(m_context));
+                qCWarning(lcAudio) << "PulseAudio drain failed:" << m_connection->lastError();
             return false;
         }
         m_heard = m_written.load();
@@ -169,7 +231,7 @@ public:
     }
     void discard() override {
         m_ending = true;
-        Locked lock(m_loop);
+        Locked lock(loop());
         m_written -= std::int64_t(m_staged.size() / 4);
         m_staged.clear();
         if (healthy())
@@ -178,54 +240,33 @@ public:
     int underruns() const override { return m_underruns; }
 
 private:
-    struct Locked {
-        explicit Locked(pa_threaded_mainloop* l) : loop(l) { pa_threaded_mainloop_lock(loop); }
-        ~Locked() { pa_threaded_mainloop_unlock(loop); }
-        pa_threaded_mainloop* loop;
-    };
+    using Locked = PulseConnection::Locked;
 
-    PulseStream() = default;
+    explicit PulseStream(std::shared_ptr<PulseConnection> connection)
+        : m_connection(std::move(connection)) {}
+
+    pa_threaded_mainloop* loop() const { return m_connection->loop(); }
 
     bool start(const pa_buffer_attr& attr, QString& error) {
-        m_loop = pa_threaded_mainloop_new();
-        if (!m_loop) {
-            error = QStringLiteral("no main loop");
-            return false;
-        }
-        m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "Vornap");
-        pa_context_set_state_callback(m_context, &PulseStream::changed, this);
-        if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) < 0 ||
-            pa_threaded_mainloop_start(m_loop) < 0) {
-            error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
-            return false;
-        }
-        Locked lock(m_loop);
-        for (;;) {
-            const pa_context_state_t state = pa_context_get_state(m_context);
-            if (state == PA_CONTEXT_READY)
-                break;
-            if (!PA_CONTEXT_IS_GOOD(state)) {
-                error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
-                return false;
-            }
-            pa_threaded_mainloop_wait(m_loop);
-        }
+        Locked lock(loop());
         pa_sample_spec spec{};
         spec.format = PA_SAMPLE_S16LE;
         spec.rate = sampleRate;
         spec.channels = 2;
-        m_stream = pa_stream_new(m_context, "CD audio", &spec, nullptr);
+        m_stream = pa_stream_new(m_connection->context(), "CD audio", &spec, nullptr);
         if (!m_stream) {
-            error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+            error = m_connection->lastError();
             return false;
         }
         pa_stream_set_state_callback(m_stream, &PulseStream::streamChanged, this);
         pa_stream_set_write_callback(m_stream, &PulseStream::writable, this);
         pa_stream_set_underflow_callback(m_stream, &PulseStream::underflow, this);
-        const auto flags = pa_stream_flags_t(
-            PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+        // Timing is asked for once per refill (see send), not on libpulse's
+        // own schedule of several requests a second.
+        const auto flags =
+            pa_stream_flags_t(PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_ADJUST_LATENCY);
         if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) < 0) {
-            error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+            error = m_connection->lastError();
             return false;
         }
         for (;;) {
@@ -233,16 +274,18 @@ private:
             if (state == PA_STREAM_READY)
                 break;
             if (!PA_STREAM_IS_GOOD(state)) {
-                error = QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+                error = m_connection->lastError();
                 return false;
             }
-            pa_threaded_mainloop_wait(m_loop);
+            pa_threaded_mainloop_wait(loop());
         }
         if (const pa_buffer_attr* got = pa_stream_get_buffer_attr(m_stream)) {
             m_request = std::max<std::size_t>(got->minreq, 4);
             qCDebug(lcAudio) << "stream buffer" << got->tlength << "bytes, requests of"
                              << got->minreq << "bytes";
         }
+        m_staged.reserve(m_request + 64 * 1024);
+        askTiming();
         return true;
     }
 
@@ -253,8 +296,7 @@ private:
         std::size_t done = 0;
         while (m_staged.size() - done >= atLeast && done < m_staged.size()) {
             if (!healthy()) {
-                qCWarning(lcAudio)
-                    << "PulseAudio write failed:" << pa_strerror(pa_context_errno(m_context));
+                qCWarning(lcAudio) << "PulseAudio write failed:" << m_connection->lastError();
                 return false;
             }
             if (stop && stop->stop_requested()) {
@@ -267,7 +309,7 @@ private:
             if (room == std::size_t(-1))
                 return false;
             if (room < std::min(left, m_request)) {
-                pa_threaded_mainloop_wait(m_loop);
+                pa_threaded_mainloop_wait(loop());
                 continue;
             }
             const std::size_t n = std::min(room, left) / 4 * 4;
@@ -278,18 +320,27 @@ private:
             m_sent += std::int64_t(n / 4);
         }
         m_staged.erase(m_staged.begin(), m_staged.begin() + std::ptrdiff_t(done));
-        if (done > 0)
+        if (done > 0) {
             noteLatency();
+            askTiming();
+        }
         return true;
     }
 
+    // The reply comes while the server plays what was just sent, in time
+    // for the next refill's latency.
+    void askTiming() {
+        if (pa_operation* op = pa_stream_update_timing_info(m_stream, nullptr, nullptr))
+            pa_operation_unref(op);
+    }
+
     bool healthy() const {
-        return PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)) &&
+        return PA_CONTEXT_IS_GOOD(pa_context_get_state(m_connection->context())) &&
                PA_STREAM_IS_GOOD(pa_stream_get_state(m_stream));
     }
     void signal() {
-        Locked lock(m_loop);
-        pa_threaded_mainloop_signal(m_loop, 0);
+        Locked lock(loop());
+        pa_threaded_mainloop_signal(loop(), 0);
     }
     // Waits (locked) for an operation; false when it failed, the connection
     // broke or a stop came first (the operation is then cancelled).
@@ -299,7 +350,7 @@ private:
         m_succeeded = -1;
         while (pa_operation_get_state(op) == PA_OPERATION_RUNNING && healthy() &&
                !(stop && stop->stop_requested()))
-            pa_threaded_mainloop_wait(m_loop);
+            pa_threaded_mainloop_wait(loop());
         if (pa_operation_get_state(op) == PA_OPERATION_RUNNING)
             pa_operation_cancel(op);
         pa_operation_unref(op);
@@ -318,19 +369,18 @@ private:
         m_heardAt = steady_clock::now().time_since_epoch().count();
     }
 
-    static void changed(pa_context*, void* self) {
-        pa_threaded_mainloop_signal(static_cast<PulseStream*>(self)->m_loop, 0);
-    }
     static void streamChanged(pa_stream*, void* self) {
-        pa_threaded_mainloop_signal(static_cast<PulseStream*>(self)->m_loop, 0);
+        auto* s = static_cast<PulseStream*>(self);
+        pa_threaded_mainloop_signal(s->loop(), 0);
     }
     static void writable(pa_stream*, size_t, void* self) {
-        pa_threaded_mainloop_signal(static_cast<PulseStream*>(self)->m_loop, 0);
+        auto* s = static_cast<PulseStream*>(self);
+        pa_threaded_mainloop_signal(s->loop(), 0);
     }
     static void succeeded(pa_stream*, int success, void* self) {
         auto* s = static_cast<PulseStream*>(self);
         s->m_succeeded = success ? 1 : 0;
-        pa_threaded_mainloop_signal(s->m_loop, 0);
+        pa_threaded_mainloop_signal(s->loop(), 0);
     }
     // The end of a disc, a pause or a stop empties the buffer on purpose.
     static void underflow(pa_stream*, void* self) {
@@ -339,8 +389,7 @@ private:
             ++s->m_underruns;
     }
 
-    pa_threaded_mainloop* m_loop = nullptr;
-    pa_context* m_context = nullptr;
+    std::shared_ptr<PulseConnection> m_connection;
     pa_stream* m_stream = nullptr;
     std::size_t m_request = 4;
     std::vector<std::uint8_t> m_staged;
@@ -355,21 +404,51 @@ private:
 
 } // namespace
 
+PulseAudioOutput::PulseAudioOutput(Clock& clock) : m_clock(clock) {
+}
+
+PulseAudioOutput::~PulseAudioOutput() {
+    if (m_ahead.valid())
+        m_ahead.wait();
+}
+
+void PulseAudioOutput::connectAhead() {
+    std::lock_guard lock(m_mutex);
+    if (m_connection || m_ahead.valid())
+        return;
+    // A failure here is found again, and reported, by the first open().
+    m_ahead = std::async(std::launch::async, [] {
+        QString error;
+        return PulseConnection::connect(error);
+    });
+}
+
+std::shared_ptr<PulseConnection> PulseAudioOutput::connection(QString& error) {
+    if (m_ahead.valid())
+        m_connection = m_ahead.get();
+    if (!m_connection || !m_connection->healthy())
+        m_connection = PulseConnection::connect(error);
+    return m_connection;
+}
+
 std::unique_ptr<AudioStream> PulseAudioOutput::open() {
-    // Two seconds of buffer ride out a busy machine; pause and stop flush
-    // them, so they still take effect at once. Refilled half a second at a
-    // time: each refill wakes the server, libpulse and the drive's thread,
-    // and those wake-ups were most of the cost of playing. The server gives
-    // the sink what is left after twice the refill, halved: here half a
-    // second, so the sink wakes twice a second too.
+    // Four seconds of buffer ride out a busy machine; pause and stop flush
+    // them, so they still take effect at once. Refilled a second and a half
+    // at a time: each refill wakes the server, libpulse and the drive's
+    // thread, and those wake-ups were most of the cost of playing.
     pa_buffer_attr attr{};
     attr.maxlength = std::uint32_t(-1);
-    attr.tlength = std::uint32_t(2 * sampleRate * 4);
-    attr.prebuf = std::uint32_t(-1);
-    attr.minreq = std::uint32_t(sampleRate / 2 * 4);
+    attr.tlength = std::uint32_t(4 * sampleRate * 4);
+    // Sound starts once a second of it is there, not the whole buffer: a
+    // drive reads at a few times the speed of playing.
+    attr.prebuf = std::uint32_t(sampleRate * 4);
+    attr.minreq = std::uint32_t(sampleRate * 3 / 2 * 4);
     attr.fragsize = std::uint32_t(-1);
+    std::lock_guard lock(m_mutex);
     QString error;
-    std::unique_ptr<AudioStream> s = PulseStream::connect(attr, error);
+    std::unique_ptr<AudioStream> s;
+    if (auto c = connection(error))
+        s = PulseStream::open(std::move(c), attr, error);
     if (!s) {
         if (!m_reportedFailure)
             qCWarning(lcAudio).noquote()

@@ -4,10 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <stop_token>
 #include <vector>
+
+class QString;
 
 namespace vornap::platform::audio {
 
@@ -79,15 +82,27 @@ private:
     int m_streams = 0;
 };
 
+class PulseConnection;
+
 // PulseAudio (also served by PipeWire). When no server answers, streams are
-// silent ones on `clock`.
+// silent ones on `clock`. Its streams share one connection to the server,
+// made again when the server went away.
 class PulseAudioOutput final : public AudioOutput {
 public:
-    explicit PulseAudioOutput(Clock& clock) : m_clock(clock) {}
+    explicit PulseAudioOutput(Clock& clock);
+    ~PulseAudioOutput() override;
+    // Connects in the background, so that the first stream finds the server
+    // ready instead of waiting for it.
+    void connectAhead();
     std::unique_ptr<AudioStream> open() override;
 
 private:
+    std::shared_ptr<PulseConnection> connection(QString& error);
+
     Clock& m_clock;
+    std::mutex m_mutex;
+    std::shared_ptr<PulseConnection> m_connection;
+    std::future<std::shared_ptr<PulseConnection>> m_ahead;
     bool m_reportedFailure = false;
 };
 

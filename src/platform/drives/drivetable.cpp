@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
-#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -15,12 +14,15 @@
 #include <cdio/logging.h>
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
+#include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
 #include <linux/cdrom.h>
+#include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 Q_LOGGING_CATEGORY(lcDrives, "vornap.drives", QtInfoMsg)
@@ -94,6 +96,41 @@ driver_id_t driverFor(const QString& path) {
     return DRIVER_BINCUE;
 }
 
+// The names of a cue sheet's FILE lines: the word after FILE, or what stands
+// between quotes after it (which may run on over lines). Read by hand, as
+// every disc loaded reads its sheet: a regular expression engine costs
+// half a megabyte of memory.
+QStringList fileLines(const QString& sheet) {
+    QStringList files;
+    const qsizetype n = sheet.size();
+    const auto skipSpace = [&](qsizetype i) {
+        while (i < n && sheet[i].isSpace())
+            ++i;
+        return i;
+    };
+    for (qsizetype line = 0; line < n;) {
+        qsizetype end = line;
+        const qsizetype word = skipSpace(line);
+        if (QStringView(sheet).mid(word, 4).compare(u"FILE", Qt::CaseInsensitive) == 0 &&
+            word + 4 < n && sheet[word + 4].isSpace()) {
+            const qsizetype name = skipSpace(word + 4);
+            const qsizetype close =
+                name < n && sheet[name] == u'"' ? sheet.indexOf(u'"', name + 1) : -1;
+            if (close > name) {
+                files << sheet.mid(name + 1, close - name - 1);
+                end = close + 1;
+            } else if (name < n) {
+                for (end = name; end < n && !sheet[end].isSpace();)
+                    ++end;
+                files << sheet.mid(name, end - name);
+            }
+        }
+        const qsizetype newline = sheet.indexOf(u'\n', end);
+        line = newline < 0 ? n : newline + 1;
+    }
+    return files;
+}
+
 // libcdio 2.1.0 reads <name>.bin beside <name>.cue whatever the sheet's FILE
 // line names. When they differ, a copy of the sheet goes into a private
 // directory beside a link named as libcdio expects.
@@ -101,15 +138,7 @@ QString correctedCue(const QString& cuePath, std::shared_ptr<void>& keepAlive, Q
     QFile f(cuePath);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return cuePath;
-    const QString sheet = QString::fromUtf8(f.readAll());
-    static const QRegularExpression fileLine(QStringLiteral("^\\s*FILE\\s+(\"([^\"]*)\"|(\\S+))"),
-                                             QRegularExpression::MultilineOption |
-                                                 QRegularExpression::CaseInsensitiveOption);
-    QStringList files;
-    for (auto it = fileLine.globalMatch(sheet); it.hasNext();) {
-        const auto m = it.next();
-        files << (m.captured(2).isEmpty() ? m.captured(3) : m.captured(2));
-    }
+    const QStringList files = fileLines(QString::fromUtf8(f.readAll()));
     const QFileInfo cue(cuePath);
     const QString expected = cue.absolutePath() + '/' + cue.completeBaseName() + ".bin";
     if (files.size() != 1) {
@@ -205,6 +234,99 @@ private:
     int m_next = -1;
 };
 
+// Tells whether anything that could change a probe's answer happened since
+// it was taken: a file created, removed, renamed, written or touched in the
+// directories that hold the disc, or one of them or a folder above it moved
+// away or unmounted. inotify queues an event before the call that made the
+// change returns, so the answer is as exact as looking again. Only local
+// file systems report every change; on others the drive always looks again.
+class ChangeWatch {
+public:
+    ~ChangeWatch() { stop(); }
+
+    // True while nothing happened since the last start().
+    bool unchanged() {
+        if (m_fd < 0)
+            return false;
+        char events[4096];
+        if (::read(m_fd, events, sizeof events) < 0 && errno == EAGAIN)
+            return true;
+        stop();
+        return false;
+    }
+
+    // Watches the directories holding `files` (as named and as their links
+    // lead) and the folders above them. False when that cannot be relied on.
+    bool start(const QStringList& files) {
+        stop();
+        m_fd = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_fd < 0)
+            return false;
+        constexpr std::uint32_t self = IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT;
+        constexpr std::uint32_t content = self | IN_CREATE | IN_DELETE | IN_MOVED_FROM |
+                                          IN_MOVED_TO | IN_MODIFY | IN_ATTRIB | IN_CLOSE_WRITE;
+        QStringList dirs;
+        for (const QString& file : files) {
+            const QFileInfo info(file);
+            dirs << info.absolutePath();
+            if (info.isSymLink())
+                dirs << QFileInfo(info.canonicalFilePath()).absolutePath();
+        }
+        dirs.removeDuplicates();
+        for (const QString& dir : dirs) {
+            if (!localFileSystem(dir) || !add(dir, content))
+                return stopped();
+            for (QString above = QFileInfo(dir).absolutePath(); above != dir && !above.isEmpty();) {
+                if (!add(above, self))
+                    return stopped();
+                const QString next = QFileInfo(above).absolutePath();
+                if (next == above)
+                    break;
+                above = next;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool add(const QString& dir, std::uint32_t mask) {
+        return ::inotify_add_watch(m_fd, QFile::encodeName(dir).constData(),
+                                   mask | IN_MASK_ADD | IN_ONLYDIR) >= 0;
+    }
+    bool stopped() {
+        stop();
+        return false;
+    }
+    void stop() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = -1;
+    }
+    static bool localFileSystem(const QString& dir) {
+        struct statfs fs {};
+        if (::statfs(QFile::encodeName(dir).constData(), &fs) != 0)
+            return false;
+        static constexpr std::uint32_t local[] = {
+            0xEF53,     // ext2, ext3, ext4
+            0x9123683E, // btrfs
+            0x58465342, // xfs
+            0x01021994, // tmpfs
+            0x858458F6, // ramfs
+            0xF2F52010, // f2fs
+            0x2FC12FC1, // zfs
+            0x794C7630, // overlayfs
+            0x4D44,     // vfat
+            0x2011BAB0, // exfat
+            0x3153464A, // jfs
+            0x52654973, // reiserfs
+        };
+        return std::find(std::begin(local), std::end(local), std::uint32_t(fs.f_type)) !=
+               std::end(local);
+    }
+
+    int m_fd = -1;
+};
+
 // A disc image, or a directory acting as the tray of the drive.
 class VirtualDrive final : public Drive {
 public:
@@ -212,30 +334,29 @@ public:
         : Drive(std::move(root)), m_path(std::move(path)) {}
     bool isVirtual() const override { return true; }
     QString source() const override { return m_path; }
+
+    // The watcher asks about the medium a dozen times a second and a playing
+    // drive once a second: while nothing changed around a disc that is in,
+    // the answer is the last one.
     std::optional<MediumId> probe() override {
-        struct stat st {};
-        if (::stat(m_encodedPath.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
-            return statId(m_path);
-        QString image;
-        {
-            // The watcher and a playing drive both probe, several times a
-            // second: the tray is listed again only when it changed.
-            std::lock_guard lock(m_trayMutex);
-            const std::int64_t mtime = nanoseconds(st.st_mtim);
-            if (!m_tray || !m_tray->settled || m_tray->inode != std::int64_t(st.st_ino) ||
-                m_tray->mtimeNs != mtime) {
-                timespec now{};
-                ::clock_gettime(CLOCK_REALTIME, &now);
-                // A change within the same timestamp tick as this listing would
-                // leave the time unchanged; such a listing is taken again.
-                const bool settled = nanoseconds(now) - mtime > 1'000'000'000;
-                m_tray = Tray{std::int64_t(st.st_ino), mtime, settled, firstImage(m_path)};
-            }
-            image = m_tray->image;
+        std::lock_guard lock(m_probeMutex);
+        if (m_present && m_watch.unchanged())
+            return m_present;
+        m_present.reset();
+        std::optional<MediumId> id = look();
+        if (!id)
+            return id;
+        QStringList files{id->path};
+        if (id->path.endsWith(".cue", Qt::CaseInsensitive))
+            files << id->path.chopped(4) + ".bin";
+        // Looked at again once watched: what changed in between is seen.
+        if (m_watch.start(files)) {
+            const std::optional<MediumId> again = look();
+            if (again == id)
+                m_present = id;
+            return again;
         }
-        if (image.isEmpty())
-            return std::nullopt;
-        return statId(m_path + '/' + image);
+        return id;
     }
 
 protected:
@@ -248,6 +369,26 @@ protected:
     }
 
 private:
+    std::optional<MediumId> look() {
+        struct stat st {};
+        if (::stat(m_encodedPath.constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+            return statId(m_path);
+        // The tray is listed again only when it changed.
+        const std::int64_t mtime = nanoseconds(st.st_mtim);
+        if (!m_tray || !m_tray->settled || m_tray->inode != std::int64_t(st.st_ino) ||
+            m_tray->mtimeNs != mtime) {
+            timespec now{};
+            ::clock_gettime(CLOCK_REALTIME, &now);
+            // A change within the same timestamp tick as this listing would
+            // leave the time unchanged; such a listing is taken again.
+            const bool settled = nanoseconds(now) - mtime > 1'000'000'000;
+            m_tray = Tray{std::int64_t(st.st_ino), mtime, settled, firstImage(m_path)};
+        }
+        if (m_tray->image.isEmpty())
+            return std::nullopt;
+        return statId(m_path + '/' + m_tray->image);
+    }
+
     struct Tray {
         std::int64_t inode = 0;
         std::int64_t mtimeNs = 0;
@@ -265,8 +406,10 @@ private:
 
     QString m_path;
     QByteArray m_encodedPath = QFile::encodeName(m_path);
-    std::mutex m_trayMutex;
+    std::mutex m_probeMutex;
     std::optional<Tray> m_tray;
+    ChangeWatch m_watch;
+    std::optional<MediumId> m_present; // the last answer, while it holds
 };
 
 class DeviceDrive final : public Drive {
@@ -542,6 +685,31 @@ void DriveTable::readDrivesFile(const QString& appPath) {
     readDrivesText(f.readAll(), appPath);
 }
 
+namespace {
+
+// The path of a drives file line "E:\=<path>" (blanks allowed around "=", the
+// backslash left out), empty when the line is not one.
+QString drivesLinePath(const QString& line) {
+    const auto letter = [](QChar c) {
+        return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+    };
+    if (line.size() < 3 || !letter(line[0]) || line[1] != u':')
+        return {};
+    qsizetype i = 2;
+    if (line[i] == u'\\')
+        ++i;
+    while (i < line.size() && line[i].isSpace())
+        ++i;
+    if (i == line.size() || line[i] != u'=')
+        return {};
+    ++i;
+    while (i < line.size() && line[i].isSpace())
+        ++i;
+    return line.mid(i);
+}
+
+} // namespace
+
 void DriveTable::readDrivesText(const QByteArray& text, const QString& appPath) {
     QTextStream in(text);
     int lineNo = 0;
@@ -551,16 +719,15 @@ void DriveTable::readDrivesText(const QByteArray& text, const QString& appPath) 
         const QString line = raw.trimmed();
         if (line.isEmpty() || line.startsWith('#'))
             continue;
-        static const QRegularExpression form(QStringLiteral("^([A-Za-z]):\\\\?\\s*=\\s*(.+)$"));
-        const auto m = form.match(line);
-        if (!m.hasMatch()) {
+        const QString path = drivesLinePath(line);
+        if (path.isEmpty()) {
             m_problems << QStringLiteral("%1 line %2: expected E:\\=<path>, found \"%3\"")
                               .arg(drivesFileName)
                               .arg(lineNo)
                               .arg(line);
             continue;
         }
-        const char l = char(m.captured(1).toUpper().at(0).toLatin1());
+        const char l = char(line[0].toUpper().toLatin1());
         if (find(std::string_view(&l, 1))) {
             m_problems << QStringLiteral("%1 line %2: drive %3:\\ is listed twice")
                               .arg(drivesFileName)
@@ -568,10 +735,7 @@ void DriveTable::readDrivesText(const QByteArray& text, const QString& appPath) 
                               .arg(QChar(l));
             continue;
         }
-        QString path = m.captured(2);
-        if (QDir::isRelativePath(path))
-            path = appPath + '/' + path;
-        addVirtualDrive(l, path);
+        addVirtualDrive(l, QDir::isRelativePath(path) ? appPath + '/' + path : path);
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <QLoggingCategory>
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -20,33 +21,32 @@ using mcierr::missingCommandString;
 using mcierr::missingStringArgument;
 using mcierr::paramOverflow;
 
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return char(std::tolower(c)); });
-    return s;
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-std::vector<std::string> tokenize(std::string_view text) {
-    std::vector<std::string> words;
+// The words of a command, lower-cased (aliases, keywords and drive names
+// are all read without regard to case). A quoted word may hold blanks.
+void tokenize(std::string_view text, std::vector<std::string_view>& words) {
+    words.clear();
     size_t i = 0;
     while (i < text.size()) {
-        while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i])))
+        while (i < text.size() && isBlank(text[i]))
             ++i;
         if (i >= text.size())
             break;
-        std::string word;
         if (text[i] == '"') {
             const size_t close = text.find('"', i + 1);
-            word = std::string(text.substr(
-                i + 1, close == std::string_view::npos ? std::string_view::npos : close - i - 1));
+            const size_t end = close == std::string_view::npos ? text.size() : close;
+            words.push_back(text.substr(i + 1, end - i - 1));
             i = close == std::string_view::npos ? text.size() : close + 1;
         } else {
-            while (i < text.size() && !std::isspace(static_cast<unsigned char>(text[i])))
-                word += text[i++];
+            const size_t begin = i;
+            while (i < text.size() && !isBlank(text[i]))
+                ++i;
+            words.push_back(text.substr(begin, i - begin));
         }
-        words.push_back(word);
     }
-    return words;
 }
 
 std::string twoDigits(std::initializer_list<int> fields) {
@@ -68,14 +68,16 @@ std::string milliseconds(int frames) {
     return std::to_string(std::int64_t(frames) * 1000 / 75 + 1);
 }
 
-std::optional<int> number(const std::string& s) {
+std::optional<int> number(std::string_view s) {
     if (s.empty() || s.size() > 9 || !std::all_of(s.begin(), s.end(), ::isdigit))
         return std::nullopt;
-    return std::stoi(s);
+    int n = 0;
+    std::from_chars(s.data(), s.data() + s.size(), n);
+    return n;
 }
 
 // "a:b:c" into at most `max` numbers.
-std::optional<std::vector<int>> fields(const std::string& s, size_t max) {
+std::optional<std::vector<int>> fields(std::string_view s, size_t max) {
     std::vector<int> out;
     size_t start = 0;
     while (true) {
@@ -95,7 +97,7 @@ std::optional<std::vector<int>> fields(const std::string& s, size_t max) {
 }
 
 // Flags every command takes; without a callback window "notify" does nothing.
-bool isFlag(const std::string& w) {
+bool isFlag(std::string_view w) {
     return w == "wait" || w == "notify";
 }
 
@@ -126,7 +128,14 @@ std::uint32_t MciDevice::sendString(std::string_view command, char* answer,
     Reply reply;
     {
         std::lock_guard lock(m_mutex);
-        reply = execute(tokenize(command));
+        // The watcher sends a dozen commands a second: they are read in
+        // buffers kept from one command to the next.
+        m_text.assign(command);
+        for (char& c : m_text)
+            if (c >= 'A' && c <= 'Z')
+                c = char(c - 'A' + 'a');
+        tokenize(m_text, m_words);
+        reply = execute(m_words);
     }
     if (reply.code == mcierr::ok && answer && answerLength > 0) {
         if (reply.answer.size() + 1 > answerLength)
@@ -140,18 +149,18 @@ std::uint32_t MciDevice::sendString(std::string_view command, char* answer,
     return reply.code;
 }
 
-MciDevice::Reply MciDevice::execute(const std::vector<std::string>& words) {
+MciDevice::Reply MciDevice::execute(Words words) {
     if (words.empty())
         return {missingCommandString, {}};
-    const std::string verb = lower(words[0]);
+    const std::string_view verb = words[0];
     if (verb == "open")
         return open(words);
     if (words.size() < 2)
         return {mcierr::invalidDeviceName, {}};
-    const std::string alias = lower(words[1]);
-    const std::vector<std::string> rest(words.begin() + 2, words.end());
-    for (const std::string& w : rest)
-        if (!isFlag(lower(w)) && verb == "close")
+    const std::string_view alias = words[1];
+    const Words rest = words.subspan(2);
+    for (const std::string_view w : rest)
+        if (!isFlag(w) && verb == "close")
             return {mcierr::unrecognizedKeyword, {}};
 
     if (verb == "close") {
@@ -159,11 +168,15 @@ MciDevice::Reply MciDevice::execute(const std::vector<std::string>& words) {
             m_open.clear();
             return {};
         }
-        return m_open.erase(alias) ? Reply{} : Reply{mcierr::invalidDeviceName, {}};
+        const auto it = m_open.find(alias);
+        if (it == m_open.end())
+            return {mcierr::invalidDeviceName, {}};
+        m_open.erase(it);
+        return {};
     }
-    static const std::vector<std::string> verbs{"status", "set",   "play",  "seek",
-                                                "stop",   "pause", "resume"};
-    if (std::find(verbs.begin(), verbs.end(), verb) == verbs.end())
+    static constexpr std::string_view verbs[]{"status", "set",   "play",  "seek",
+                                              "stop",   "pause", "resume"};
+    if (std::find(std::begin(verbs), std::end(verbs), verb) == std::end(verbs))
         return {mcierr::unrecognizedCommand, {}};
     if (alias == "all")
         return {cannotUseAll, {}};
@@ -180,8 +193,8 @@ MciDevice::Reply MciDevice::execute(const std::vector<std::string>& words) {
         return play(in, rest);
     if (verb == "seek")
         return seek(in, rest);
-    for (const std::string& w : rest)
-        if (!isFlag(lower(w)))
+    for (const std::string_view w : rest)
+        if (!isFlag(w))
             return {mcierr::unrecognizedKeyword, {}};
     DrivePlayer& p = player(*in.drive);
     if (!p.refresh())
@@ -195,17 +208,17 @@ MciDevice::Reply MciDevice::execute(const std::vector<std::string>& words) {
     return p.resume() ? Reply{} : Reply{mcierr::hardware, {}};
 }
 
-MciDevice::Reply MciDevice::open(const std::vector<std::string>& words) {
-    std::string element, alias, type;
+MciDevice::Reply MciDevice::open(Words words) {
+    std::string_view element, alias, type;
     bool shareable = false;
     size_t i = 1;
     if (i < words.size()) {
-        const std::string w = lower(words[i]);
+        const std::string_view w = words[i];
         if (w != "type" && w != "alias" && !isFlag(w) && w != "shareable")
             element = words[i++];
     }
     for (; i < words.size(); ++i) {
-        const std::string w = lower(words[i]);
+        const std::string_view w = words[i];
         if (w == "type" || w == "alias") {
             if (i + 1 >= words.size())
                 return {missingStringArgument, {}};
@@ -218,7 +231,7 @@ MciDevice::Reply MciDevice::open(const std::vector<std::string>& words) {
     }
     // "open cdaudio" opens the first CD drive.
     Drive* drive = nullptr;
-    if (type.empty() && lower(element) == "cdaudio") {
+    if (type.empty() && element == "cdaudio") {
         const auto all = m_table->drives();
         drive = all.empty() ? nullptr : all.front();
         type = "cdaudio";
@@ -230,14 +243,14 @@ MciDevice::Reply MciDevice::open(const std::vector<std::string>& words) {
         if (driveLike)
             drive = m_table->find(element);
     }
-    if (!type.empty() && lower(type) != "cdaudio")
+    if (!type.empty() && type != "cdaudio")
         return {mcierr::invalidFile, {}};
     if (!drive)
         return {mcierr::invalidFile, {}};
     if (alias.empty())
         alias = element;
-    const std::string key = lower(alias);
-    if (m_open.count(key))
+    const std::string_view key = alias;
+    if (m_open.find(key) != m_open.end())
         return {mcierr::duplicateAlias, {}};
     for (const auto& [name, other] : m_open)
         if (other.drive == drive && (!other.shareable || !shareable))
@@ -253,7 +266,7 @@ MciDevice::Reply MciDevice::open(const std::vector<std::string>& words) {
     in.drive = drive;
     in.id = id;
     in.shareable = shareable;
-    m_open[key] = in;
+    m_open.emplace(std::string(key), in);
     player(*drive).refresh();
     return {mcierr::ok, std::to_string(id)};
 }
@@ -280,7 +293,7 @@ std::string MciDevice::formatPosition(const Instance& in, const Disc& disc, int 
 }
 
 std::optional<int> MciDevice::parsePosition(const Instance& in, const Disc& disc,
-                                            const std::string& text, std::uint32_t* code) const {
+                                            std::string_view text, std::uint32_t* code) const {
     *code = badInteger;
     std::optional<int> frame;
     switch (in.format) {
@@ -316,11 +329,12 @@ std::optional<int> MciDevice::parsePosition(const Instance& in, const Disc& disc
     return frame;
 }
 
-MciDevice::Reply MciDevice::status(Instance& in, const std::vector<std::string>& words) {
-    std::vector<std::string> w;
-    for (const std::string& word : words)
-        if (!isFlag(lower(word)))
-            w.push_back(lower(word));
+MciDevice::Reply MciDevice::status(Instance& in, Words words) {
+    std::vector<std::string_view>& w = m_args;
+    w.clear();
+    for (const std::string_view word : words)
+        if (!isFlag(word))
+            w.push_back(word);
     if (w.empty())
         return {mcierr::missingParameter, {}};
     DrivePlayer& p = player(*in.drive);
@@ -417,11 +431,12 @@ MciDevice::Reply MciDevice::status(Instance& in, const std::vector<std::string>&
     return {mcierr::unrecognizedKeyword, {}};
 }
 
-MciDevice::Reply MciDevice::set(Instance& in, const std::vector<std::string>& words) {
-    std::vector<std::string> w;
-    for (const std::string& word : words)
-        if (!isFlag(lower(word)))
-            w.push_back(lower(word));
+MciDevice::Reply MciDevice::set(Instance& in, Words words) {
+    std::vector<std::string_view>& w = m_args;
+    w.clear();
+    for (const std::string_view word : words)
+        if (!isFlag(word))
+            w.push_back(word);
     if (w.empty())
         return {mcierr::missingParameter, {}};
     if (w.size() == 3 && w[0] == "time" && w[1] == "format") {
@@ -440,11 +455,11 @@ MciDevice::Reply MciDevice::set(Instance& in, const std::vector<std::string>& wo
     return {mcierr::unrecognizedKeyword, {}};
 }
 
-MciDevice::Reply MciDevice::play(Instance& in, const std::vector<std::string>& words) {
-    std::string from, to;
+MciDevice::Reply MciDevice::play(Instance& in, Words words) {
+    std::string_view from, to;
     bool wait = false;
     for (size_t i = 0; i < words.size(); ++i) {
-        const std::string w = lower(words[i]);
+        const std::string_view w = words[i];
         if (w == "from" || w == "to") {
             if (i + 1 >= words.size())
                 return {mcierr::missingParameter, {}};
@@ -479,6 +494,8 @@ MciDevice::Reply MciDevice::play(Instance& in, const std::vector<std::string>& w
     p.play(start, end);
     if (wait) {
         // The caller asked to block until the end; nothing else runs meanwhile.
+        // Other commands may come in the meantime: nothing of this one's
+        // words (in the shared buffers) is read after the wait.
         m_mutex.unlock();
         p.waitForEnd();
         m_mutex.lock();
@@ -486,14 +503,14 @@ MciDevice::Reply MciDevice::play(Instance& in, const std::vector<std::string>& w
     return {};
 }
 
-MciDevice::Reply MciDevice::seek(Instance& in, const std::vector<std::string>& words) {
-    std::string to;
+MciDevice::Reply MciDevice::seek(Instance& in, Words words) {
+    std::string_view to;
     for (size_t i = 0; i < words.size(); ++i) {
-        const std::string w = lower(words[i]);
+        const std::string_view w = words[i];
         if (w == "to") {
             if (i + 1 >= words.size())
                 return {mcierr::missingParameter, {}};
-            to = lower(words[++i]);
+            to = words[++i];
         } else if (!isFlag(w)) {
             return {mcierr::unrecognizedKeyword, {}};
         }
@@ -532,8 +549,11 @@ CdDevices makeCdDevices(CdDeviceOptions options) {
     CdDevices cd;
     if (!options.clock)
         options.clock = std::make_shared<SteadyClock>();
-    if (!options.output)
-        options.output = std::make_shared<audio::PulseAudioOutput>(*options.clock);
+    if (!options.output) {
+        auto pulse = std::make_shared<audio::PulseAudioOutput>(*options.clock);
+        pulse->connectAhead();
+        options.output = std::move(pulse);
+    }
     DriveTable::Options tableOptions{options.appPath, options.realDrives, {}};
     if (options.demoWhenNoDrives && !options.appPath.isEmpty())
         tableOptions.demoTray = options.appPath + "/Demo";

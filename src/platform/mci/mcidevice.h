@@ -31,6 +31,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -66,23 +67,30 @@ private:
         std::string answer;
     };
 
-    Reply execute(const std::vector<std::string>& words);
-    Reply open(const std::vector<std::string>& words);
-    Reply status(Instance& in, const std::vector<std::string>& words);
-    Reply set(Instance& in, const std::vector<std::string>& words);
-    Reply play(Instance& in, const std::vector<std::string>& words);
-    Reply seek(Instance& in, const std::vector<std::string>& words);
+    // A command's words, lower-cased; views into m_text.
+    using Words = std::span<const std::string_view>;
+
+    Reply execute(Words words);
+    Reply open(Words words);
+    Reply status(Instance& in, Words words);
+    Reply set(Instance& in, Words words);
+    Reply play(Instance& in, Words words);
+    Reply seek(Instance& in, Words words);
     std::string formatLength(const Instance& in, int frames) const;
     std::string formatPosition(const Instance& in, const Disc& disc, int frame) const;
     // A position argument in the instance's time format, as an absolute frame.
-    std::optional<int> parsePosition(const Instance& in, const Disc& disc, const std::string& text,
+    std::optional<int> parsePosition(const Instance& in, const Disc& disc, std::string_view text,
                                      std::uint32_t* code) const;
 
     std::shared_ptr<DriveTable> m_table;
     std::shared_ptr<Clock> m_clock;
     std::shared_ptr<audio::AudioOutput> m_output;
     std::mutex m_mutex;
-    std::map<std::string, Instance> m_open; // by lower-case alias
+    std::map<std::string, Instance, std::less<>> m_open; // by lower-case alias
+    // The command being read and its words, kept to spare allocations.
+    std::string m_text;
+    std::vector<std::string_view> m_words;
+    std::vector<std::string_view> m_args;
     std::map<Drive*, std::unique_ptr<DrivePlayer>> m_players;
     bool m_paranoiaForImages = false;
 };

@@ -1,0 +1,222 @@
+#include "platform/drives/drivetable.h"
+#include "support/files.h"
+#include "test_mci_fixture.h"
+
+#include <QFileInfo>
+#include <fcntl.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+using namespace vornap;
+using namespace vornap::test;
+using platform::DriveTable;
+
+// (Without a drives file or a drive the demo stands in, as the first-run
+// journey and the install script see.)
+TEST(Drives, DrivesFileGivesVirtualDrivesInLetterOrder) {
+    QTemporaryDir dir;
+    writeFile(dir.filePath(DriveTable::drivesFileName),
+              "# virtual drives\nG:\\=/nowhere/disc.cue\n\ne:\\=Demo\nthis line is wrong\n"
+              "G:\\=/twice.cue\nH:= spaced.cue \n# written on another system\r\n"
+              "K:\\=/elsewhere/disc.cue\r\n");
+    DriveTable table({dir.path(), false, dir.filePath("Demo")});
+    QStringList listed;
+    for (const auto* d : table.drives())
+        listed << QString::fromStdString(d->root()) + '=' + d->source();
+    EXPECT_EQ(listed,
+              (QStringList{"E:\\=" + dir.path() + "/Demo", "G:\\=/nowhere/disc.cue",
+                           "H:\\=" + dir.path() + "/spaced.cue", "K:\\=/elsewhere/disc.cue"}));
+    EXPECT_EQ(table.problems().size(), 2);
+    EXPECT_EQ(table.find("g:\\"), table.drives()[1]);
+}
+
+namespace {
+
+timespec mtimeOf(const QString& path) {
+    struct stat st {};
+    ::stat(QFile::encodeName(path).constData(), &st);
+    return st.st_mtim;
+}
+
+void setMtime(const QString& path, timespec when) {
+    const timespec times[2] = {when, when};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+}
+
+} // namespace
+
+// Discs put in and taken out in quick succession, a copy still in progress,
+// the tray folder removed and made again, changes a coarse file system clock
+// hides behind an unchanged folder time, and a tray settled long ago: each
+// look sees the disc now in.
+TEST(Drives, EveryChangeOfTheTrayIsSeenAtTheNextLook) {
+    MciFixture f;
+    const QString tray = f.tray();
+    auto* drive = f.cd.table->addVirtualDrive('E', tray);
+    f.write({{di::TrackSpec::audio(300)}}, "one.cue");
+    f.write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
+    timespec kept{}, old{};
+    ::clock_gettime(CLOCK_REALTIME, &old);
+    old.tv_sec -= 60;
+    const auto put = [&](const char* disc, const char* as) {
+        for (const char* ext : {".cue", ".bin"})
+            writeFile(tray + '/' + as + ext, readFile(f.dir.filePath(QString(disc) + ext)));
+    };
+    const auto take = [&](const char* as) {
+        for (const char* ext : {".cue", ".bin"})
+            QFile::remove(tray + '/' + as + ext);
+    };
+    const int one = 450, two = 750; // lead-outs; 0: no disc
+    const std::vector<std::pair<std::function<void()>, int>> steps{
+        {[&] { put("one", "a"); }, one},
+        {[&] { take("a"); }, 0},
+        {[&] { put("two", "b"); }, two},
+        {[&] { take("b"); }, 0},
+        {[&] { put("one", "a"); }, one},
+        {[&] { take("a"); }, 0},
+        // The sheet is there, its data file only partly: a new medium once whole.
+        {[&] { put("one", "c"), QFile::resize(tray + "/c.bin", 2352 * 100); }, 250},
+        {[&] { put("one", "c"); }, one},
+        {[&] { QDir(tray).removeRecursively(); }, 0},
+        {[&] { QDir().mkdir(tray); }, 0},
+        {[&] { put("one", "m"); }, one},
+        // A disc sorting first arrives and goes within the same time tick.
+        {[&] { kept = mtimeOf(tray), put("two", "a"), setMtime(tray, kept); }, two},
+        {[&] { take("a"), setMtime(tray, kept); }, one},
+        // A tray last changed long ago is listed once and then trusted...
+        {[&] { setMtime(tray, old); }, one},
+        {[] {}, one},
+        // ...until it changes again.
+        {[&] { take("m"); }, 0},
+        {[&] { put("two", "z"), setMtime(tray, old); }, two},
+        // Rewriting a disc in place leaves the listing alone, yet is a new medium.
+        {[&] { put("one", "z"), setMtime(tray, old); }, one},
+    };
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        steps[i].first();
+        const auto disc = drive->disc();
+        EXPECT_EQ(disc ? disc->toc.leadOut : 0, steps[i].second) << "step " << i;
+        EXPECT_EQ(drive->disc(), disc) << "read once per medium, step " << i;
+    }
+}
+
+// A disc that is in is not looked at again while nothing changes around it;
+// every change that makes another disc, or none, is still seen at once.
+TEST(Drives, EveryChangeAroundADiscThatIsInIsSeenAtTheNextLook) {
+    struct Row {
+        const char* change;
+        std::function<void(const QString& disc, const QString& other)> apply;
+        int tracks; // 0: no disc
+    };
+    const auto copy = [](const QString& from, const QString& to) {
+        for (const char* ext : {".cue", ".bin"}) {
+            QFile::remove(to + ext);
+            QFile::copy(from + ext, to + ext);
+        }
+    };
+    const std::vector<Row> rows{
+        {"sheet and data rewritten in place", [&](auto d, auto o) { copy(o, d); }, 2},
+        {"data file cut short", [](auto d, auto) { QFile(d + ".bin").resize(2352 * 100); }, 1},
+        {"sheet taken away", [](auto d, auto) { QFile::remove(d + ".cue"); }, 0},
+        {"folder renamed",
+         [](auto d, auto) { QDir().rename(QFileInfo(d).path(), QFileInfo(d).path() + "-old"); }, 0},
+        {"folder above renamed",
+         [](auto d, auto) {
+             const QString above = QFileInfo(QFileInfo(d).path()).path();
+             QDir().rename(above, above + "-old");
+         },
+         0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.change);
+        MciFixture f;
+        QDir(f.dir.path()).mkpath("above/discs");
+        f.write({{di::TrackSpec::audio(300)}}, "one.cue");
+        f.write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
+        const QString disc = f.dir.filePath("above/discs/disc");
+        copy(f.dir.filePath("one"), disc);
+        auto* drive = f.cd.table->addVirtualDrive('E', disc + ".cue");
+        const auto first = drive->disc();
+        ASSERT_TRUE(first);
+        EXPECT_EQ(drive->disc(), first);
+        row.apply(disc, f.dir.filePath("two"));
+        const auto now = drive->disc();
+        EXPECT_EQ(now ? now->trackCount() : 0, row.tracks);
+        if (row.tracks) {
+            EXPECT_NE(now, first);
+        }
+    }
+
+    // Through a link: the disc is the one the link leads to, now.
+    MciFixture f;
+    f.write({{di::TrackSpec::audio(300)}}, "one.cue");
+    f.write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
+    QDir(f.dir.path()).mkdir("links");
+    for (const char* ext : {".cue", ".bin"})
+        QFile::link(f.dir.filePath(QStringLiteral("one") + ext),
+                    f.dir.filePath(QStringLiteral("links/disc") + ext));
+    auto* drive = f.cd.table->addVirtualDrive('E', f.dir.filePath("links/disc.cue"));
+    EXPECT_EQ(drive->disc()->trackCount(), 1);
+    EXPECT_EQ(drive->disc()->trackCount(), 1);
+    for (const char* ext : {".cue", ".bin"})
+        writeFile(f.dir.filePath(QStringLiteral("one") + ext),
+                  readFile(f.dir.filePath(QStringLiteral("two") + ext)));
+    EXPECT_EQ(drive->disc()->trackCount(), 2) << "the file behind the link was rewritten";
+}
+
+// A cue sheet whose data file is a pipe (or a device) used to block the
+// player in libcdio's open for good (this test would then hang until its
+// time limit); a regular file elsewhere still loads, however the sheet
+// spells its FILE line.
+TEST(Drives, ASheetNamingAPipeIsRefusedNotWaitedOn) {
+    QTemporaryDir dir;
+    const QString pipe = dir.filePath("stream");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(pipe, dir.filePath("beside.bin")));
+    ASSERT_TRUE(QDir(dir.path()).mkpath("data"));
+    ASSERT_TRUE(
+        di::writeBinCue({{di::TrackSpec::audio(di::seconds(2))}}, dir.filePath("data/disc.cue")));
+    // The data file named, and what the refusal says (no refusal: it loads).
+    const std::pair<QString, QString> rows[] = {
+        {"stream", "stream"}, {"beside.bin", "not a regular file"}, {"data/disc.bin", ""}};
+    const QByteArray track = "  TRACK 01 AUDIO\n    INDEX 01 00:00:00\n";
+    for (const auto& [file, refusal] : rows) {
+        SCOPED_TRACE(file.toStdString());
+        const QString sheet = dir.filePath(QFileInfo(file).completeBaseName() + ".cue");
+        writeFile(sheet, "FILE \"" + file.toLatin1() + "\" BINARY\n" + track);
+        QString problem;
+        const auto disc = platform::loadDisc(sheet, platform::MediumId{sheet}, false, &problem);
+        const int leadOut = disc ? disc->toc.leadOut : 0;
+        EXPECT_EQ(leadOut, refusal.isEmpty() ? 150 + di::seconds(2) : 0);
+        EXPECT_TRUE(refusal.isEmpty() ? problem.isEmpty() : problem.contains(refusal))
+            << problem.toStdString();
+    }
+    // However the sheet spells its FILE line; more than one data file is refused.
+    const std::pair<QByteArray, bool> spellings[] = {
+        {"REM made elsewhere\r\n  FILE data/disc.bin BINARY\r\n", true},
+        {"\n\tFILE\t\"data/disc.bin\"\n", true},
+        {"FILES \"data/disc.bin\" BINARY\n", false},
+        {"FILE \"data/disc.bin\" BINARY\nFILE \"data/disc.bin\" BINARY\n", false},
+    };
+    const QString other = dir.filePath("other.cue");
+    for (const auto& [line, loads] : spellings) {
+        SCOPED_TRACE(line.toStdString());
+        writeFile(other, line + track);
+        const auto disc = platform::loadDisc(other, platform::MediumId{other}, false, nullptr);
+        EXPECT_EQ(disc ? disc->toc.leadOut : 0, loads ? 150 + di::seconds(2) : 0);
+    }
+}
+
+// A CD-Extra as the disc IDs read it: its MusicBrainz ID leaves the data
+// session out.
+TEST(Drives, ACdExtraFlagsItsDataTrack) {
+    MciFixture f;
+    di::DiscSpec extra{
+        {di::TrackSpec::audio(300), di::TrackSpec::dataTrack(300, {{"A.TXT", "a"}})}};
+    extra.tracks.back().pregapFrames = 11400;
+    f.cd.table->addVirtualDrive('G', f.write(extra));
+    const auto toc = platform::DriveTableServices(f.cd.table).readToc("G:\\").value();
+    EXPECT_EQ(toc.dataTrack, (std::vector<bool>{false, true}));
+    EXPECT_EQ(toc.trackOffsets, (std::vector<int>{150, 450 + 11400}));
+}
