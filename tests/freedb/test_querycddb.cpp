@@ -473,7 +473,7 @@ TEST_F(Lookup, EndlessTricklingOrHangingServersEndInOneBoxAndTheDiscPlays) {
     };
     for (const auto& [reply, totalTimeoutMs, reason] : cases) {
         tp.messageBox->boxes.clear();
-        LocalHttpServer cddb([&](const LocalHttpServer::Request&) { return reply; });
+        LocalHttpServer cddb([r = reply](const LocalHttpServer::Request&) { return r; });
         const bool hangs = reply.neverAnswer;
         start(true, cddb.address(),
               settings(totalTimeoutMs, hangs ? musicBrainz.base() : "http://127.0.0.1:1"));
