@@ -19,6 +19,21 @@ struct Watcher : Player {
         freedb->seconds = {185, 11, 12};
         app.v.bCDDBFound = true; // as the lookup leaves it
     }
+    void after(int n) {
+        seconds(n);
+        tick();
+    }
+    // The track, its box, its length, the time, and whether the disc plays.
+    QString shown() const {
+        const Variables& v = app.v;
+        const bool running = f->tmrTime->isActive();
+        const char* state = v.bStopped && !running  ? "stopped"
+                            : v.bPlaying && running ? "playing"
+                                                    : "odd";
+        return QStringLiteral("%1 %2 %3 %4 %5")
+            .arg(QString::number(v.iCurrentTrack), f->cboCurrentTrack->text(),
+                 f->lblTotTrackTime->text(), f->lblTime->text(), QString::fromLatin1(state));
+    }
     // The whole 64-character tip field of each change the watcher made
     // (adding the icon is not its business).
     QStringList tips() const {
@@ -37,40 +52,28 @@ const di::DiscSpec threeTracks = audioDisc({10, 11, 12});
 TEST_F(Watcher, TracksAdvanceWithTheDriveAndTheEndOfTheDiscReturnsToTrackOne) {
     start(threeTracks);
     f->imgPlay_Click();
-    seconds(10);
-    tick();
-    EXPECT_EQ(f->cboCurrentTrack->text(), "2.");
-    EXPECT_EQ(f->lblTotTrackTime->text(), "0:11");
+    after(10);
+    EXPECT_EQ(f->cboCurrentTrack->text() + ' ' + f->lblTotTrackTime->text(), "2. 0:11");
     EXPECT_EQ(f->ProgressBar->Max(), 11);
-    seconds(1);
-    tick();
+    after(1);
     EXPECT_EQ(f->lblTime->text(), "0:01");
 
     // The end of the disc, with the last of its sound, brings track 1 back,
     // stopped; later ticks settle on the same display.
-    seconds(21);
-    tick();
+    after(21);
     EXPECT_EQ(app.v.iCurrentTrack, 3);
     EXPECT_TRUE(app.v.bPlaying);
-    seconds(1);
+    after(1);
     tick();
-    tick();
-    EXPECT_EQ(f->cboCurrentTrack->text(), "1.");
-    EXPECT_EQ(f->lblTotTrackTime->text(), "0:10");
-    EXPECT_EQ(f->lblTime->text(), "0:00");
-    EXPECT_TRUE(app.v.bStopped);
-    EXPECT_FALSE(f->tmrTime->isActive());
+    EXPECT_EQ(shown(), "1 1. 0:10 0:00 stopped");
 
     // With titles the track box and the end of the disc use the lookup.
     f->imgPlay_Click();
     withTitles();
-    seconds(10);
-    tick();
+    after(10);
     EXPECT_EQ(f->cboCurrentTrack->text(), "2. Noon");
-    seconds(30);
-    tick();
-    EXPECT_EQ(f->cboCurrentTrack->text(), "Dawn");
-    EXPECT_EQ(f->lblTotTrackTime->text(), "3:05");
+    after(30);
+    EXPECT_EQ(shown(), "1 Dawn 3:05 0:00 stopped");
 }
 
 // The tip names the audio track in tray mode only; "No CD!" fills the
@@ -123,48 +126,35 @@ TEST_F(Watcher, TheDiscInTheDriveAtStartUpIsTakenInOnceTheWindowIsShown) {
 namespace {
 
 // Which controls of the window were painted, by name.
-class Paints : public QObject {
-public:
-    explicit Paints(frmCD& f)
-        : m_controls{{f.lblTime, "lblTime"},
-                     {f.ProgressBar, "ProgressBar"},
-                     {f.cboCurrentTrack, "cboCurrentTrack"},
-                     {f.cboCDDrive, "cboCDDrive"},
-                     {f.lblTotTrackTime, "lblTotTrackTime"},
-                     {f.lblTotTracks, "lblTotTracks"},
-                     {f.lblArtist, "lblArtist"},
-                     {f.lblAlbum, "lblAlbum"}},
-          m_window(f) {
+struct Paints : QObject {
+    explicit Paints(frmCD& f) : window(f) {
+        controls = {{f.lblTime, "lblTime"},       {f.ProgressBar, "ProgressBar"},
+                    {f.cboCDDrive, "cboCDDrive"}, {f.cboCurrentTrack, "cboCurrentTrack"},
+                    {f.lblArtist, "lblArtist"},   {f.lblTotTrackTime, "lblTotTrackTime"},
+                    {f.lblAlbum, "lblAlbum"},     {f.lblTotTracks, "lblTotTracks"}};
         qApp->installEventFilter(this);
     }
     ~Paints() override { qApp->removeEventFilter(this); }
     std::set<std::string> taken() {
         QCoreApplication::processEvents();
-        return std::exchange(m_painted, {});
+        return std::exchange(painted, {});
     }
-
-protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() != QEvent::Paint || !watched->isWidgetType())
             return false;
         // A control's inner widgets count as the control.
-        for (auto* w = static_cast<QWidget*>(watched); w && w != &m_window; w = w->parentWidget()) {
-            const auto it = m_controls.find(w);
-            if (it != m_controls.end()) {
-                m_painted.insert(it->second);
-                return false;
-            }
-        }
+        for (auto* w = static_cast<QWidget*>(watched); w && w != &window; w = w->parentWidget())
+            if (controls.count(w))
+                return painted.insert(controls[w]), false;
         // The window's own background is drawn again under a control that changed.
-        if (watched != &m_window && watched != m_window.centralWidget())
-            m_painted.insert(watched->metaObject()->className());
+        if (watched != &window && watched != window.centralWidget())
+            painted.insert(watched->metaObject()->className());
         return false;
     }
 
-private:
-    std::map<QWidget*, std::string> m_controls;
-    frmCD& m_window;
-    std::set<std::string> m_painted;
+    frmCD& window;
+    std::map<QWidget*, std::string> controls;
+    std::set<std::string> painted;
 };
 
 } // namespace
@@ -185,10 +175,7 @@ TEST_F(Watcher, ASecondOfPlayingRepaintsOnlyWhatChanged) {
     const std::vector<Step> steps{
         {"into track 1", [] {}, {"lblTime", "ProgressBar"}},
         {"into track 2",
-         [&] {
-             seconds(8);
-             tick();
-         },
+         [&] { after(8); },
          {"lblTime", "ProgressBar", "cboCurrentTrack", "lblTotTrackTime"}},
         {"of a long track, the bar a pixel per five seconds",
          [&] {
@@ -203,8 +190,7 @@ TEST_F(Watcher, ASecondOfPlayingRepaintsOnlyWhatChanged) {
         SCOPED_TRACE(step.second);
         step.before();
         paints.taken();
-        second();
-        tick();
+        after(1);
         tick();
         EXPECT_EQ(paints.taken(), step.painted);
     }
@@ -215,26 +201,15 @@ TEST_F(Watcher, ASecondOfPlayingRepaintsOnlyWhatChanged) {
 TEST_F(Watcher, APlayReachingTheDataTrackEndsTheDisc) {
     di::DiscSpec extra = audioDisc({10, 10});
     extra.tracks.push_back(di::TrackSpec::dataTrack(di::seconds(10), {{"INFO.TXT", "x"}}));
-    struct Case {
-        const char* name;
-        int forwards; // presses of Forward while playing
-        int secondsLater;
-    };
-    const std::vector<Case> cases{{"played through", 0, 21}, {"forward onto it", 2, 1}};
     start(extra);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Played through, and Forward pressed twice onto it.
+    for (const auto& [forwards, secondsLater] : {std::pair{0, 21}, std::pair{2, 1}}) {
         f->imgPlay_Click();
-        for (int i = 0; i < c.forwards; ++i)
+        for (int i = 0; i < forwards; ++i)
             f->imgForward_Click();
-        for (int i = 0; i < c.secondsLater; ++i) {
-            seconds(1);
-            tick();
-        }
+        for (int i = 0; i < secondsLater; ++i)
+            after(1);
         tick();
-        EXPECT_TRUE(app.v.bStopped);
-        EXPECT_FALSE(f->tmrTime->isActive());
-        EXPECT_EQ(f->lblTime->text(), "0:00");
-        EXPECT_EQ(app.v.iCurrentTrack, 1);
+        EXPECT_EQ(shown(), "1 1. 0:10 0:00 stopped") << forwards;
     }
 }
