@@ -11,8 +11,7 @@ using namespace vornap::platform;
 // One player per application path, free again when it ends; each later start
 // asks the running player to show itself, over a socket only its user reaches.
 TEST(InstanceLock, OnePlayerPerApplicationPathWhichLaterStartsAskToShowItself) {
-    QTemporaryDir a;
-    QTemporaryDir b;
+    QTemporaryDir a, b;
     {
         FileInstanceLock running(a.path());
         ASSERT_FALSE(running.previousInstance());

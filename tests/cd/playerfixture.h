@@ -39,7 +39,6 @@ struct Player : ::testing::Test {
         f = std::make_unique<frmCD>(app, std::move(fd));
     }
 
-    // An empty CD drive at a letter.
     void drive(char letter) {
         const QString tray = trayOf(letter);
         QDir().mkpath(tray);
@@ -88,7 +87,6 @@ struct Player : ::testing::Test {
             out << box->itemText(i);
         return out;
     }
-    // The user picks an entry of a combo box.
     void choose(LockableComboBox* box, const QString& entry) {
         box->setCurrentIndex(box->findText(entry));
         box->setText(entry);

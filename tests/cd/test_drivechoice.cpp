@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QTest>
 #include <QWheelEvent>
-#include <functional>
 
 using namespace vornap;
 using namespace vornap::test;
@@ -79,9 +78,4 @@ TEST_F(Player, LockedBoxesTakeNoChangeFromTheWheelOrTheKeys) {
         EXPECT_EQ(f->cboCurrentTrack->text(), "1") << move;
     }
     EXPECT_EQ(readFile(dir.filePath("VornapOptions.dat")), options);
-    // Unlocked by its drop-down, the track box takes the keys again.
-    f->cboCurrentTrack->showPopup();
-    f->cboCurrentTrack->hidePopup();
-    QTest::keyClick(f->cboCurrentTrack, Qt::Key_Down);
-    EXPECT_EQ(app.v.iCurrentTrack, 2);
 }

@@ -26,7 +26,6 @@ TEST(AudioSilentStream, DrainWaitsUntilEverythingWasHeard) {
 
 // The sound test checks the response at 1 and 10 kHz through the player.
 TEST(AudioDeemphasis, FullScaleStepsSettleWithoutOvershootOrWrapping) {
-    // Full scale up and down, each level held for 200 samples.
     std::vector<std::int16_t> pcm;
     for (int level : {32767, -32768, 32767, 0, -32768, -32768, 32767})
         for (int i = 0; i < 200; ++i)

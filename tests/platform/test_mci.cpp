@@ -42,8 +42,7 @@ TEST(Mci, WorkedExampleEmptyTrayAndFailures) {
         {"status cd3 media present", "false"},
         {"status cd3 number of tracks wait", e(deviceNotReady)},
         {"play cd3 from 1", e(deviceNotReady)},
-        {"status cd3 mode", "not ready"},
-    };
+        {"status cd3 mode", "not ready"}};
     for (const auto& [command, expected] : rows) {
         const auto r = f.send(command);
         // A failure leaves the caller's buffer empty.
