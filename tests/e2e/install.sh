@@ -1,21 +1,16 @@
 #!/usr/bin/env bash
-# The player installed into a read-only prefix and started as a new user on a
-# machine without a CD drive: it plays the demo disc, keeps its options in the
-# per-user path and changes nothing it was installed with. The same for the
-# Debian package, which lintian checks too.
+# The player installed into a read-only prefix and started as a new user on a machine
+# without a CD drive: it plays the demo disc, keeps its options in the per-user path and
+# changes nothing it was installed with. The same for the Debian package, lintian's too.
 set -euo pipefail
 VORNAP=$1
 BUILD=${VORNAP_BUILD_DIR:-$(cd "$(dirname "$VORNAP")/.." && pwd)}
 source "$(dirname "$0")/lib.sh"
 trap e2e_cleanup EXIT
-e2e_need Xvfb xdotool pulseaudio pactl parecord python3 desktop-file-validate appstreamcli \
-    cpack dpkg-deb identify lintian
+e2e_need Xvfb xdotool pulseaudio pactl parecord python3 desktop-file-validate appstreamcli cpack dpkg-deb identify lintian
 e2e_artifacts
-PREFIX=$E2E_TMP/prefix
-cmake --install "$BUILD" --prefix "$PREFIX" >"$E2E_TMP/install.log"
-for f in bin/vornap-mci bin/vornap-discgen share/vornap/vornap_help.html; do
-    [ -e "$PREFIX/$f" ] || e2e_fail "$f is not installed"
-done
+PREFIX=$E2E_TMP/prefix && cmake --install "$BUILD" --prefix "$PREFIX" >"$E2E_TMP/install.log"
+for f in bin/vornap-mci bin/vornap-discgen share/vornap/vornap_help.html; do [ -e "$PREFIX/$f" ] || e2e_fail "no $f"; done
 # The bundled cache holds the demo disc's entry and nothing the build tree cached.
 [ "$(find "$PREFIX/share/vornap/CDDB" -type f | wc -l)" -eq 1 ] ||
     e2e_fail "the installed lookup cache is not the demo entry alone: $(find "$PREFIX/share/vornap/CDDB" -type f)"
@@ -32,36 +27,29 @@ grep -q '<project_license>GPL-3.0-or-later</project_license>' \
     "$PREFIX/share/metainfo/org.example.vornap.metainfo.xml" || e2e_fail "the AppStream file names another licence"
 
 # What a tree holds: every entry's type and mode, every file's checksum.
-snapshot() {
-    (cd "$1" && find . -printf '%p %y %m\n' | sort && find . -type f -exec sha256sum {} + | sort -k2)
-}
+snapshot() { (cd "$1" && find . -printf '%p %y %m\n' | sort && find . -type f -exec sha256sum {} + | sort -k2); }
 e2e_start_pulse
 e2e_start_xvfb
 
-# Starts program $1 as a user with a fresh home $2 and none of the player's
-# variables, and checks what a first start must show (screenshot $3). As
-# "nobody" ($4), for whom the prefix is truly read-only, it cannot reach the
-# test's audio server: only the device log tells it played.
+# Starts program $1 as a user with a fresh home $2 and none of the player's variables, and
+# checks what a first start must show (screenshot $3). As "nobody" ($4), for whom the prefix
+# is truly read-only, it cannot reach the test's sound server: only the device log tells it played.
 first_start() {
-    local program=$1 home=$2 name=$3 as=${4:-} user=$2/.local/share/vornap stray
-    local runner=(env)
-    mkdir -p "$home"
+    local program=$1 home=$2 name=$3 as=${4:-} user=$2/.local/share/vornap stray runner=(env)
+    mkdir -p "$home" && E2E_LOG=$E2E_TMP/$name.log
     if [ "$as" = nobody ]; then
         chown 65534:65534 "$home"
         runner=(setpriv --reuid=65534 --regid=65534 --clear-groups env -u XDG_RUNTIME_DIR)
     fi
-    E2E_LOG=$E2E_TMP/$name.log
-    "${runner[@]}" -u VORNAP_HOME -u VORNAP_REGISTRY -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME \
-        HOME="$home" QT_LOGGING_RULES="vornap.mci.debug=true" "$program" >"$E2E_LOG" 2>&1 &
-    PLAYER=$! && E2E_PIDS+=($PLAYER)
+    e2e_bg "${runner[@]}" -u VORNAP_HOME -u VORNAP_REGISTRY -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_CACHE_HOME \
+        HOME="$home" QT_LOGGING_RULES="vornap.mci.debug=true" "$program" >"$E2E_LOG" 2>&1 && PLAYER=$E2E_BG
     e2e_window
     e2e_until 300 grep -Eq '(^|: )play [^ ]+.* -> 0 ' "$E2E_LOG" || e2e_fail "$name: no play command succeeded"
     if [ "$as" != nobody ]; then
         e2e_record "$E2E_TMP/$name.wav" && sleep 1.5 && e2e_stop_record
         e2e_loud "$E2E_TMP/$name.wav" || e2e_fail "$name: the demo disc was not heard"
     fi
-    e2e_shot "install-$name"
-    e2e_alive "$name"
+    e2e_alive "$name" && e2e_shot "install-$name"
     kill "$PLAYER" && wait "$PLAYER" 2>/dev/null || true
     grep -q '"//CD-ROM Drive to Use","D:\\"' "$user/VornapOptions.dat" ||
         e2e_fail "$name: no options with the demo drive under $user"
@@ -90,18 +78,16 @@ deb=$(ls "$E2E_TMP"/pkg/vornap_*.deb)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$BUILD/CMakeCache.txt")
 [ "$(dpkg-deb --field "$deb" Package Version | xargs)" = "Package: vornap Version: $version" ] ||
     e2e_fail "the package is not vornap $version"
-depends=$(dpkg-deb --field "$deb" Depends)
-echo "Depends: $depends"
+depends=$(dpkg-deb --field "$deb" Depends) && echo "Depends: $depends"
 for lib in libqt6widgets6 libqt6dbus6 libcdio libpulse0 libcurl4 libdiscid0; do
-    grep -q "$lib" <<<"$depends" || e2e_fail "the package does not depend on $lib"
+    [[ $depends == *$lib* ]] || e2e_fail "the package does not depend on $lib"
 done
 dpkg -x "$deb" "$E2E_TMP/root"
 for f in applications/vornap.desktop metainfo/org.example.vornap.metainfo.xml icons/hicolor/256x256/apps/vornap.png; do
     [ -e "$E2E_TMP/root/usr/share/$f" ] || e2e_fail "$f is not in the package"
 done
 [ -z "$(find "$E2E_TMP/root" -name 'Vornap*.dat')" ] || e2e_fail "the package carries user files"
-# What a distribution asks of a package: no lintian errors (the warnings left
-# are printed), and a machine-readable copyright file naming the licence.
+# What a distribution asks: no lintian errors (the warnings left are printed), a copyright file.
 lintian --tag-display-limit 0 --fail-on error "$deb" || e2e_fail "lintian reports errors or did not run"
 grep -qx 'License: GPL-3.0-or-later' "$E2E_TMP/root/usr/share/doc/vornap/copyright" ||
     e2e_fail "the package's copyright file does not name GPL-3.0-or-later"

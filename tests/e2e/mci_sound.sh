@@ -1,27 +1,23 @@
 #!/usr/bin/env bash
-# The CD device of vornap-mci played into a PulseAudio null sink, recorded
-# from its monitor: each track's tone in order, the position the one heard,
-# pause and resume; plain tracks bit for bit and one flagged with
-# pre-emphasis with its treble cut as the 50/15 us network cuts it.
+# The CD device of vornap-mci heard through a PulseAudio null sink: each track's tone in
+# order, the position the one heard, pause and resume; plain tracks bit for bit and one
+# flagged with pre-emphasis with its treble cut as the 50/15 us network cuts it.
 set -euo pipefail
 VORNAP=$1
 source "$(dirname "$0")/lib.sh"
 trap e2e_cleanup EXIT
 e2e_need pulseaudio pactl parecord python3
-MCI=$(dirname "$VORNAP")/vornap-mci
 DISCGEN=$(dirname "$VORNAP")/vornap-discgen
 e2e_start_pulse
 export VORNAP_HOME=$E2E_TMP/home
 mkdir "$VORNAP_HOME" && printf 'E:\\=tones.cue\nF:\\=pre.cue\n' >"$VORNAP_HOME/VornapDrives.dat"
-"$DISCGEN" "$VORNAP_HOME/tones.cue" audio:2s:sine=440 audio:3s:sine=660:pregap=0.5s \
-    audio:2s:sine=880 >/dev/null
-tone=left=1000:right=10000
-"$DISCGEN" "$VORNAP_HOME/pre.cue" "audio:1s:$tone" "audio:1s:pre:$tone" "audio:1s:$tone" >/dev/null
+"$DISCGEN" "$VORNAP_HOME/tones.cue" audio:2s:sine=440 audio:3s:sine=660:pregap=0.5s audio:2s:sine=880 >/dev/null
+"$DISCGEN" "$VORNAP_HOME/pre.cue" audio:1s:{,pre:,}left=1000:right=10000 >/dev/null # the second one flagged
 
 # Records what the commands of standard input play into $1.wav, their answers into $1.txt.
 session() {
     e2e_record "$E2E_TMP/$1.wav" && sleep 0.5
-    "$MCI" >"$E2E_TMP/$1.txt" && sleep 0.5
+    "$(dirname "$VORNAP")/vornap-mci" >"$E2E_TMP/$1.txt" && sleep 0.5
     e2e_stop_record && cat "$E2E_TMP/$1.txt"
 }
 open='open E:\ type cdaudio alias cd1 wait shareable'
@@ -35,8 +31,10 @@ open='open E:\ type cdaudio alias cd1 wait shareable'
     printf '%s\n' 'status cd1 mode' 'close all'
 } | session tones
 e2e_tones "$E2E_TMP/tones.wav" >"$E2E_TMP/runs.txt"
-python3 - "$E2E_TMP/tones.txt" "$E2E_TMP/runs.txt" <<'PY'
-import sys
+printf '%s\n' 'open F:\ type cdaudio alias cd1 wait shareable' 'set cd1 time format tmsf' \
+    'play cd1 from 1 wait' 'close all' | session pre
+python3 - "$E2E_TMP/tones.txt" "$E2E_TMP/runs.txt" "$VORNAP_HOME/pre.bin" "$E2E_TMP/pre.wav" <<'PY'
+import array, math, sys, wave
 answers = [l.rstrip("\n").split("\t") for l in open(sys.argv[1])]
 assert all(a[0] == "0" for a in answers), f"failed commands: {answers}"
 position = int(answers[4][1])
@@ -53,14 +51,9 @@ assert [runs[i][0] for i in long] == ["440", "660", "880", "660", "660", "880"],
 # Between the two parts of track 2 the sink heard silence for the pause.
 gap = sum(n for label, n in runs[long[3] + 1:long[4]] if label == "silence")
 assert gap >= 4, f"pause gap of {gap} quarter seconds"
-PY
 
-printf '%s\n' 'open F:\ type cdaudio alias cd1 wait shareable' 'set cd1 time format tmsf' \
-    'play cd1 from 1 wait' 'close all' | session pre
-python3 - "$VORNAP_HOME/pre.bin" "$E2E_TMP/pre.wav" <<'PY'
-import array, math, sys, wave
-disc = array.array('h', open(sys.argv[1], 'rb').read())
-w = wave.open(sys.argv[2])
+disc = array.array('h', open(sys.argv[3], 'rb').read())
+w = wave.open(sys.argv[4])
 heard = array.array('h', w.readframes(w.getnframes()))
 track = 44100 * 2  # a second, interleaved
 

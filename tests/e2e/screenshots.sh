@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The player once per shipped skin: its window shows the skin's tiled
-# background and a pressed Play; with the Base skin, Help's update check
-# reaches a local web server, the About box opens, and with no browser to be
-# found Help says so in a box.
+# The player once per shipped skin: its window shows the skin's tiled background and a
+# pressed Play; with the Base skin, Help's update check reaches a local web server, the
+# About box opens, and with no browser to be found Help says so in a box.
 set -euo pipefail
 VORNAP=$1
 source "$(dirname "$0")/lib.sh"
@@ -25,20 +24,15 @@ printf '9.9,"the next big thing"\r\n' >"$E2E_TMP/web/programs/VornapUpdate.txt"
 e2e_serve "$E2E_TMP/web" "$E2E_TMP/web.log"
 e2e_start_xvfb 800x500
 for skin_path in "$bin"/Skins/*/; do
-    skin=$(basename "$skin_path")
-    home=$E2E_TMP/$skin
-    mkdir -p "$home"
+    skin=$(basename "$skin_path") && home=$E2E_TMP/$skin && mkdir -p "$home"
     # The program's data files (skins, help, demo disc, lookup cache), not its programs.
     find "$bin" -mindepth 1 -maxdepth 1 \( -type d -o ! -perm -u+x \) -exec cp -r {} "$home/" \;
     e2e_options "$home" "Skin Directory:$home/Skins/$skin/"
     e2e_player "$home" VORNAP_REGISTRY="$home/registry.json" VORNAP_WEB_SERVER="http://127.0.0.1:$E2E_PORT" \
         PATH="$E2E_TMP/no-programs" BROWSER= DEFAULT_BROWSER=
     e2e_window
-    # Let the first paints and the disc watcher's first ticks settle.
-    sleep 2
-    shot=$E2E_OUT/mainwindow-$skin-window.png
-    import -window root "$E2E_OUT/mainwindow-$skin.png"
-    import -window "$WID" "$shot"
+    sleep 2 # the first paints and the disc watcher's first ticks settle
+    shot=$E2E_OUT/mainwindow-$skin.png && import -window "$WID" "$shot"
 
     # The bottom corners show the background tile, placed from the window's origin.
     read -r width height < <(size "$shot")
@@ -51,8 +45,7 @@ for skin_path in "$bin"/Skins/*/; do
 
     # Holding Play down shows its pressed picture; the button row sits just
     # above the bottom edge, Play second from the left.
-    xdotool mousemove --window "$WID" 132 $((height - 30)) mousedown 1
-    sleep 0.5
+    xdotool mousemove --window "$WID" 132 $((height - 30)) mousedown 1 && sleep 0.5
     import -window "$WID" "$E2E_OUT/mainwindow-$skin-pressed.png"
     xdotool mouseup 1
     e2e_differ "$shot" "$E2E_OUT/mainwindow-$skin-pressed.png" -extract 60x40+102+$((height - 56)) ||

@@ -1,8 +1,7 @@
 #!/usr/bin/python3
-"""A StatusNotifier watcher and host on the session bus, as a panel is, driven by lines
-of standard input: host on|off, activate, context, layout, click <a/b/c> (an entry by its
-labels), count-signals <seconds>, prop <name>, items. Each answer ends with "ok" or
-"error <text>". With the watcher name not ours, a panel's watcher is asked."""
+"""A StatusNotifier watcher and host on the session bus, as a panel is, driven by lines of stdin:
+host on|off, activate, context, layout, click <a/b/c> (an entry by its labels), count-signals <s>,
+prop <name>, items; each answer ends "ok" or "error <text>". Without the watcher name, a panel's is asked."""
 import sys, time
 import dbus, dbus.service
 from dbus.mainloop.glib import DBusGMainLoop
@@ -12,6 +11,7 @@ WATCHER = "org.kde.StatusNotifierWatcher"
 ITEM = "org.kde.StatusNotifierItem"
 MENU = "com.canonical.dbusmenu"
 PROPS = dbus.PROPERTIES_IFACE
+WATCHER_PROPS = {"RegisteredStatusNotifierItems": "as", "IsStatusNotifierHostRegistered": "b", "ProtocolVersion": "i"}
 
 DBusGMainLoop(set_as_default=True)
 bus = dbus.SessionBus()
@@ -19,10 +19,7 @@ context = GLib.MainLoop().get_context()
 
 
 class Watcher(dbus.service.Object):
-    def __init__(self):
-        self.items = []
-        self.name = None
-        dbus.service.Object.__init__(self, bus, "/StatusNotifierWatcher")
+    items, name = [], None
 
     def own(self, on):
         self.items = []
@@ -48,12 +45,9 @@ class Watcher(dbus.service.Object):
     @dbus.service.method(dbus.INTROSPECTABLE_IFACE, out_signature="s",
                          path_keyword="path", connection_keyword="conn")
     def Introspect(self, path, conn):
-        xml = dbus.service.Object.Introspect(self, path, conn)
-        props = ('<property name="RegisteredStatusNotifierItems" type="as" access="read"/>'
-                 '<property name="IsStatusNotifierHostRegistered" type="b" access="read"/>'
-                 '<property name="ProtocolVersion" type="i" access="read"/>')
-        return xml.replace('<interface name="%s">' % WATCHER,
-                           '<interface name="%s">%s' % (WATCHER, props))
+        props = "".join(f'<property name="{n}" type="{t}" access="read"/>' for n, t in WATCHER_PROPS.items())
+        return dbus.service.Object.Introspect(self, path, conn).replace(
+            f'<interface name="{WATCHER}">', f'<interface name="{WATCHER}">{props}')
 
     @dbus.service.method(PROPS, in_signature="ss", out_signature="v")
     def Get(self, interface, prop):
@@ -61,27 +55,25 @@ class Watcher(dbus.service.Object):
                 "IsStatusNotifierHostRegistered": dbus.Boolean(True), "ProtocolVersion": dbus.Int32(0)}[prop]
 
 
-watcher = Watcher()
+watcher = Watcher(bus, "/StatusNotifierWatcher")
 signals = {"LayoutUpdated": 0, "NewIcon": 0, "NewToolTip": 0}
 for member in signals:
     bus.add_signal_receiver(lambda *a, member=None: signals.__setitem__(member, signals[member] + 1),
                             signal_name=member, member_keyword="member")
 
 
-def pump(seconds, until=lambda: False):
+def pump(seconds):
     end = time.monotonic() + seconds
-    while time.monotonic() < end and not until():
+    while time.monotonic() < end:
         context.iteration(False)
         time.sleep(0.01)
-    return until()
 
 
 def registered():
     if watcher.name is not None:
         return watcher.items
     try:  # a panel's watcher
-        names = bus.get_object(WATCHER, "/StatusNotifierWatcher").Get(
-            WATCHER, "RegisteredStatusNotifierItems", dbus_interface=PROPS)
+        names = bus.get_object(WATCHER, "/StatusNotifierWatcher").Get(WATCHER, "RegisteredStatusNotifierItems", dbus_interface=PROPS)
     except dbus.DBusException:
         return []
     return [tuple(n.partition("/")[0::2]) for n in map(str, names)]
@@ -111,8 +103,7 @@ def layout():
 
 
 def click(path):
-    m, out = layout()
-    stack = []
+    (m, out), stack = layout(), []
     for depth, label, ident, _ in out:
         stack = stack[:depth] + [label.replace("_", "")]
         if stack == path.split("/"):
@@ -138,11 +129,8 @@ def run(cmd, arg):
         print(" ".join(f"{k}={v}" for k, v in sorted(signals.items())))
     elif cmd == "prop":
         value = item().Get(ITEM, arg, dbus_interface=PROPS)
-        if arg.endswith("Pixmap"):
-            value = " ".join(f"{w}x{h}" for w, h, _ in value)
-        elif arg == "ToolTip":
-            value = value[2]
-        print(value)
+        print(" ".join(f"{w}x{h}" for w, h, _ in value) if arg.endswith("Pixmap") else
+              value[2] if arg == "ToolTip" else value)
     elif cmd == "items":
         print(len(registered()))
     else:

@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# Tray mode with each kind of host in turn: our StatusNotifier host
-# (sni_host.py) for a Wayland client under weston nested in Xvfb, where no X11
-# poll hides a host's coming and going; then under an X11 window manager an
-# XEmbed tray (trayer), no tray, our host going away, and a desktop panel.
+# Tray mode with each kind of host in turn: our StatusNotifier host (sni_host.py) for a
+# Wayland client under weston nested in Xvfb, where no X11 poll hides a host's coming and
+# going; then under an X11 window manager an XEmbed tray, no tray, our host, a panel.
 set -euo pipefail
 VORNAP=$1
 source "$(dirname "$0")/lib.sh"
@@ -11,8 +10,7 @@ e2e_need Xvfb weston openbox trayer xfce4-panel xdotool xprop dbus-daemon import
 qt_plugins=$(qtpaths6 --query QT_INSTALL_PLUGINS 2>/dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
 [ -e "$qt_plugins/platforms/libqwayland-generic.so" ] || { echo "SKIP: qt6-wayland missing"; exit 77; }
 e2e_artifacts tray
-# The panel's settings daemon, started by the bus, reads this: one panel
-# along the bottom holding only the notification area.
+# The panel's settings daemon reads this: one panel along the bottom holding only the tray.
 export XDG_CONFIG_HOME=$E2E_TMP/config NO_AT_BRIDGE=1 XDG_RUNTIME_DIR=$E2E_TMP/xdg
 mkdir -p "$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml" && mkdir -m 700 "$XDG_RUNTIME_DIR"
 cat >"$XDG_CONFIG_HOME/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml" <<'XML'
@@ -27,82 +25,63 @@ e2e_start_sni_host
 
 # Wayland. Pictures are taken below weston's panel, whose clock moves, with
 # the pointer off weston's 800x600 output until a step clicks.
-e2e_bg weston --backend=x11-backend.so --width=800 --height=600 --socket=vornap-wl --idle-time=0 >"$E2E_TMP/weston.log" 2>&1
-weston=$E2E_BG
+e2e_bg weston --backend=x11-backend.so --width=800 --height=600 --socket=vornap-wl --idle-time=0 \
+    >"$E2E_TMP/weston.log" 2>&1 && weston=$E2E_BG
 e2e_until 100 [ -S "$XDG_RUNTIME_DIR/vornap-wl" ] || { cat "$E2E_TMP/weston.log"; e2e_fail "no weston"; }
 sleep 1.5 # its shell draws the background and panel
 xdotool mousemove 1000 700
-grab() { import -window root -crop 800x560+0+40 +repage "$1"; }
-grab "$E2E_TMP/desktop.png"
+grab() { import -window root -crop 800x560+0+40 +repage "$E2E_TMP/$1.png"; }
+# Whether the screen grabbed now differs from grab $1 in more (or, as $3 says, fewer) pixels than $2.
+differs() { grab now && [ "$(compare -metric AE "$E2E_TMP/$1.png" "$E2E_TMP/now.png" null: 2>&1 || true)" "${3:--gt}" "$2" ]; }
+grab desktop
 e2e_sni host on
 home=$E2E_TMP/wayland
-e2e_disc_home "$home" 20
+e2e_disc_home "$home" audio:20s:sine={440,660,880}
 e2e_options "$home" "System Tray Only:1" IconNum:105
 e2e_player "$home" WAYLAND_DISPLAY=vornap-wl QT_QPA_PLATFORM=wayland
 e2e_until 300 e2e_items_are 1 || e2e_fail "the item did not register"
-# How many pixels differ from the bare desktop.
-changed() {
-    grab "$E2E_TMP/now.png"
-    compare -metric AE "$E2E_TMP/desktop.png" "$E2E_TMP/now.png" "$E2E_TMP/diff.png" 2>&1 >/dev/null || true
-}
-shown() { [ "$(changed)" -gt 20000 ]; }
-e2e_until 100 shown || e2e_fail "no window drawn"
+e2e_until 100 differs desktop 20000 || e2e_fail "no window drawn"
 [ -z "$(xdotool search --name '^Vornap$' 2>/dev/null)" ] || e2e_fail "the player made an X11 window, not a Wayland one"
-sleep 0.5
-cp "$E2E_TMP/now.png" "$E2E_OUT/wayland-window.png"
+sleep 0.5 && cp "$E2E_TMP/now.png" "$E2E_OUT/wayland-window.png"
 box=$(compare "$E2E_TMP/desktop.png" "$E2E_TMP/now.png" -compose src -fuzz 5% miff:- 2>/dev/null |
     identify -format '%@' - 2>/dev/null || true) # WxH+X+Y of the window
 read -r w h x y <<<"$(tr 'x+' '  ' <<<"$box")"
 y=$((y + 40))
 [ "${w:-0}" -gt 300 ] || e2e_fail "window box $box"
-e2e_until 50 e2e_tip_is "Track 1" || e2e_fail "the tip does not name track 1"
 # File > Preferences by mouse, OK by keyboard saves; each step waits for the screen's answer.
-moved() {
-    grab "$E2E_TMP/next.png"
-    [ "$(compare -metric AE "$E2E_TMP/last.png" "$E2E_TMP/next.png" null: 2>&1 || true)" -gt "$1" ]
-}
 before=$(stat -c %.9Y "$home/VornapOptions.dat")
-grab "$E2E_TMP/last.png"
-cp "$E2E_TMP/last.png" "$E2E_TMP/plain.png"
+grab plain
 xdotool mousemove $((x + 21)) $((y + 37)) click 1 # "File", under the title bar
-e2e_until 30 moved 1000 || e2e_fail "the File menu did not open"
-cp "$E2E_TMP/next.png" "$E2E_TMP/last.png"
+e2e_until 30 differs plain 1000 || e2e_fail "the File menu did not open"
+cp "$E2E_TMP/now.png" "$E2E_TMP/menu.png"
 xdotool mousemove $((x + 71)) $((y + 57)) click 1 # "Preferences", the menu's first item
-e2e_until 30 moved 20000 || e2e_fail "the Preferences dialog did not open"
-sleep 0.3
-import -window root "$E2E_OUT/wayland-preferences.png"
+e2e_until 30 differs menu 20000 || e2e_fail "the Preferences dialog did not open"
+sleep 0.3 && import -window root "$E2E_OUT/wayland-preferences.png"
 xdotool key Return
 e2e_until 30 eval '[ "$(stat -c %.9Y "$home/VornapOptions.dat")" != "$before" ]' ||
     e2e_fail "the Preferences dialog did not save on OK"
-cp "$E2E_TMP/plain.png" "$E2E_TMP/last.png"
-e2e_until 30 eval '! moved 2000' || e2e_fail "the Preferences dialog did not close"
+e2e_until 30 differs plain 2000 -le || e2e_fail "the Preferences dialog did not close"
 xdotool mousemove $((x + w - 62)) $((y + 14)) click 1 # minimise, left of maximise and close
-e2e_until 50 eval '[ "$(changed)" -lt 2000 ]' || e2e_fail "minimising did not hide the window"
+e2e_until 50 differs desktop 2000 -lt || e2e_fail "minimising did not hide the window"
 e2e_sni activate
-e2e_until 50 shown || e2e_fail "Activate did not bring the window back"
+e2e_until 50 differs desktop 20000 || e2e_fail "Activate did not bring the window back"
 e2e_sni click "Controls/Select Track/Track 3"
 e2e_until 30 e2e_tip_is "Track 3" || e2e_fail "the host's menu did not choose track 3"
 e2e_sni host off
 sleep 0.5
-shown || e2e_fail "the window went away with the host"
-e2e_sni host on
-e2e_until 100 e2e_items_are 1 || e2e_fail "the item did not come back to a new host"
-e2e_sni click Exit
-e2e_wait_end 50 "$PLAYER" || e2e_fail "the host's Exit did not end the program"
-kill "$weston" && e2e_wait_end 50 "$weston"
-e2e_sni host off
+differs desktop 20000 || e2e_fail "the window went away with the host"
+kill "$PLAYER" "$weston" && e2e_wait_end 50 "$PLAYER" && e2e_wait_end 50 "$weston"
 
 # X11 with an XEmbed tray; one that did not come up is started once more.
 e2e_start_wm
+hide_to_tray() { xdotool windowminimize "$WID" && e2e_until 100 e2e_hidden || e2e_fail "minimising did not hide the window"; }
 tray_up() { [[ "$(xwininfo -root -tree)" == *'("panel" "trayer")'* ]]; }
 for attempt in 1 2; do
-    e2e_bg trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 >/dev/null 2>&1
-    trayer=$E2E_BG
+    e2e_bg trayer --edge bottom --align right --widthtype pixel --width 120 --height 32 >/dev/null 2>&1 && trayer=$E2E_BG
     e2e_until 100 tray_up && break
 done
 tray_up || e2e_fail "the tray host did not start"
 home=$E2E_TMP/xembed
-e2e_home "$home"
 e2e_options "$home" "System Tray Only:1" IconNum:103
 e2e_player "$home"
 # The icon is a small window named as the main one, embedded in the tray.
@@ -112,15 +91,11 @@ main_viewable() {
     done
     return 1
 }
-icon_window() {
-    icon=$(xwininfo -root -tree | awk '/\("panel" "trayer"\)/{p=1} p && /"Vornap"/{print $1; exit}')
-    [ -n "$icon" ]
-}
+icon_window() { icon=$(xwininfo -root -tree | awk '/\("panel" "trayer"\)/{p=1} p && /"Vornap"/{print $1; exit}') && [ -n "$icon" ]; }
 e2e_until 300 main_viewable || e2e_fail "no main window"
 e2e_until 200 icon_window || e2e_fail "no tray icon"
 e2e_skips_taskbar || e2e_fail "the window has a taskbar button"
 import -window root "$E2E_OUT/tray-window.png"
-hide_to_tray() { xdotool windowminimize "$WID" && e2e_until 100 e2e_hidden || e2e_fail "minimising did not hide the window"; }
 hide_to_tray
 xdotool mousemove --window "$icon" 10 10 click --repeat 2 --delay 80 1
 e2e_until 100 e2e_viewable || e2e_fail "a double click did not bring the window back"
@@ -128,8 +103,7 @@ e2e_skips_taskbar || e2e_fail "the restored window has a taskbar button"
 hide_to_tray
 VORNAP_HOME=$home timeout 20 "$VORNAP" >"$home/second.log" 2>&1 || e2e_fail "the second start failed"
 e2e_until 100 e2e_viewable || e2e_fail "a second start did not bring the window back"
-xdotool mousemove --window "$icon" 10 10 click 3
-sleep 0.8
+xdotool mousemove --window "$icon" 10 10 click 3 && sleep 0.8
 xdotool key Up Return # Exit, the menu's last item
 e2e_wait_end 50 "$PLAYER" || e2e_fail "Exit did not end the program"
 e2e_until 20 eval '! icon_window' || e2e_fail "the icon stayed in the tray"
@@ -137,27 +111,24 @@ kill "$trayer" && e2e_wait_end 50 "$trayer"
 
 # No tray: a taskbar button. Then our host, which reads the item.
 home=$E2E_TMP/sni
-e2e_disc_home "$home" 20
-mkdir -p "$home/shelf"
-"$(dirname "$VORNAP")/vornap-discgen" "$home/shelf/two.cue" audio:20s:sine=440 audio:20s:sine=660 >/dev/null
+e2e_disc_home "$home" audio:20s:sine={440,660,880}
+e2e_disc_home "$E2E_TMP/shelf" audio:20s:sine={440,660}
 e2e_options "$home" "System Tray Only:1" IconNum:104
 e2e_player "$home"
 e2e_window
-sleep 1
-! e2e_skips_taskbar || e2e_fail "without a tray the window has no taskbar button"
+sleep 1 && ! e2e_skips_taskbar || e2e_fail "without a tray the window has no taskbar button"
 e2e_sni host on
 e2e_until 300 e2e_items_are 1 || e2e_fail "the item did not register"
 e2e_until 30 e2e_skips_taskbar || e2e_fail "with a host up the window kept its taskbar button"
 e2e_until 50 e2e_tip_is "Track 1" || e2e_fail "the tip does not name track 1"
-expected='_Show|_Controls|  _Play|  P_ause|  _Stop|  _Forward|  _Back|  S_elect Track|    -|'
-expected+='    Track 1|    Track 2|    Track 3|-|E_xit|'
 menu=$(e2e_sni layout)
-[ "$(tr '\n' '|' <<<"$menu")" = "$expected" ] || e2e_fail "the exported menu is not the tray menu: $menu"
+[ "$(tr '\n' '|' <<<"$menu")" = '_Show|_Controls|  _Play|  P_ause|  _Stop|  _Forward|  _Back|  S_elect Track|    -|    Track 1|'\
+'    Track 2|    Track 3|-|E_xit|' ] || e2e_fail "the exported menu is not the tray menu: $menu"
 sizes=" $(e2e_sni prop IconPixmap) " && [[ $sizes == *" 16x16 "* && $sizes == *" 48x48 "* ]] || e2e_fail "icons:$sizes"
 # Twice a second the watcher rewrites the same tip: nothing may reach the host.
 quiet=$(e2e_sni count-signals 2)
 [ "$quiet" = "LayoutUpdated=0 NewIcon=0 NewToolTip=0" ] || e2e_fail "signals while nothing changed: $quiet"
-mv "$home/tray/"disc.* "$home/shelf/" && mv "$home/shelf/"two.* "$home/tray/"
+mv "$home/tray/"disc.* "$E2E_TMP/" && mv "$E2E_TMP/shelf/tray/"disc.* "$home/tray/"
 tracks_in_menu() { menu=$(e2e_sni layout) && [ "$(grep -c "Track " <<<"$menu")" = "$1" ]; }
 e2e_until 50 tracks_in_menu 2 || e2e_fail "the menu did not follow the new disc: $menu"
 # A host that does not draw menus asks the program to pop its own up.
@@ -167,8 +138,7 @@ e2e_until 30 eval '[ "$(popups)" -ge 1 ]' || e2e_fail "ContextMenu did not pop t
 xdotool key Escape
 e2e_until 30 eval '[ "$(popups)" = 0 ]' || e2e_fail "the popped-up menu did not close"
 # The host going away gives the hidden window back, with a taskbar button.
-xdotool windowminimize "$WID"
-e2e_until 50 e2e_hidden || e2e_fail "minimising did not hide the window"
+hide_to_tray
 e2e_sni host off
 e2e_until 50 e2e_viewable || e2e_fail "the hidden window did not come back when the host went away"
 e2e_until 30 eval '! e2e_skips_taskbar' || e2e_fail "without a host the window has no taskbar button"
@@ -181,12 +151,9 @@ e2e_until 50 e2e_viewable || e2e_fail "the window did not come back from its tas
 e2e_bg xfce4-panel --disable-wm-check >"$E2E_TMP/panel.log" 2>&1
 e2e_until 150 e2e_items_are 1 || { cat "$E2E_TMP/panel.log"; e2e_fail "no item registered with the panel"; }
 e2e_until 30 e2e_skips_taskbar || e2e_fail "with the panel up the window kept its taskbar button"
-sleep 1
-import -window root "$E2E_OUT/panel-window.png"
-panel_y=$(($(xwininfo -root | sed -n 's/.*Height: //p') - 16))
-icon() { xdotool mousemove 16 "$panel_y" click "$1"; }
-xdotool windowminimize "$WID"
-e2e_until 50 e2e_hidden || e2e_fail "minimising in tray mode did not hide the window"
+sleep 1 && import -window root "$E2E_OUT/panel-window.png"
+icon() { xdotool mousemove 16 752 click "$1"; } # the panel's first slot, along the bottom of 1024x768
+hide_to_tray
 icon 1
 e2e_until 50 e2e_viewable || e2e_fail "a click on the icon did not bring the window back"
 e2e_skips_taskbar || e2e_fail "the restored window has a taskbar button"
@@ -200,8 +167,7 @@ xdotool key Down Down Right
 e2e_until 30 open_menus 2 || e2e_fail "Controls did not open"
 xdotool key Down Down Down Down Down Right
 e2e_until 30 open_menus 3 || e2e_fail "Select Track did not open"
-sleep 0.3
-import -window root "$E2E_OUT/panel-menu.png"
+sleep 0.3 && import -window root "$E2E_OUT/panel-menu.png"
 xdotool key Down Return
 e2e_until 30 e2e_tip_is "Track 2" || e2e_fail "Track 2 in the panel's menu did not become the current track"
 e2e_until 30 eval '[ "$(menus)" = "$bare" ]' || e2e_fail "the menu stayed open"

@@ -35,7 +35,7 @@ struct RegistryStore : ::testing::Test {
 
 } // namespace
 
-// Values keep type and bytes through the file: options/test_registry and
+// Values keep type and bytes through the file: RegStrings in options/ and
 // the fuzz target.
 TEST_F(RegistryStore, NamesIgnoreCaseRootsAreSeparateAndTheFileIsWhereTheUserLooks) {
     // Any case finds a value; roots are apart.

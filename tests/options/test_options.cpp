@@ -39,13 +39,13 @@ const QStringList kExampleValues{
 
 } // namespace
 
-// One field per line, other comments, blanks around unquoted fields: the
-// same values, written back as the one line.
+// One field per line with any line end, other comments, blanks around fields, an unquoted
+// number: the same values, written back as the one line.
 TEST_F(OptionsFile, ReadsEveryLayoutByPositionAndWritesTheOneLineBack) {
-    QByteArray perLine = kSaved;
-    perLine.replace("\",\"", "\"\r\n\"").replace("\"//Play On Startup\"", "  \"x\" ");
-    for (const QByteArray& bytes : {QByteArray(kSaved), perLine}) {
-        write(bytes);
+    for (const char* end : {",", "\r\n", "\n", "\r"}) {
+        QByteArray bytes = QByteArray(kSaved).replace(",\"1\",\"//System", ", 1 ,\"//System");
+        bytes.replace("\",\"", QByteArray("\"") + end + '"');
+        write(bytes.replace("\"//Play On Startup\"", "  \"x\" "));
         CheckOptions(app);
         EXPECT_EQ(values(), kExampleValues) << bytes.constData();
         SaveOptions(app);
@@ -61,8 +61,7 @@ TEST_F(OptionsFile, AnUnreadableFileOrAMissingDirectoryEndsTheProgramWithTheTag)
     TestPlatform other(dir.filePath("no/such/dir"));
     Application elsewhere(other.platform);
     EXPECT_THROW(CheckOptions(elsewhere), ProcessEnded);
-    ASSERT_EQ(other.messageBox->boxes.size(), 1u);
-    EXPECT_EQ(other.messageBox->boxes[0].text, "Path not found\rCheckOptions_02");
+    EXPECT_EQ(other.messageBox->boxes.at(0).text, "Path not found\rCheckOptions_02");
 }
 
 // A file cut short (by a full disk, or by hand) keeps what it holds; the
@@ -72,10 +71,7 @@ TEST_F(OptionsFile, AFileCutShortKeepsWhatItHoldsAndTheRestReadsAsNew) {
     const QList<QByteArray> fields = QByteArray(kSaved).trimmed().split(',');
     for (int kept : {-1, 21, 20, 7, 0}) {
         SCOPED_TRACE(kept);
-        if (kept < 0)
-            QFile::remove(file());
-        else
-            write(fields.mid(0, kept).join(',') + "\r\n");
+        kept < 0 ? void(QFile::remove(file())) : write(fields.mid(0, kept).join(',') + "\r\n");
         QStringList expected;
         for (int item = 0; item < 11; ++item)
             expected << (2 * item + 1 < kept ? kExampleValues[item] : kDefaults[item]);
@@ -94,9 +90,7 @@ TEST_F(OptionsFile, SavingReplacesTheFileWholeInsteadOfRewritingItInPlace) {
     CheckOptions(app);
     // A second name for the old file keeps what it held: the new record went
     // to another file that was renamed over the name.
-    ASSERT_EQ(::link(QFile::encodeName(file()).constData(),
-                     QFile::encodeName(path("before.dat")).constData()),
-              0);
+    ASSERT_EQ(::link(QFile::encodeName(file()), QFile::encodeName(path("before.dat"))), 0);
     app.v.sCDDrive = QStringLiteral("G:\\");
     SaveOptions(app);
     EXPECT_EQ(readFile(path("before.dat")), QByteArray(kSaved));

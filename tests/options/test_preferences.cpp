@@ -3,6 +3,7 @@
 #include "options/options.h"
 #include "options/registry.h"
 #include "platform/mimeapps.h"
+#include "platform/registrystore.h"
 #include "support/apptest.h"
 #include "support/files.h"
 #include "tray/icons.h"
@@ -12,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace vornap;
@@ -36,16 +38,10 @@ struct Preferences : ::testing::Test, AppFixture {
     }
     void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
 
-    // The options file holding the options in memory.
-    void writeOptions() {
-        const auto& v = app.v;
-        writeOptionsFile(dir.path(), {v.sCDDrives, v.sCDDrive, v.sPlayOnStart, v.sSkinDir,
-                                      v.sUseCDDB, v.sCDDBOnStart, v.sCDDBServer, v.sCDDBEmail,
-                                      v.sTimerSetting, v.sSysTrayOnly, v.sIconNum});
-    }
     QByteArray optionsBytes() { return readFile(path("VornapOptions.dat")); }
+    // Opened over the options in memory, saved first as the dialog reads the file.
     std::unique_ptr<frmPref> open() {
-        writeOptions();
+        SaveOptions(app);
         auto dialog = std::make_unique<frmPref>(app);
         dialog->Form_Load();
         return dialog;
@@ -89,8 +85,8 @@ TEST_F(Preferences, TheDefaultPlayerBoxKeepsAndRestoresTheOtherPlayer) {
 
     setReg(kCommandKey, "VornapBack", "stale");
     open()->cmdOK_Click();
-    EXPECT_EQ(reg(kCommandKey), "/usr/bin/otherplayer %d");
-    EXPECT_EQ(reg(kCommandKey, "VornapBack"), "stale");
+    EXPECT_EQ(QStringList({reg(kCommandKey), reg(kCommandKey, "VornapBack")}),
+              QStringList({"/usr/bin/otherplayer %d", "stale"}));
 
     platform::setAudioCdHandler("vornap.desktop");
     auto dialog = open();
@@ -98,8 +94,7 @@ TEST_F(Preferences, TheDefaultPlayerBoxKeepsAndRestoresTheOtherPlayer) {
     DeleteRegValue(app, HKEY_CLASSES_ROOT, kCommandKey, "VornapBack");
     dialog->chkSetAsDefault->setChecked(false);
     dialog->cmdOK_Click();
-    EXPECT_EQ(reg(kCommandKey), "");
-    EXPECT_EQ(platform::audioCdHandler(), "");
+    EXPECT_EQ(reg(kCommandKey) + platform::audioCdHandler(), "") << "both emptied";
 }
 
 // The desktop's settings may have changed the handler since the player last
@@ -110,14 +105,13 @@ TEST_F(Preferences, TheDefaultPlayerBoxFollowsTheDesktopAndOkKeepsItsChoice) {
                             "player set it",
                             "The preferences show the desktop's choice and OK keeps it "
                             "unless the box is changed");
-    for (const auto& [desktop, mirrorSaysOurs, shown] : {std::tuple{"vornap.desktop", false, true},
-                                                         {"other.desktop", true, false},
-                                                         {"", true, false}}) {
+    for (const auto& [desktop, mirrorSaysOurs] :
+         {std::pair{"vornap.desktop", false}, {"other.desktop", true}, {"", true}}) {
         platform::setAudioCdHandler(desktop);
         setReg(kCommandKey, "", mirrorSaysOurs ? frmPref(app).ownCommand() : "/usr/bin/other");
         const QByteArray mimeapps = readFile(dir.filePath("config/mimeapps.list"));
         auto dialog = open();
-        EXPECT_EQ(dialog->chkSetAsDefault->isChecked(), shown) << desktop;
+        EXPECT_EQ(dialog->chkSetAsDefault->isChecked(), *desktop == 'v') << desktop;
         dialog->cmdOK_Click();
         EXPECT_EQ(platform::audioCdHandler(), desktop);
         EXPECT_EQ(readFile(dir.filePath("config/mimeapps.list")), mimeapps) << desktop;
@@ -127,7 +121,7 @@ TEST_F(Preferences, TheDefaultPlayerBoxFollowsTheDesktopAndOkKeepsItsChoice) {
 // OK without changes writes the same file; FreeDB without a server is refused
 // and the dialog stays; a value that is not a number reads as unchecked.
 TEST_F(Preferences, OkKeepsTheOptionsAndRefusesFreeDbWithoutAServer) {
-    writeOptions();
+    SaveOptions(app);
     const QByteArray before = optionsBytes();
     open()->cmdOK_Click();
     EXPECT_EQ(optionsBytes(), before);
@@ -147,9 +141,9 @@ TEST_F(Preferences, OkKeepsTheOptionsAndRefusesFreeDbWithoutAServer) {
     app.v.sPlayOnStart = QStringLiteral("yes");
     app.v.sUseCDDB = QStringLiteral("x");
     dialog = open();
-    EXPECT_FALSE(dialog->chkPlayOnStart->isChecked());
-    EXPECT_FALSE(dialog->chkUseCDDB->isChecked());
-    EXPECT_EQ(tp.messageBox->boxes.size(), 1u);
+    EXPECT_EQ(std::tuple(dialog->chkPlayOnStart->isChecked(), dialog->chkUseCDDB->isChecked(),
+                         tp.messageBox->boxes.size()),
+              std::tuple(false, false, 1u));
 }
 
 TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
@@ -159,11 +153,10 @@ TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
     auto dialog = open();
     EXPECT_EQ(dialog->cboCDDBServer->count(), 0);
     dialog->chkUseCDDB->setChecked(true);
-    EXPECT_TRUE(dialog->cboCDDBServer->isEnabled());
-    EXPECT_TRUE(dialog->cmdEmail->isEnabled());
-    EXPECT_TRUE(dialog->cmdProxy->isEnabled());
-    EXPECT_FALSE(dialog->chkCDDBOnStartup->isEnabled());
-    EXPECT_TRUE(form().lblCDDB->isVisibleTo(&form()));
+    EXPECT_EQ(QList<bool>({dialog->cboCDDBServer->isEnabled(), dialog->cmdEmail->isEnabled(),
+                           dialog->cmdProxy->isEnabled(), dialog->chkCDDBOnStartup->isEnabled(),
+                           form().lblCDDB->isVisibleTo(&form())}),
+              QList<bool>({true, true, true, false, true})); // start-up query: play on start
     dialog->cboCDDBServer->setEditText("typed.example.org");
     dialog->chkUseCDDB->setChecked(false);
     EXPECT_FALSE(dialog->cboCDDBServer->isEnabled());
@@ -174,9 +167,7 @@ TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
     EXPECT_EQ(dialog->cboCDDBServer->count(), 2);
     EXPECT_EQ(dialog->cboCDDBServer->itemText(0), "gnudb.gnudb.org");
 
-    app.v.sUseCDDB = QStringLiteral("1");
-    app.v.sPlayOnStart = QStringLiteral("1");
-    app.v.sCDDBOnStart = QStringLiteral("1");
+    app.v.sUseCDDB = app.v.sPlayOnStart = app.v.sCDDBOnStart = QStringLiteral("1");
     auto loaded = open();
     EXPECT_EQ(loaded->cboCDDBServer->count(), 2);
     EXPECT_TRUE(loaded->chkCDDBOnStartup->isChecked());
@@ -187,8 +178,8 @@ TEST_F(Preferences, TheFreeDbGroupsEnableRulesAndLists) {
 
 TEST_F(Preferences, AnIconNumberThatNamesNoIconIs102) {
     const RobustnessRow row(
-        "Icon number in the options file that names no icon (\"107\", "
-        "\"abc\", \"99999\")",
+        "Icon number in the options file that names no icon (\"107\", \"abc\", "
+        "\"99999\")",
         "Tray mode starts, and the preferences open, with icon 102, OK saves it");
     const auto pixels = [](const QIcon& icon) { return icon.pixmap(QSize(16, 16)).toImage(); };
     for (const char* number : {"107", "abc", "99999"}) {
@@ -215,9 +206,10 @@ TEST_F(Preferences, AnIconNumberThatNamesNoIconIs102) {
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }
 
-// Out of tray mode the window gets its taskbar button back, or the next
-// minimise would leave no way back to it.
+// Out of tray mode the window gets its taskbar button back and minimises to it, or the
+// next minimise would leave no way back to it.
 TEST_F(Preferences, LeavingTrayModeRemovesTheIconAndBringsTheTaskbarButtonBack) {
+    form().show();
     app.v.sSysTrayOnly = QStringLiteral("1");
     tp.windowStyle->exStyle &= ~platform::WS_EX_APPWINDOW; // as a hide to the tray leaves it
     auto off = open();
@@ -227,4 +219,38 @@ TEST_F(Preferences, LeavingTrayModeRemovesTheIconAndBringsTheTaskbarButtonBack) 
     EXPECT_EQ(tp.tray->calls[0].message, platform::NIM_DELETE);
     EXPECT_EQ(app.v.sSysTrayOnly, "0");
     EXPECT_EQ(tp.windowStyle->exStyle, platform::WS_EX_APPWINDOW | 0x100);
+    form().setWindowState(Qt::WindowMinimized);
+    EXPECT_TRUE(form().isVisible());
+    EXPECT_EQ(tp.tray->calls.size(), 1u);
+}
+
+// The string helpers over the real file-backed store: only string values read
+// as text, up to their first NUL; writing replaces a value of another type;
+// deleting what is not there is nothing.
+TEST(RegStrings, ReadWriteAndDeleteOverTheFileStore) {
+    using namespace platform;
+    QTemporaryDir dir;
+    FileRegistry reg{dir.filePath("registry.json")};
+    const QString key = QStringLiteral("AudioCD\\shell\\play\\command");
+    const auto read = [&](const QString& value = {}) {
+        return GetRegString(reg, HKEY_CLASSES_ROOT, key, value);
+    };
+    EXPECT_EQ(read(), "");
+    for (const auto& [type, bytes, text] :
+         {std::tuple{REG_EXPAND_SZ, std::string("%SystemRoot%\\cdplayer.exe\0", 27), ""},
+          {REG_SZ, std::string("\0hidden", 7), ""},
+          {REG_SZ, std::string("C:\\Player\\play.exe\0junk\0", 24), "C:\\Player\\play.exe"},
+          {REG_SZ, std::string("no terminator"), "no terminator"},
+          {REG_DWORD, std::string("\x01\x00\x00\x00", 4), ""}}) {
+        reg.setValue(HKEY_CLASSES_ROOT, key.toStdString(), "", {type, bytes});
+        EXPECT_EQ(read(), text) << bytes;
+    }
+    const QString path = QString::fromUtf8("/home/zoë/Müsik ♪/vornap");
+    SetRegString(reg, HKEY_CLASSES_ROOT, key, QString(), path);
+    DeleteRegValue(reg, HKEY_CLASSES_ROOT, "No\\Such\\Key", QString());
+    SetRegString(reg, HKEY_CLASSES_ROOT, key, "VornapBack", "theirs");
+    for (int twice = 0; twice < 2; ++twice)
+        DeleteRegValue(reg, HKEY_CLASSES_ROOT, key, "VornapBack");
+    EXPECT_EQ(read("VornapBack"), "");
+    EXPECT_EQ(read(), path);
 }

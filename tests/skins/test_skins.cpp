@@ -142,9 +142,8 @@ TEST_F(Skins, WithoutItsSkinFolderThePlayerWearsTheBaseSkinAndSavesIt) {
         ASSERT_TRUE(!gone || QDir(testSkin).removeRecursively());
         form().imgPlay->setPicture({});
         load();
-        EXPECT_TRUE(tp.messageBox->boxes.empty());
-        EXPECT_EQ(app.v.sSkinDir, base);
-        EXPECT_TRUE(savedAsSkin(base));
+        EXPECT_EQ(std::tuple(tp.messageBox->boxes.size(), app.v.sSkinDir, savedAsSkin(base)),
+                  std::tuple(0u, base, true));
         EXPECT_EQ(imageOf(form().imgPlay->picture()), imageFile(base + "Play_up.bmp"));
     }
 }
@@ -164,13 +163,9 @@ TEST_F(Skins, TheChooserTakesOnlyAnOpenedUsableSkin) {
     EXPECT_FALSE(chooser->isVisible());
     expectUnchanged();
     ASSERT_TRUE(QFile::link(builtSkinDir("Walnut"), path("Skins/Linked"))); // as installed
-    const struct {
-        const char* folder;
-        const char* file; // replaced by the content, or removed when it is empty
-        QByteArray content;
-        const char* box;   // the message's caption; empty: taken
-        const char* fatal; // the fatal box's text when the options name it
-    } cases[] = {
+    // The folder; its file replaced by the content, or removed when that is empty; the box's
+    // caption (empty: taken); the fatal box's text when the options name the folder.
+    const std::tuple<const char*, const char*, QByteArray, const char*, const char*> cases[] = {
         {"Incomplete", "Fwd_down.bmp", "", "No Skin!", ""},
         {"Broken", "Stop_down.bmp", "BM this is no bitmap", "No Skin!", ""},
         {"NoColours", "Colors.txt", "", "No Skin!", "File not found\rSetSkin_03"},
@@ -185,24 +180,22 @@ TEST_F(Skins, TheChooserTakesOnlyAnOpenedUsableSkin) {
         {"CAPITALS", "", "", "", ""},
         {"Linked", "", "", "", ""},
     };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.folder);
-        const QString folder = path("Skins/") + c.folder + '/';
+    for (const auto& [name, file, content, box, fatal] : cases) {
+        SCOPED_TRACE(name);
+        const QString folder = path("Skins/") + name + '/';
         QDir d(folder);
         ASSERT_TRUE(d.exists() || copySkin(testSkin, folder));
-        if (*c.file && c.content.isEmpty())
-            QFile::remove(folder + c.file);
-        else if (*c.file)
-            writeFile(folder + c.file, c.content);
-        for (const QString& file : d.entryList(QDir::Files))
-            ASSERT_TRUE(QString(c.folder) != "CAPITALS" || d.rename(file, file.toUpper()));
+        if (*file)
+            content.isEmpty() ? void(QFile::remove(folder + file))
+                              : writeFile(folder + file, content);
+        for (const QString& each : d.entryList(QDir::Files))
+            ASSERT_TRUE(QString(name) != "CAPITALS" || d.rename(each, each.toUpper()));
         tp.messageBox->boxes.clear();
         current = nullptr;
         choose(folder);
-        if (!*c.box) {
-            EXPECT_TRUE(tp.messageBox->boxes.empty());
-            EXPECT_FALSE(chooser->isVisible());
-            EXPECT_EQ(app.v.sSkinDir, folder);
+        if (!*box) {
+            EXPECT_EQ(std::tuple(tp.messageBox->boxes.size(), chooser->isVisible(), app.v.sSkinDir),
+                      std::tuple(0u, false, folder));
             EXPECT_TRUE(savedAsSkin(folder));
             const QString background = d.entryList({"background.bmp"}, QDir::Files).value(0);
             EXPECT_EQ(imageOf(form().imgBackground->picture()), imageFile(folder + background));
@@ -210,17 +203,16 @@ TEST_F(Skins, TheChooserTakesOnlyAnOpenedUsableSkin) {
             continue;
         }
         ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
-        EXPECT_EQ(tp.messageBox->boxes[0].caption, c.box);
+        EXPECT_EQ(tp.messageBox->boxes[0].caption, box);
         EXPECT_TRUE(chooser->isVisible());
         expectUnchanged();
-        if (!*c.fatal)
+        if (!*fatal)
             continue;
-        tp.messageBox->boxes.clear();
         useSkin(folder);
         EXPECT_THROW(SetSkin(app), ProcessEnded);
-        ASSERT_EQ(tp.messageBox->boxes.size(), 1u);
-        EXPECT_EQ(tp.messageBox->boxes[0].text, c.fatal);
-        EXPECT_EQ(tp.messageBox->boxes[0].caption, "Vornap");
+        ASSERT_EQ(tp.messageBox->boxes.size(), 2u);
+        EXPECT_EQ(tp.messageBox->boxes[1].caption + ": " + tp.messageBox->boxes[1].text,
+                  QString("Vornap: ") + fatal);
         wear(base);
     }
     ASSERT_TRUE(QDir(path("Skins")).removeRecursively());
@@ -253,16 +245,11 @@ TEST_F(Skins, FromThePreferencesANewSkinReachesEveryWindow) {
     });
     QTest::mouseClick(pref->cmdSkinBrowse, Qt::LeftButton);
     ASSERT_TRUE(chose);
-    EXPECT_TRUE(tp.messageBox->boxes.empty());
-    EXPECT_EQ(app.v.sSkinDir, testSkin);
+    EXPECT_EQ(std::tuple(tp.messageBox->boxes.size(), app.v.sSkinDir), std::tuple(0u, testSkin));
 
-    for (const auto& [window, shown] : {std::pair<QWidget*, bool>{&f, true},
-                                        {pref, true},
-                                        {app.frmAbout, false},
-                                        {app.frmEmail, false},
-                                        {app.frmSetProxy, false}}) {
+    for (QWidget* window : QWidgetList{&f, pref, app.frmAbout, app.frmEmail, app.frmSetProxy}) {
         ASSERT_NE(window, nullptr);
-        EXPECT_EQ(window->isVisible(), shown) << window->windowTitle().toStdString();
+        EXPECT_EQ(window->isVisible(), window == &f || window == pref);
         expectWearing(*window, imageFile(testSkin + "Background.bmp"));
     }
     int skinnedDialogs = 0;
@@ -324,28 +311,21 @@ TEST(SkinColors, TextBecomesTheColourItNamesOrItsError) {
 // Every pixel shows the tile (its top left pixel marked) placed from the window's top left
 // corner; x = W and y = H are drawn too. A picture without area draws nothing.
 TEST(Tiling, TheTileCoversTheWindowFromItsTopLeftCorner) {
-    const struct {
-        QSize window, tile;
-        int tiles;
-    } cases[] = {{{50, 30}, {80, 60}, 1},
-                 {{64, 20}, {32, 20}, 3 * 2},
-                 {{100, 70}, {30, 20}, 4 * 4},
-                 {{10, 10}, {0, 5}, 0}};
-    for (const auto& c : cases) {
-        QImage tile(c.tile, QImage::Format_RGB32);
+    for (const auto& [size, tileSize] : {std::pair{QSize(50, 30), QSize(80, 60)},
+                                         {QSize(64, 20), QSize(32, 20)},
+                                         {QSize(100, 70), QSize(30, 20)},
+                                         {QSize(10, 10), QSize(0, 5)}}) {
+        QImage tile(tileSize, QImage::Format_RGB32);
         tile.fill(Qt::blue);
         if (!tile.isNull())
             tile.setPixelColor(0, 0, Qt::red);
-        QImage window(c.window, QImage::Format_RGB32);
+        QImage window(size, QImage::Format_RGB32), expected(size, QImage::Format_RGB32);
         window.fill(Qt::white);
+        expected.fill(Qt::white);
         QPainter p(&window);
-        EXPECT_EQ(TileBackground(p, c.window, QPixmap::fromImage(tile)), c.tiles);
+        TileBackground(p, size, QPixmap::fromImage(tile));
         p.end();
-        for (int y = 0; y < c.window.height(); ++y)
-            for (int x = 0; x < c.window.width(); ++x)
-                ASSERT_EQ(window.pixelColor(x, y),
-                          tile.isNull() ? QColor(Qt::white)
-                                        : tile.pixelColor(x % c.tile.width(), y % c.tile.height()))
-                    << x << "," << y << " in " << c.window.width() << "x" << c.window.height();
+        QPainter(&expected).drawTiledPixmap(expected.rect(), QPixmap::fromImage(tile));
+        EXPECT_EQ(window, expected) << size.width() << "x" << size.height();
     }
 }

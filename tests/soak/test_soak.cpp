@@ -2,6 +2,7 @@
 #include "faults/robustnessrow.h"
 
 #include <QCoreApplication>
+#include <QDebug>
 #include <malloc.h>
 
 using namespace vornap;
@@ -25,16 +26,14 @@ struct Soak : Player {
     // What the window, the tray tip and the state show of a disc just put in.
     std::string shown() {
         const Variables& v = app.v;
-        QStringList out;
-        out << f->lblTime->text() << f->lblTotTracks->text() << f->lblTotTrackTime->text()
-            << f->cboCurrentTrack->text() << f->cboCDDrive->text() << f->windowTitle()
-            << QString::fromLatin1(v.nidTray.szTip.data(), 64);
-        for (const long n : std::initializer_list<long>{
-                 v.bPlaying, v.bPaused, v.bStopped, v.bLoadCD, v.bCDInDrive, v.bAudioCD,
-                 v.bCDDBFound, f->tmrTime->isActive(), f->cboCurrentTrack->count(),
-                 long(f->ProgressBar->Value()), long(mode('E'))})
-            out << QString::number(n);
-        return out.join(u'|').toStdString();
+        QString out;
+        QDebug(&out) << f->lblTime->text() << f->lblTotTracks->text() << f->lblTotTrackTime->text()
+                     << f->cboCurrentTrack->text() << f->cboCDDrive->text() << f->windowTitle()
+                     << QByteArray(v.nidTray.szTip.data(), 64) << v.bPlaying << v.bPaused
+                     << v.bStopped << v.bLoadCD << v.bCDInDrive << v.bAudioCD << v.bCDDBFound
+                     << f->tmrTime->isActive() << f->cboCurrentTrack->count()
+                     << f->ProgressBar->Value() << int(mode('E'));
+        return out.toStdString();
     }
     // Seconds on the manual clock, the watcher ticking twice a second as its timer does.
     void run(int secondsToRun) {
