@@ -7,9 +7,7 @@
 using namespace vornap;
 using namespace vornap::test;
 
-namespace {
 struct StartUp : ::testing::Test, AppFixture {};
-} // namespace
 
 // A failure shows its description and the step's tag, then ends the process
 // at once: no shutdown steps, the icon stays and the device is not closed.

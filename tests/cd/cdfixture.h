@@ -5,7 +5,6 @@
 #include "support/fakes.h"
 #include "support/files.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>

@@ -3,7 +3,6 @@
 #include "cdfixture.h"
 #include "platform/discimage/discimage.h"
 #include "platform/mci/mcidevice.h"
-#include "support/files.h"
 #include "support/skins.h"
 
 #include <QDir>

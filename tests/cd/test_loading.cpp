@@ -6,14 +6,10 @@
 using namespace vornap;
 using namespace vornap::test;
 
-namespace {
-const di::DiscSpec twelve = audioDisc({3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3});
-} // namespace
-
 // Play on start, FreeDB and the start-up query in every combination: the
 // disc's own table when no titles come, play only when asked.
 TEST_F(Player, EveryCombinationOfTheThreeOptions) {
-    startWith(twelve, {.useCDDB = "1"});
+    startWith(audioDisc(std::vector<int>(12, 3)), {.useCDDB = "1"});
     tick();
     EXPECT_EQ(app.v.sDiscId, "11005c03");
     EXPECT_EQ(freedb->clientVersion, VersionText());

@@ -116,7 +116,6 @@ struct Paints : QObject {
                     {f.lblAlbum, "lblAlbum"},     {f.lblTotTracks, "lblTotTracks"}};
         qApp->installEventFilter(this);
     }
-    ~Paints() override { qApp->removeEventFilter(this); }
     std::set<std::string> taken() {
         QCoreApplication::processEvents();
         return std::exchange(painted, {});
@@ -161,12 +160,8 @@ TEST_F(Watcher, TheDiscIsTakenInOnceTheWindowIsShownAndASecondOfPlayingRepaintsO
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
     f->imgPlay_Click();
     Paints paints(*f);
-    struct Step {
-        const char* second;
-        std::function<void()> before;
-        std::set<std::string> painted;
-    };
-    const std::vector<Step> steps{
+    // Which second, what comes before it, what it paints.
+    const std::tuple<const char*, std::function<void()>, std::set<std::string>> steps[] = {
         {"into track 1", [] {}, {"lblTime", "ProgressBar"}},
         {"into track 2",
          [&] { after(8); },
@@ -180,13 +175,13 @@ TEST_F(Watcher, TheDiscIsTakenInOnceTheWindowIsShownAndASecondOfPlayingRepaintsO
          {"lblTime"}},
         {"paused", [&] { f->imgPause_Click(); }, {}},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.second);
-        step.before();
+    for (const auto& [name, before, painted] : steps) {
+        SCOPED_TRACE(name);
+        before();
         paints.taken();
         after(1);
         tick();
-        EXPECT_EQ(paints.taken(), step.painted);
+        EXPECT_EQ(paints.taken(), painted);
     }
 }
 
