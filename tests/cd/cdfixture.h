@@ -5,7 +5,6 @@
 #include "support/fakes.h"
 #include "support/files.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
@@ -44,11 +43,8 @@ struct CdUnit : ::testing::Test {
         v.iCurrentTrack = 1;
     }
 
-    void reply(const std::string& command, const std::string& answer) {
-        tp.mci->replies[command] = {answer, 0};
-    }
     void disc(int tracks = 12) {
-        reply("status cd1 number of tracks wait", std::to_string(tracks));
+        tp.mci->replies["status cd1 number of tracks wait"] = {std::to_string(tracks), 0};
         drives->listings["D:\\"] = kAudioRoot;
     }
     std::vector<std::string> sent() {

@@ -3,7 +3,6 @@
 #include "cdfixture.h"
 #include "platform/discimage/discimage.h"
 #include "platform/mci/mcidevice.h"
-#include "support/files.h"
 #include "support/skins.h"
 
 #include <QDir>
@@ -39,7 +38,6 @@ struct Player : ::testing::Test {
         f = std::make_unique<frmCD>(app, std::move(fd));
     }
 
-    // An empty CD drive at a letter.
     void drive(char letter) {
         const QString tray = trayOf(letter);
         QDir().mkpath(tray);
@@ -88,7 +86,6 @@ struct Player : ::testing::Test {
             out << box->itemText(i);
         return out;
     }
-    // The user picks an entry of a combo box.
     void choose(LockableComboBox* box, const QString& entry) {
         box->setCurrentIndex(box->findText(entry));
         box->setText(entry);

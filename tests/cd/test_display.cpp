@@ -29,33 +29,28 @@ TEST_F(CdUnit, TheElapsedTimeFoldsSecondsIntoMinutesAndStopsAtTheTrackLength) {
 // again, and the player goes on.
 TEST_F(CdUnit, UpdInfoKeepsWhatTheDeviceCannotAnswer) {
     app.v.bCDInDrive = app.v.bAudioCD = true;
-    struct Row {
-        RecordingMci::Reply length, count;
-        QString shownLength, shownCount;
-        int barMax;
-    };
-    const std::vector<Row> rows{
-        {{"253400", 0}, {"12", 0}, "25340", "12", 253}, // milliseconds give the bar
-        {{"", 276}, {"12", 0}, "old", "old", 99},
-        {{"04:13:62", 0}, {"", 276}, "4:13", "old", 99},
-        {{"04:13:62", 0}, {"7", 0}, "4:13", "7", 99},
-    };
-    for (const Row& row : rows) {
-        tp.mci->replies["status cd1 length track 1"] = row.length;
-        tp.mci->replies["status cd1 number of tracks wait"] = row.count;
+    // The length and count answers, and the length, count and bar's end shown.
+    const std::tuple<RecordingMci::Reply, RecordingMci::Reply, QString> rows[] = {
+        {{"253400", 0}, {"12", 0}, "25340 12 253"}, // milliseconds give the bar
+        {{"", 276}, {"12", 0}, "old old 99"},
+        {{"04:13:62", 0}, {"", 276}, "4:13 old 99"},
+        {{"04:13:62", 0}, {"7", 0}, "4:13 7 99"}};
+    for (const auto& [length, count, shown] : rows) {
+        tp.mci->replies["status cd1 length track 1"] = length;
+        tp.mci->replies["status cd1 number of tracks wait"] = count;
         f->lblTotTrackTime->setText("old");
         f->lblTotTracks->setText("old");
         f->ProgressBar->setMax(99);
         sent();
         UpdInfo(app);
-        EXPECT_EQ(f->lblTotTrackTime->text(), row.shownLength);
-        EXPECT_EQ(f->lblTotTracks->text(), row.shownCount);
-        EXPECT_EQ(f->ProgressBar->Max(), row.barMax);
+        EXPECT_EQ(f->lblTotTrackTime->text() + ' ' + f->lblTotTracks->text() + ' ' +
+                      QString::number(f->ProgressBar->Max()),
+                  shown);
         std::string format = "set cd1 time format tmsf";
         for (const std::string& c : sent())
             if (c.rfind("set cd1 time format", 0) == 0)
                 format = c;
-        EXPECT_EQ(format, "set cd1 time format tmsf");
+        EXPECT_EQ(format, "set cd1 time format tmsf") << shown.toStdString();
     }
     EXPECT_TRUE(tp.messageBox->boxes.empty());
 }

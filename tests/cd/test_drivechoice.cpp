@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QTest>
 #include <QWheelEvent>
-#include <functional>
 
 using namespace vornap;
 using namespace vornap::test;
@@ -28,25 +27,23 @@ TEST_F(Player, TheScanNamesEveryDriveAndTheDriveChosenFromTheBox) {
                                                    "G:\\ - No CD", "H:\\ - Album Unknown"}));
     tick();
     EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Unknown Album");
-    struct Row {
-        QString entry, time;
-        int tracks;
-        bool inDrive;
-    };
-    for (const Row& r :
-         {Row{"E:\\ - Album Unknown", "0:00", 3, true}, Row{"F:\\ - Data CD", "Data CD", 3, false},
-          Row{"H:\\ - Album Unknown", "0:00", 7, true}, Row{"G:\\ - No CD", "No CD", 0, false}}) {
-        SCOPED_TRACE(r.entry.toStdString());
+    // The entry, then the time shown, the tracks listed and whether a disc is in.
+    const std::tuple<const char*, const char*, int, bool> rows[] = {
+        {"E:\\ - Album Unknown", "0:00", 3, true},
+        {"F:\\ - Data CD", "Data CD", 3, false},
+        {"H:\\ - Album Unknown", "0:00", 7, true},
+        {"G:\\ - No CD", "No CD", 0, false}};
+    for (const auto& [entry, time, tracks, inDrive] : rows) {
+        SCOPED_TRACE(entry);
         f->cboCDDrive_DropDown();
         EXPECT_FALSE(f->cboCDDrive->locked());
-        f->cboCDDrive->setCurrentIndex(f->cboCDDrive->findText(r.entry));
-        f->cboCDDrive->setText(r.entry);
+        choose(f->cboCDDrive, entry);
         f->cboCDDrive_Click();
-        EXPECT_EQ(storedDriveToUse(app), r.entry.left(3));
-        EXPECT_EQ(f->lblTime->text(), r.time);
-        EXPECT_EQ(f->cboCurrentTrack->count(), r.tracks);
-        EXPECT_EQ(app.v.bCDInDrive, r.inDrive);
-        EXPECT_EQ(f->cboCDDrive->locked(), r.time != "Data CD");
+        EXPECT_EQ(storedDriveToUse(app), QString(entry).left(3));
+        EXPECT_EQ(f->lblTime->text(), time);
+        EXPECT_EQ(f->cboCurrentTrack->count(), tracks);
+        EXPECT_EQ(app.v.bCDInDrive, inDrive);
+        EXPECT_EQ(f->cboCDDrive->locked(), QString(time) != "Data CD");
     }
     insert('G', audioDisc({3, 3}));
     tick();
@@ -57,40 +54,28 @@ TEST_F(Player, TheScanNamesEveryDriveAndTheDriveChosenFromTheBox) {
 // A wheel notch or an arrow key over a locked box must not pick another
 // drive (which the click handler would save) or another track.
 TEST_F(Player, LockedBoxesTakeNoChangeFromTheWheelOrTheKeys) {
-    drive('E');
     drive('F');
-    insert('E', audioDisc({3, 3, 3}));
     insert('F', audioDisc({3, 3}));
-    writeOptions({.drive = "E:\\"});
-    load();
+    startWith(audioDisc({3, 3, 3}));
     tick();
     f->show();
     const QByteArray options = readFile(dir.filePath("VornapOptions.dat"));
     const QString driveText = f->cboCDDrive->text();
-    const auto wheel = [](QWidget* box, int delta) {
-        const QPointF at(box->width() / 2.0, box->height() / 2.0);
-        QWheelEvent event(at, box->mapToGlobal(at), {}, {0, delta}, Qt::NoButton, Qt::NoModifier,
-                          Qt::NoScrollPhase, false);
-        QApplication::sendEvent(box, &event);
-    };
-    const std::vector<std::function<void(QWidget*)>> moves{
-        [&](QWidget* box) { wheel(box, -120); }, [&](QWidget* box) { wheel(box, 120); },
-        [](QWidget* box) { QTest::keyClick(box, Qt::Key_Down); },
-        [](QWidget* box) { QTest::keyClick(box, Qt::Key_Up); },
-        [](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }};
-    for (std::size_t i = 0; i < moves.size(); ++i) {
+    // Wheel notches down and up, then keys.
+    for (int move : {-120, 120, int(Qt::Key_Down), int(Qt::Key_Up), int(Qt::Key_Return)}) {
         for (LockableComboBox* box : {f->cboCDDrive, f->cboCurrentTrack}) {
             box->setFocus();
-            moves[i](box);
+            const QPointF at(box->width() / 2.0, box->height() / 2.0);
+            QWheelEvent wheel(at, box->mapToGlobal(at), {}, {0, move}, Qt::NoButton, Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            if (std::abs(move) == 120)
+                QApplication::sendEvent(box, &wheel);
+            else
+                QTest::keyClick(box, Qt::Key(move));
         }
-        EXPECT_EQ(f->cboCDDrive->text(), driveText) << i;
-        EXPECT_EQ(app.v.iCurrentTrack, 1) << i;
-        EXPECT_EQ(f->cboCurrentTrack->text(), "1") << i;
+        EXPECT_EQ(f->cboCDDrive->text(), driveText) << move;
+        EXPECT_EQ(app.v.iCurrentTrack, 1) << move;
+        EXPECT_EQ(f->cboCurrentTrack->text(), "1") << move;
     }
     EXPECT_EQ(readFile(dir.filePath("VornapOptions.dat")), options);
-    // Unlocked by its drop-down, the track box takes the keys again.
-    f->cboCurrentTrack->showPopup();
-    f->cboCurrentTrack->hidePopup();
-    QTest::keyClick(f->cboCurrentTrack, Qt::Key_Down);
-    EXPECT_EQ(app.v.iCurrentTrack, 2);
 }

@@ -19,6 +19,16 @@ struct Watcher : Player {
         freedb->seconds = {185, 11, 12};
         app.v.bCDDBFound = true; // as the lookup leaves it
     }
+    void after(int n) {
+        seconds(n);
+        tick();
+    }
+    bool stopped() const { return app.v.bStopped && !f->tmrTime->isActive(); }
+    // The track box, the track's length and the time.
+    QString shown() const {
+        return f->cboCurrentTrack->text() + ' ' + f->lblTotTrackTime->text() + ' ' +
+               f->lblTime->text();
+    }
     // The whole 64-character tip field of each change the watcher made
     // (adding the icon is not its business).
     QStringList tips() const {
@@ -37,40 +47,29 @@ const di::DiscSpec threeTracks = audioDisc({10, 11, 12});
 TEST_F(Watcher, TracksAdvanceWithTheDriveAndTheEndOfTheDiscReturnsToTrackOne) {
     start(threeTracks);
     f->imgPlay_Click();
-    seconds(10);
-    tick();
-    EXPECT_EQ(f->cboCurrentTrack->text(), "2.");
-    EXPECT_EQ(f->lblTotTrackTime->text(), "0:11");
+    after(10);
+    EXPECT_TRUE(shown().startsWith("2. 0:11 ")) << shown().toStdString();
     EXPECT_EQ(f->ProgressBar->Max(), 11);
-    seconds(1);
-    tick();
+    after(1);
     EXPECT_EQ(f->lblTime->text(), "0:01");
 
     // The end of the disc, with the last of its sound, brings track 1 back,
     // stopped; later ticks settle on the same display.
-    seconds(21);
-    tick();
+    after(21);
     EXPECT_EQ(app.v.iCurrentTrack, 3);
     EXPECT_TRUE(app.v.bPlaying);
-    seconds(1);
+    after(1);
     tick();
-    tick();
-    EXPECT_EQ(f->cboCurrentTrack->text(), "1.");
-    EXPECT_EQ(f->lblTotTrackTime->text(), "0:10");
-    EXPECT_EQ(f->lblTime->text(), "0:00");
-    EXPECT_TRUE(app.v.bStopped);
-    EXPECT_FALSE(f->tmrTime->isActive());
+    EXPECT_EQ(shown(), "1. 0:10 0:00");
+    EXPECT_TRUE(stopped());
 
     // With titles the track box and the end of the disc use the lookup.
     f->imgPlay_Click();
     withTitles();
-    seconds(10);
-    tick();
+    after(10);
     EXPECT_EQ(f->cboCurrentTrack->text(), "2. Noon");
-    seconds(30);
-    tick();
-    EXPECT_EQ(f->cboCurrentTrack->text(), "Dawn");
-    EXPECT_EQ(f->lblTotTrackTime->text(), "3:05");
+    after(30);
+    EXPECT_EQ(shown(), "Dawn 3:05 0:00");
 }
 
 // The tip names the audio track in tray mode only; "No CD!" fills the
@@ -91,21 +90,60 @@ TEST_F(Watcher, RemovalResetsTheTrayTipAndANewDiscIsTakenIn) {
 
     insert('E', audioDisc({5, 5, 5, 5}));
     tick();
-    EXPECT_EQ(f->cboCurrentTrack->count(), 4);
-    EXPECT_EQ(f->lblArtist->text(), "-") << "the titles went with the disc";
-    EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Unknown Album");
+    // The titles went with the disc.
+    EXPECT_EQ(f->lblArtist->text() + ' ' + f->cboCDDrive->text() + ' ' +
+                  entries(f->cboCurrentTrack).join(','),
+              "- E:\\ - Unknown Album 1,2,3,4");
     eject('E');
     tick();
     insert('E', dataDisc());
     tp.tray->calls.clear();
     tick();
     tick();
-    EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Data CD");
-    EXPECT_EQ(entries(f->cboCurrentTrack), QStringList{"1"});
+    EXPECT_EQ(f->cboCDDrive->text() + ' ' + entries(f->cboCurrentTrack).join(','),
+              "E:\\ - Data CD 1");
     EXPECT_TRUE(tips().isEmpty()) << "a data disc gets no tip";
 }
 
-TEST_F(Watcher, TheDiscInTheDriveAtStartUpIsTakenInOnceTheWindowIsShown) {
+namespace {
+
+// Which controls of the window were painted, by name.
+struct Paints : QObject {
+    explicit Paints(frmCD& f) : window(f) {
+        controls = {{f.lblTime, "lblTime"},       {f.ProgressBar, "ProgressBar"},
+                    {f.cboCDDrive, "cboCDDrive"}, {f.cboCurrentTrack, "cboCurrentTrack"},
+                    {f.lblArtist, "lblArtist"},   {f.lblTotTrackTime, "lblTotTrackTime"},
+                    {f.lblAlbum, "lblAlbum"},     {f.lblTotTracks, "lblTotTracks"}};
+        qApp->installEventFilter(this);
+    }
+    std::set<std::string> taken() {
+        QCoreApplication::processEvents();
+        return std::exchange(painted, {});
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Paint || !watched->isWidgetType())
+            return false;
+        // A control's inner widgets count as the control.
+        for (auto* w = static_cast<QWidget*>(watched); w && w != &window; w = w->parentWidget())
+            if (controls.count(w))
+                return painted.insert(controls[w]), false;
+        // The window's own background is drawn again under a control that changed.
+        if (watched != &window && watched != window.centralWidget())
+            painted.insert(watched->metaObject()->className());
+        return false;
+    }
+
+    frmCD& window;
+    std::map<QWidget*, std::string> controls;
+    std::set<std::string> painted;
+};
+
+} // namespace
+
+// The disc in the drive at start-up is taken in as soon as the window shows.
+// While it plays, each second shows a new time and (on a short track) a longer
+// bar; nothing else is drawn again unless it changed.
+TEST_F(Watcher, TheDiscIsTakenInOnceTheWindowIsShownAndASecondOfPlayingRepaintsOnlyWhatChanged) {
     drive('E');
     insert('E', threeTracks);
     writeOptions({.drive = QStringLiteral("E:\\")});
@@ -118,77 +156,15 @@ TEST_F(Watcher, TheDiscInTheDriveAtStartUpIsTakenInOnceTheWindowIsShown) {
     EXPECT_EQ(f->cboCurrentTrack->count(), 3);
     EXPECT_TRUE(f->tmrCDCheck->isActive());
     EXPECT_EQ(f->tmrCDCheck->interval(), 3600 * 1000);
-}
-
-namespace {
-
-// Which controls of the window were painted, by name.
-class Paints : public QObject {
-public:
-    explicit Paints(frmCD& f)
-        : m_controls{{f.lblTime, "lblTime"},
-                     {f.ProgressBar, "ProgressBar"},
-                     {f.cboCurrentTrack, "cboCurrentTrack"},
-                     {f.cboCDDrive, "cboCDDrive"},
-                     {f.lblTotTrackTime, "lblTotTrackTime"},
-                     {f.lblTotTracks, "lblTotTracks"},
-                     {f.lblArtist, "lblArtist"},
-                     {f.lblAlbum, "lblAlbum"}},
-          m_window(f) {
-        qApp->installEventFilter(this);
-    }
-    ~Paints() override { qApp->removeEventFilter(this); }
-    std::set<std::string> taken() {
-        QCoreApplication::processEvents();
-        return std::exchange(m_painted, {});
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Paint || !watched->isWidgetType())
-            return false;
-        // A control's inner widgets count as the control.
-        for (auto* w = static_cast<QWidget*>(watched); w && w != &m_window; w = w->parentWidget()) {
-            const auto it = m_controls.find(w);
-            if (it != m_controls.end()) {
-                m_painted.insert(it->second);
-                return false;
-            }
-        }
-        // The window's own background is drawn again under a control that changed.
-        if (watched != &m_window && watched != m_window.centralWidget())
-            m_painted.insert(watched->metaObject()->className());
-        return false;
-    }
-
-private:
-    std::map<QWidget*, std::string> m_controls;
-    frmCD& m_window;
-    std::set<std::string> m_painted;
-};
-
-} // namespace
-
-// While the disc plays, each second shows a new time and (on a short track) a
-// longer bar; nothing else is drawn again unless it changed.
-TEST_F(Watcher, ASecondOfPlayingRepaintsOnlyWhatChanged) {
-    start(threeTracks);
-    f->show();
+    f->tmrCDCheck->stop(); // each tick from here on is the test's
     ASSERT_TRUE(QTest::qWaitForWindowExposed(f.get()));
     f->imgPlay_Click();
     Paints paints(*f);
-    struct Step {
-        const char* second;
-        std::function<void()> before;
-        std::set<std::string> painted;
-    };
-    const std::vector<Step> steps{
+    // Which second, what comes before it, what it paints.
+    const std::tuple<const char*, std::function<void()>, std::set<std::string>> steps[] = {
         {"into track 1", [] {}, {"lblTime", "ProgressBar"}},
         {"into track 2",
-         [&] {
-             seconds(8);
-             tick();
-         },
+         [&] { after(8); },
          {"lblTime", "ProgressBar", "cboCurrentTrack", "lblTotTrackTime"}},
         {"of a long track, the bar a pixel per five seconds",
          [&] {
@@ -199,14 +175,13 @@ TEST_F(Watcher, ASecondOfPlayingRepaintsOnlyWhatChanged) {
          {"lblTime"}},
         {"paused", [&] { f->imgPause_Click(); }, {}},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(step.second);
-        step.before();
+    for (const auto& [name, before, painted] : steps) {
+        SCOPED_TRACE(name);
+        before();
         paints.taken();
-        second();
+        after(1);
         tick();
-        tick();
-        EXPECT_EQ(paints.taken(), step.painted);
+        EXPECT_EQ(paints.taken(), painted);
     }
 }
 
@@ -215,26 +190,16 @@ TEST_F(Watcher, ASecondOfPlayingRepaintsOnlyWhatChanged) {
 TEST_F(Watcher, APlayReachingTheDataTrackEndsTheDisc) {
     di::DiscSpec extra = audioDisc({10, 10});
     extra.tracks.push_back(di::TrackSpec::dataTrack(di::seconds(10), {{"INFO.TXT", "x"}}));
-    struct Case {
-        const char* name;
-        int forwards; // presses of Forward while playing
-        int secondsLater;
-    };
-    const std::vector<Case> cases{{"played through", 0, 21}, {"forward onto it", 2, 1}};
     start(extra);
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // Played through, and Forward pressed twice onto it.
+    for (const auto& [forwards, secondsLater] : {std::pair{0, 21}, std::pair{2, 1}}) {
         f->imgPlay_Click();
-        for (int i = 0; i < c.forwards; ++i)
+        for (int i = 0; i < forwards; ++i)
             f->imgForward_Click();
-        for (int i = 0; i < c.secondsLater; ++i) {
-            seconds(1);
-            tick();
-        }
+        for (int i = 0; i < secondsLater; ++i)
+            after(1);
         tick();
-        EXPECT_TRUE(app.v.bStopped);
-        EXPECT_FALSE(f->tmrTime->isActive());
-        EXPECT_EQ(f->lblTime->text(), "0:00");
-        EXPECT_EQ(app.v.iCurrentTrack, 1);
+        EXPECT_TRUE(stopped()) << forwards;
+        EXPECT_EQ(QString::number(app.v.iCurrentTrack) + ' ' + shown(), "1 1. 0:10 0:00");
     }
 }

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace vornap::platform;
 using namespace std::chrono_literals;
@@ -21,12 +22,11 @@ TEST(AudioSilentStream, DrainWaitsUntilEverythingWasHeard) {
     std::this_thread::sleep_for(20ms);
     EXPECT_FALSE(drained);
     clock.advanceMs(1);
-    EXPECT_TRUE(vornap::test::eventually([&] { return drained.load(); }));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return drained.load(); }));
 }
 
 // The sound test checks the response at 1 and 10 kHz through the player.
 TEST(AudioDeemphasis, FullScaleStepsSettleWithoutOvershootOrWrapping) {
-    // Full scale up and down, each level held for 200 samples.
     std::vector<std::int16_t> pcm;
     for (int level : {32767, -32768, 32767, 0, -32768, -32768, 32767})
         for (int i = 0; i < 200; ++i)

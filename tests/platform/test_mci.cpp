@@ -42,8 +42,7 @@ TEST(Mci, WorkedExampleEmptyTrayAndFailures) {
         {"status cd3 media present", "false"},
         {"status cd3 number of tracks wait", e(deviceNotReady)},
         {"play cd3 from 1", e(deviceNotReady)},
-        {"status cd3 mode", "not ready"},
-    };
+        {"status cd3 mode", "not ready"}};
     for (const auto& [command, expected] : rows) {
         const auto r = f.send(command);
         // A failure leaves the caller's buffer empty.
@@ -63,35 +62,29 @@ TEST(Mci, TheOutputGetsExactlyTheAudioSectorsFromTheTrackPlayed) {
                               di::TrackSpec::audio(101, di::sine(1234.5, 0.9))}};
     const di::DiscSpec mixed{{di::TrackSpec::dataTrack(300, {{"A.TXT", "a"}}),
                               di::TrackSpec::audio(di::seconds(1), di::sine(500), 150)}};
-    struct Case {
-        const char* name;
-        di::DiscSpec disc;
-        const char* from;
-        bool paranoia;
-        qint64 firstSector; // of the data file
-    };
-    const Case cases[] = {
+    // The disc, the track played from, paranoia reads, the first sector of the data file.
+    const std::tuple<const char*, di::DiscSpec, const char*, bool, qint64> cases[] = {
         {"paranoia reads", tones, "1", true, 0},
         {"from track 3", tones, "3", false, di::expectedToc(tones).trackOffsets[2] - 150},
         {"data track first", mixed, "1", false, 450},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    for (const auto& [name, disc, from, paranoia, firstSector] : cases) {
+        SCOPED_TRACE(name);
         auto capture = std::make_shared<platform::audio::CaptureAudioOutput>();
         MciFixture f(capture);
-        f.cd.device->setParanoiaForImages(c.paranoia);
-        f.cd.table->addVirtualDrive('E', f.write(c.disc));
+        f.cd.device->setParanoiaForImages(paranoia);
+        f.cd.table->addVirtualDrive('E', f.write(disc));
         f.send(openCd1);
         f.send("set cd1 time format tmsf");
-        EXPECT_EQ(f.send(std::string("play cd1 from ") + c.from).code, 0u);
-        EXPECT_TRUE(eventually([&] { return f.ask("status cd1 mode") == "stopped"; }));
+        EXPECT_EQ(f.send(std::string("play cd1 from ") + from).code, 0u);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return f.ask("status cd1 mode") == "stopped"; }));
         const auto samples = capture->samples();
         QFile bin(f.dir.filePath("disc.bin"));
         ASSERT_TRUE(bin.open(QIODevice::ReadOnly));
-        bin.seek(c.firstSector * di::sectorBytes);
-        const QByteArray disc = bin.readAll();
-        ASSERT_EQ(qsizetype(samples.size() * 2), disc.size());
-        EXPECT_EQ(std::memcmp(samples.data(), disc.constData(), std::size_t(disc.size())), 0);
+        bin.seek(firstSector * di::sectorBytes);
+        const QByteArray data = bin.readAll();
+        ASSERT_EQ(qsizetype(samples.size() * 2), data.size());
+        EXPECT_EQ(std::memcmp(samples.data(), data.constData(), std::size_t(data.size())), 0);
         EXPECT_EQ(capture->streamsOpened(), 1);
     }
 }

@@ -5,10 +5,8 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-#include <chrono>
-#include <functional>
+#include <QTest>
 #include <string>
-#include <thread>
 
 namespace vornap::test {
 
@@ -54,16 +52,5 @@ struct MciFixture {
     }
     std::string ask(const std::string& command) { return send(command).answer; }
 };
-
-// Waits in real time for something a playback thread does.
-inline bool eventually(const std::function<bool()>& done) {
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return true;
-}
 
 } // namespace vornap::test
