@@ -49,6 +49,9 @@ void GetCDInfo(Application& app) {
                 // Titles of the disc before must not be shown for this one;
                 // a lookup for it sets the flag again.
                 v.bCDDBFound = false;
+                // A new disc starts at its first track; the lookup below shows
+                // the current one, which must not be the old disc's.
+                v.iCurrentTrack = 1;
                 f.setWindowTitle(QStringLiteral("Loading CD..."));
                 CheckCDContents(app, v.sCDDrive);
                 f.cboCDDrive->setText(v.sCDDrive + (v.bAudioCD ? QStringLiteral(" - Unknown Album")
