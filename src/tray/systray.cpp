@@ -6,6 +6,7 @@
 #include "tray/icons.h"
 #include "tray/traytip.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QMenu>
 #include <QWindow>
@@ -37,6 +38,19 @@ void restoreWindow(frmCD& form) {
         ++form.iShowCount;
     } while (form.iShowCount < 2);
     form.iShowCount = 0;
+    // Some window managers minimise a modal dialog with its whole group; the
+    // window brought back alone would take no input. Its open dialogs come
+    // back with it, the one that has the input on top.
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != &form && w->isModal() && !w->isHidden() && w->isMinimized()) {
+            w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+            w->show();
+        }
+    }
+    if (QWidget* top = QApplication::activeModalWidget()) {
+        top->raise();
+        top->activateWindow();
+    }
 }
 
 // On Wayland a minimise asked for by the window's own decoration reaches the

@@ -391,6 +391,20 @@ private slots:
         QCOMPARE(tp->tray->calls.back().message, platform::NIM_MODIFY);
 
         tick();
+        // The window manager minimises a dialog with its group; the double
+        // click brings back the dialogs too, or the window takes no input.
+        ModalScript group({{"Preferences", "Email"},
+                           {"Email Address", "&Cancel",
+                            [this](QWidget* email) {
+                                for (QWidget* w : {email, app->frmPref.data(), (QWidget*)f})
+                                    w->setWindowState(Qt::WindowMinimized);
+                                tp->tray->sendMouseMessage(platform::WM_LBUTTONDBLCLK);
+                                QVERIFY(!email->isMinimized() && !app->frmPref->isMinimized());
+                            }},
+                           {"Preferences", "&Cancel"}});
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        f->mnuPref->trigger();
+        QCOMPARE(group.missed(), QStringList());
         f->setWindowState(Qt::WindowMinimized);
         QVERIFY(!f->isVisible());
         tp->tray->sendMouseMessage(platform::WM_RBUTTONUP);
