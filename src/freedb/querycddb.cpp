@@ -8,7 +8,9 @@
 #include "tray/trackmenu.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QMenu>
+#include <QScreen>
 
 namespace vornap {
 
@@ -135,8 +137,14 @@ void AttachMatchMenu(Application& app) {
                                  return;
                              QMenu menu(label);
                              QMenu* matches = menu.addMenu(QStringLiteral("Other &Matches"));
+                             // A name's "&" is text, not a mnemonic; a long one
+                             // would run the menu off the screen.
+                             const QFontMetrics metrics(matches->font());
+                             const int room = label->screen()->availableGeometry().width() / 2;
                              for (int i = 0; i < names.size(); ++i) {
-                                 QAction* action = matches->addAction(oneLine(names[i]));
+                                 QAction* action = matches->addAction(
+                                     metrics.elidedText(oneLine(names[i]), Qt::ElideRight, room)
+                                         .replace(u'&', QStringLiteral("&&")));
                                  action->setCheckable(true);
                                  action->setChecked(i == f.uFREEDB1->chosenMatch());
                                  action->setData(i);

@@ -8,14 +8,16 @@
 #include "mpris/mpris.h"
 #include "options/registry.h"
 #include "support/dialogoptions.h"
-#include "support/skins.h"
 #include "support/localhttp.h"
+#include "support/skins.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -248,6 +250,23 @@ TEST_F(Lookup, SeveralMatchesTakeTheBestFitAnotherCanBeChosenAndAskingAgainRepla
     EXPECT_EQ(f->lblAlbum->text(), "Album Remastered");
     EXPECT_EQ(cacheFiles(), QStringList{"jazz/11005c03"});
     EXPECT_TRUE(boxes().empty());
+
+    // The other matches as named: "&" is no mnemonic, a long name fits the screen.
+    script.queryReply = "211 Found\r\njazz 11005c03 a\r\nrock 11005c03 b\r\n.\r\n";
+    script.entries["rock 11005c03"] =
+        xmcdEntry("Wrong & Co / " + QByteArray(320, 'x'), {"x", "y", "z"});
+    f->lblCDDB_Click();
+    QStringList shown;
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        for (QAction* a : menu->actions().value(0)->menu()->actions())
+            shown << a->text();
+        menu->close();
+    });
+    emit f->lblAlbum->customContextMenuRequested({});
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[1].startsWith("Wrong && Co / xxx")) << shown[1].toStdString();
+    EXPECT_LE(QFontMetrics(f->font()).horizontalAdvance(shown[1]), f->screen()->size().width());
 }
 
 TEST_F(Lookup, AFailedOrFruitlessClickLeavesTheScreenAndCacheAsTheyWere) {
