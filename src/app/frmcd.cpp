@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <cstdio>
 #include <cstdlib>
 
@@ -62,11 +63,10 @@ void unhandled(Application& app, const std::function<void()>& handler) {
         handler();
         app.notifyObservers();
     } catch (const RuntimeError& e) {
-        app.platform.messageBox->show(app.cd,
-                                      QStringLiteral("Run-time error '%1':\r\r%2")
-                                          .arg(e.number())
-                                          .arg(e.description()),
-                                      QStringLiteral("Vornap"));
+        app.platform.messageBox->show(
+            app.cd,
+            QStringLiteral("Run-time error '%1':\r\r%2").arg(e.number()).arg(e.description()),
+            QStringLiteral("Vornap"));
         app.platform.process->exitNow(1);
     } catch (const std::exception& e) {
         app.platform.messageBox->show(app.cd, QString::fromLocal8Bit(e.what()),
@@ -209,7 +209,8 @@ void frmCD::createMenus() {
 
 void frmCD::connectEvents() {
     auto on = [this](auto* sender, auto signal, void (frmCD::*handler)()) {
-        connect(sender, signal, this, [this, handler] { unhandled(app, [&] { (this->*handler)(); }); });
+        connect(sender, signal, this,
+                [this, handler] { unhandled(app, [&] { (this->*handler)(); }); });
     };
     on(mnuExit, &QAction::triggered, &frmCD::mnuExit_Click);
     on(mnuPref, &QAction::triggered, &frmCD::mnuPref_Click);
@@ -249,9 +250,8 @@ void frmCD::connectEvents() {
     connect(tmrTime, &QTimer::timeout, this, [this] { runTick(&frmCD::tmrTime_Timer); });
     connect(tmrCDCheck, &QTimer::timeout, this, [this] { runTick(&frmCD::tmrCDCheck_Timer); });
 
-    app.platform.tray->setMessageHandler([this](std::uint32_t message) {
-        unhandled(this->app, [&] { trayMessage(message); });
-    });
+    app.platform.tray->setMessageHandler(
+        [this](std::uint32_t message) { unhandled(this->app, [&] { trayMessage(message); }); });
     app.platform.tray->setHostHandler(
         [this](bool present) { unhandled(this->app, [&] { trayHostChanged(present); }); });
     app.platform.tray->setContextMenu(mnuSysTrayMenu);
@@ -346,9 +346,9 @@ void frmCD::Form_Unload() {
     app.platform.tray->shellNotifyIcon(platform::NIM_DELETE, app.v.nidTray);
     mciSend(app, mcicmd::stopWait());
     mciSend(app, mcicmd::closeAll());
-    for (QPointer<QWidget>* form : {&app.frmAbout, &app.frmEmail, &app.frmPref,
-                                    &app.frmSelectSkinDirectory, &app.frmSetProxy,
-                                    &app.frmUpdate}) {
+    for (QPointer<QWidget>* form :
+         {&app.frmAbout, &app.frmEmail, &app.frmPref, &app.frmSelectSkinDirectory, &app.frmSetProxy,
+          &app.frmUpdate}) {
         if (*form) {
             (*form)->close();
             (*form)->deleteLater();
@@ -361,7 +361,9 @@ void frmCD::Form_KeyPress(int keyAscii) {
         mnuHelpClick_Click();
 }
 
-void frmCD::mnuExit_Click() { close(); }
+void frmCD::mnuExit_Click() {
+    close();
+}
 
 void frmCD::closeEvent(QCloseEvent* event) {
     Form_Unload();
@@ -396,7 +398,9 @@ void frmCD::paintEvent(QPaintEvent*) {
 }
 
 bool frmCD::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyRelease)
+    // A key let go while a press is acted on (closing the box it opened) must
+    // not let that press, travelling on up, count as a new one.
+    if (event->type() == QEvent::KeyRelease && !m_actingOnKey)
         m_lastKey = nullptr;
     if (event->type() == QEvent::KeyPress && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->window() == this) {
@@ -406,8 +410,10 @@ bool frmCD::eventFilter(QObject* watched, QEvent* event) {
             m_lastKey = key;
             m_lastKeyTime = key->timestamp();
             const QString text = key->text();
-            if (text.size() == 1)
+            if (text.size() == 1) {
+                const QScopedValueRollback acting(m_actingOnKey, true);
                 unhandled(app, [&] { Form_KeyPress(text.at(0).unicode()); });
+            }
         }
     }
     return QMainWindow::eventFilter(watched, event);

@@ -167,6 +167,7 @@ private:
     bool m_inTick = false;
     const QEvent* m_lastKey = nullptr;
     quint64 m_lastKeyTime = 0;
+    bool m_actingOnKey = false;
     bool m_unloaded = false;
     bool m_painted = false;
 };

@@ -61,9 +61,12 @@ class RecordingHelpViewer final : public platform::HelpViewer {
 public:
     bool htmlHelp(QWidget*, const QString& helpFile, std::uint32_t, std::uintptr_t) override {
         opened.push_back(helpFile);
+        if (whileOpen)
+            whileOpen();
         return true;
     }
     QStringList opened;
+    std::function<void()> whileOpen; // the user at the help window
 };
 
 class RecordingShell final : public platform::Shell {
