@@ -56,13 +56,19 @@ void GetDriveType(Application& app) {
 
         v.ErrorTag = QStringLiteral("GetDriveType_02");
         QString driveList;
+        const auto isCdDrive = [&app](const QString& root) {
+            return root.size() == 3 && root.mid(1) == QLatin1String(":\\") &&
+                   app.platform.driveTypes->getDriveType(mcicmd::ascii(root)) ==
+                       platform::DriveTypes::cdrom;
+        };
         for (char letter = 'A'; letter <= 'Z'; ++letter) {
             const QString root = QString(QChar(letter)) + QStringLiteral(":\\");
-            if (app.platform.driveTypes->getDriveType(mcicmd::ascii(root)) ==
-                platform::DriveTypes::cdrom) {
+            if (isCdDrive(root)) {
                 const String stored = storedDriveToUse(app);
                 v.ErrorTag = QStringLiteral("GetDriveType_03");
-                if (stored.isEmpty()) {
+                // A stored drive the machine lacks (a damaged options file)
+                // counts as none stored.
+                if (!isCdDrive(stored)) {
                     v.sCDDrive = root;
                     SaveOptions(app);
                 }

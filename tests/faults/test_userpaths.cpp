@@ -2,6 +2,7 @@
 #include "faults/robustnessrow.h"
 #include "mpris/mpris.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -149,6 +150,8 @@ TEST_F(UserPath, TrackChoicesWhileTheDriveDoesNotPlayStay) {
 // The list under a box is what the wheel steps from and what the opened list
 // marks, whoever changed what the box shows.
 TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
+    const RobustnessRow damaged("Options file of random bytes (its drive naming no drive)",
+                                "The player takes the first drive, as on a first start");
     const RobustnessRow row("Track or drive box scrolled or opened after the player changed what "
                             "it shows (Forward, Back, tray menu, the drive's own advance, a "
                             "start on a drive that is not the first)",
@@ -179,6 +182,14 @@ TEST_F(UserPath, TheBoxesListsFollowWhatTheyShow) {
     tick();
     EXPECT_EQ(f->cboCDDrive->text(), "F:\\ - Unknown Album");
     EXPECT_EQ(f->cboCDDrive->currentIndex(), 1);
+
+    QByteArray junk(3000, 0);
+    QRandomGenerator(7).fillRange(reinterpret_cast<quint32*>(junk.data()), 750);
+    writeFile(dir.filePath("VornapOptions.dat"), junk);
+    f = std::make_unique<frmCD>(app, std::make_unique<FakeFreeDb>());
+    load();
+    tick();
+    EXPECT_EQ(f->cboCDDrive->text(), "E:\\ - Unknown Album");
 }
 
 // Play, Pause, Forward leaves the Idle state: the drive stopped, every play
