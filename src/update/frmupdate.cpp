@@ -127,9 +127,10 @@ void frmUpdate::check() {
     }
 
     // Timers go on running inside a message box, so the clock is only made
-    // up for the time the download held the event loop.
+    // up for the time the download held the event loop, and only when it runs.
     StopTimer(app);
-    v.iElapsedSec = Integer(v.iElapsedSec + (v.iTimerSeconds >= 1 ? v.iTimerSeconds : 1));
+    if (v.bPlaying)
+        v.iElapsedSec = Integer(v.iElapsedSec + (v.iTimerSeconds >= 1 ? v.iTimerSeconds : 1));
 
     if (!serverVersion) {
         app.platform.messageBox->show(

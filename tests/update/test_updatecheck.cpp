@@ -87,14 +87,19 @@ TEST_F(UpdateCheck, TheServersFirstFieldIsComparedAsADecimalFraction) {
     EXPECT_EQ(dialog->lblServerVersion->text(), "Server version = 2.5, final");
 }
 
-// The check's time in whole seconds (halves to even, at least one) is added to the clock, a
-// failed one's too. Get Update opens the download page and closes, without checking again.
+// The check's time in whole seconds (halves to even, at least one) is added to the clock of a
+// disc that plays, a failed one's too. Get Update opens the download page and closes, without
+// checking again.
 TEST_F(UpdateCheck, TheCheckTimeCountsAndGetUpdateOpensTheDownloadPage) {
     app.v.iElapsedSec = 10;
-    for (const auto& [taken, body, seconds] :
-         {std::tuple{2.6, "", 13}, {0.4, "1.5", 14}, {2.5, "1.5", 16}, {3.5, "1.5", 20}}) {
+    for (const auto& [taken, body, seconds, playing] : {std::tuple{2.6, "", 13, true},
+                                                        {0.4, "1.5", 14, true},
+                                                        {2.5, "1.5", 16, true},
+                                                        {3.5, "1.5", 20, true},
+                                                        {2.6, "1.5", 20, false}}) {
         takes = taken;
         reply.body = body;
+        app.v.bPlaying = playing;
         check("1.0");
         EXPECT_EQ(app.v.iElapsedSec, seconds) << taken << " s";
     }
@@ -102,7 +107,7 @@ TEST_F(UpdateCheck, TheCheckTimeCountsAndGetUpdateOpensTheDownloadPage) {
     ASSERT_EQ(dialog->cmdGetUpdate->text(), "&Get Update");
     dialog->cmdGetUpdate_Click();
     EXPECT_EQ(tp.shell->opened, QStringList{server.base() + "/indexvnp.html"});
-    EXPECT_EQ(paths.size(), 4);
+    EXPECT_EQ(paths.size(), 5);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(dialog.isNull());
 }
