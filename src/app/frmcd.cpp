@@ -63,10 +63,11 @@ void unhandled(Application& app, const std::function<void()>& handler) {
         handler();
         app.notifyObservers();
     } catch (const RuntimeError& e) {
-        app.platform.messageBox->show(
-            app.cd,
-            QStringLiteral("Run-time error '%1':\r\r%2").arg(e.number()).arg(e.description()),
-            QStringLiteral("Vornap"));
+        app.platform.messageBox->show(app.cd,
+                                      QStringLiteral("Run-time error '%1':\r\r%2")
+                                          .arg(e.number())
+                                          .arg(e.description()),
+                                      QStringLiteral("Vornap"));
         app.platform.process->exitNow(1);
     } catch (const std::exception& e) {
         app.platform.messageBox->show(app.cd, QString::fromLocal8Bit(e.what()),
@@ -209,8 +210,7 @@ void frmCD::createMenus() {
 
 void frmCD::connectEvents() {
     auto on = [this](auto* sender, auto signal, void (frmCD::*handler)()) {
-        connect(sender, signal, this,
-                [this, handler] { unhandled(app, [&] { (this->*handler)(); }); });
+        connect(sender, signal, this, [this, handler] { unhandled(app, [&] { (this->*handler)(); }); });
     };
     on(mnuExit, &QAction::triggered, &frmCD::mnuExit_Click);
     on(mnuPref, &QAction::triggered, &frmCD::mnuPref_Click);
@@ -250,8 +250,9 @@ void frmCD::connectEvents() {
     connect(tmrTime, &QTimer::timeout, this, [this] { runTick(&frmCD::tmrTime_Timer); });
     connect(tmrCDCheck, &QTimer::timeout, this, [this] { runTick(&frmCD::tmrCDCheck_Timer); });
 
-    app.platform.tray->setMessageHandler(
-        [this](std::uint32_t message) { unhandled(this->app, [&] { trayMessage(message); }); });
+    app.platform.tray->setMessageHandler([this](std::uint32_t message) {
+        unhandled(this->app, [&] { trayMessage(message); });
+    });
     app.platform.tray->setHostHandler(
         [this](bool present) { unhandled(this->app, [&] { trayHostChanged(present); }); });
     app.platform.tray->setContextMenu(mnuSysTrayMenu);
@@ -346,9 +347,9 @@ void frmCD::Form_Unload() {
     app.platform.tray->shellNotifyIcon(platform::NIM_DELETE, app.v.nidTray);
     mciSend(app, mcicmd::stopWait());
     mciSend(app, mcicmd::closeAll());
-    for (QPointer<QWidget>* form :
-         {&app.frmAbout, &app.frmEmail, &app.frmPref, &app.frmSelectSkinDirectory, &app.frmSetProxy,
-          &app.frmUpdate}) {
+    for (QPointer<QWidget>* form : {&app.frmAbout, &app.frmEmail, &app.frmPref,
+                                    &app.frmSelectSkinDirectory, &app.frmSetProxy,
+                                    &app.frmUpdate}) {
         if (*form) {
             (*form)->close();
             (*form)->deleteLater();
@@ -361,9 +362,7 @@ void frmCD::Form_KeyPress(int keyAscii) {
         mnuHelpClick_Click();
 }
 
-void frmCD::mnuExit_Click() {
-    close();
-}
+void frmCD::mnuExit_Click() { close(); }
 
 void frmCD::closeEvent(QCloseEvent* event) {
     Form_Unload();
