@@ -1,3 +1,4 @@
+#include "faults/robustnessrow.h"
 #include "platform/drives/drivetable.h"
 #include "support/files.h"
 #include "test_mci_fixture.h"
@@ -51,6 +52,9 @@ void setMtime(const QString& path, timespec when) {
 // hides behind an unchanged folder time, and a tray settled long ago: each
 // look sees the disc now in.
 TEST(Drives, EveryChangeOfTheTrayIsSeenAtTheNextLook) {
+    const RobustnessRow row(
+        "Disc copied into a tray folder slowly, sheet first",
+        "No disc until its data file is written and closed, then it loads once");
     MciFixture f;
     const QString tray = f.tray();
     auto* drive = f.cd.table->addVirtualDrive('E', tray);
@@ -68,6 +72,7 @@ TEST(Drives, EveryChangeOfTheTrayIsSeenAtTheNextLook) {
             QFile::remove(tray + '/' + as + ext);
     };
     const int one = 450, two = 750; // lead-outs; 0: no disc
+    QFile copying(tray + "/d.bin");
     const std::vector<std::pair<std::function<void()>, int>> steps{
         {[&] { put("one", "a"); }, one},
         {[&] { take("a"); }, 0},
@@ -91,7 +96,11 @@ TEST(Drives, EveryChangeOfTheTrayIsSeenAtTheNextLook) {
         {[&] { take("m"); }, 0},
         {[&] { put("two", "z"), setMtime(tray, old); }, two},
         // Rewriting a disc in place leaves the listing alone, yet is a new medium.
-        {[&] { put("one", "z"), setMtime(tray, old); }, one}};
+        {[&] { put("one", "z"), setMtime(tray, old); }, one},
+        // Copied in sheet first, the data growing in steps: no disc until the copy ends.
+        {[&] { put("one", "d"), copying.open(QIODevice::WriteOnly), copying.write("..."); }, 0},
+        {[&] { copying.write(QByteArray(2352 * 300, 0)), copying.flush(); }, 0},
+        {[&] { copying.close(); }, one}};
     for (std::size_t i = 0; i < steps.size(); ++i) {
         steps[i].first();
         const auto disc = drive->disc();
@@ -102,46 +111,60 @@ TEST(Drives, EveryChangeOfTheTrayIsSeenAtTheNextLook) {
 
 // A disc that is in is not looked at again while nothing changes around it;
 // every change that makes another disc, or none, is still seen at once. The
-// disc is a copy of disc "one", or links to it; "two" has two tracks.
+// disc is a copy of disc "one", links to it, or names its data (d) elsewhere;
+// "two" has two tracks.
 TEST(Drives, EveryChangeAroundADiscThatIsInIsSeenAtTheNextLook) {
+    const RobustnessRow row("Data file a cue sheet names in another folder or by another name, "
+                            "cut short or replaced while the disc is in",
+                            "The old disc leaves and the changed one is loaded afresh");
     const auto copy = [](const QString& from, const QString& to) {
-        for (const char* ext : {".cue", ".bin"}) {
-            QFile::remove(to + ext);
-            QFile::copy(from + ext, to + ext);
-        }
+        for (const char* ext : {".cue", ".bin"})
+            QFile::remove(to + ext), QFile::copy(from + ext, to + ext);
     };
     const auto above = [](const QString& disc) { return QFileInfo(disc).path(); };
-    using Change = std::function<void(const QString& disc, const QString& one, const QString& two)>;
-    const std::vector<std::tuple<const char*, bool, Change, int>> rows{
-        {"sheet and data rewritten in place", false, [&](auto d, auto, auto t) { copy(t, d); }, 2},
-        {"data file cut short", false,
-         [](auto d, auto, auto) { QFile(d + ".bin").resize(2352 * 100); }, 1},
-        {"sheet taken away", false, [](auto d, auto, auto) { QFile::remove(d + ".cue"); }, 0},
-        {"folder renamed", false,
-         [&](auto d, auto, auto) { QDir().rename(above(d), above(d) + "-old"); }, 0},
-        {"folder above renamed", false,
-         [&](auto d, auto, auto) { QDir().rename(above(above(d)), above(above(d)) + "-old"); }, 0},
-        {"file behind a link rewritten", true,
-         [](auto, auto o, auto t) {
+    const auto aside = [](const QString& path) { QDir().rename(path, path + "-old"); };
+    using Change = std::function<void(const QString& disc, const QString& d, const QString& one,
+                                      const QString& two)>;
+    const Change cut = [](auto, auto b, auto, auto) { QFile(b).resize(2352 * 100); };
+    const std::vector<std::tuple<const char*, const char*, bool, Change, int>> rows{
+        {"sheet and data rewritten in place", nullptr, false,
+         [&](auto d, auto, auto, auto t) { copy(t, d); }, 2},
+        {"data file cut short", nullptr, false, cut, 1},
+        {"sheet taken away", nullptr, false,
+         [](auto d, auto, auto, auto) { QFile::remove(d + ".cue"); }, 0},
+        {"folder renamed", nullptr, false, [&](auto d, auto, auto, auto) { aside(above(d)); }, 0},
+        {"folder above renamed", nullptr, false,
+         [&](auto d, auto, auto, auto) { aside(above(above(d))); }, 0},
+        {"file behind a link rewritten", nullptr, true,
+         [](auto, auto, auto o, auto t) {
              for (const char* ext : {".cue", ".bin"})
                  writeFile(o + ext, readFile(t + ext));
          },
          2},
+        {"data file of another name cut short", "other.bin", false, cut, 1},
+        {"data file in another folder cut short", "../../data/disc.bin", false, cut, 1},
+        {"data file in another folder replaced", "../../data/disc.bin", false,
+         [](auto, auto b, auto, auto t) { QFile::remove(b), QFile::copy(t + ".bin", b); }, 1},
     };
-    for (const auto& [change, linked, apply, tracks] : rows) {
+    for (const auto& [change, named, linked, apply, tracks] : rows) {
         SCOPED_TRACE(change);
         MciFixture f;
-        QDir(f.dir.path()).mkpath("above/discs");
+        QDir(f.dir.path()).mkpath("above/discs"), QDir(f.dir.path()).mkpath("data");
         f.write({{di::TrackSpec::audio(300)}}, "one.cue");
         f.write({{di::TrackSpec::audio(300), di::TrackSpec::audio(300)}}, "two.cue");
         const QString disc = f.dir.filePath("above/discs/disc"), one = f.dir.filePath("one");
+        const QString bin = named ? above(disc) + '/' + named : disc + ".bin";
         for (const char* ext : {".cue", ".bin"})
             linked ? QFile::link(one + ext, disc + ext) : QFile::copy(one + ext, disc + ext);
+        if (named)
+            writeFile(disc + ".cue", "FILE \"" + QByteArray(named) + "\" BINARY\n" +
+                                         readFile(one + ".cue").split('\n').mid(1).join('\n')),
+                QFile::rename(disc + ".bin", bin);
         auto* drive = f.cd.table->addVirtualDrive('E', disc + ".cue");
         const auto first = drive->disc();
         ASSERT_TRUE(first);
         EXPECT_EQ(drive->disc(), first);
-        apply(disc, one, f.dir.filePath("two"));
+        apply(disc, bin, one, f.dir.filePath("two"));
         const auto now = drive->disc();
         EXPECT_EQ(now ? now->trackCount() : 0, tracks);
         EXPECT_TRUE(!tracks || now != first) << "a new medium";

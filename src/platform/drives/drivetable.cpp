@@ -15,6 +15,7 @@
 #include <cdio/paranoia/cdda.h>
 #include <cdio/paranoia/paranoia.h>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
@@ -59,25 +60,6 @@ char letterOf(std::string_view root) {
 
 std::int64_t nanoseconds(const timespec& t) {
     return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
-
-std::optional<MediumId> statId(const QString& path) {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
-        return std::nullopt;
-    MediumId id;
-    id.path = path;
-    id.inode = std::int64_t(st.st_ino);
-    id.size = std::int64_t(st.st_size);
-    id.mtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    if (path.endsWith(".cue", Qt::CaseInsensitive)) {
-        const QByteArray bin = QFile::encodeName(path.chopped(4) + ".bin");
-        if (::stat(bin.constData(), &st) == 0) {
-            id.dataSize = std::int64_t(st.st_size);
-            id.dataMtimeNs = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-        }
-    }
-    return id;
 }
 
 bool isImageName(const QString& name) {
@@ -131,6 +113,13 @@ QStringList fileLines(const QString& sheet) {
     return files;
 }
 
+// The file a sheet's FILE line names, as a path; relative names are taken
+// from the sheet's folder.
+QString namedDataFile(const QFileInfo& cue, QString named) {
+    named.replace('\\', '/');
+    return QFileInfo(named).isAbsolute() ? named : cue.absolutePath() + '/' + named;
+}
+
 // libcdio 2.1.0 reads <name>.bin beside <name>.cue whatever the sheet's FILE
 // line names. When they differ, a copy of the sheet goes into a private
 // directory beside a link named as libcdio expects.
@@ -148,9 +137,7 @@ QString correctedCue(const QString& cuePath, std::shared_ptr<void>& keepAlive, Q
                            .arg(files.size());
         return cuePath;
     }
-    QString named = files.first();
-    named.replace('\\', '/');
-    const QString target = QFileInfo(named).isAbsolute() ? named : cue.absolutePath() + '/' + named;
+    const QString target = namedDataFile(cue, files.first());
     // Only a regular file is a disc's data: a pipe or a device named here
     // would hold the reader forever.
     if (QFileInfo(target).canonicalFilePath() == QFileInfo(expected).canonicalFilePath() ||
@@ -166,6 +153,68 @@ QString correctedCue(const QString& cuePath, std::shared_ptr<void>& keepAlive, Q
     qCInfo(lcDrives) << cuePath << "names" << target << "as its data; reading that file";
     keepAlive = dir;
     return copy;
+}
+
+// The file that holds a sheet's sound, as correctedCue picks it.
+QString sheetData(const QString& cuePath) {
+    const QFileInfo cue(cuePath);
+    QFile f(cuePath);
+    // A sheet is a few kilobytes; this is read at every look at the drive.
+    const QStringList files = f.open(QIODevice::ReadOnly | QIODevice::Text)
+                                  ? fileLines(QString::fromUtf8(f.read(1 << 20)))
+                                  : QStringList();
+    const QString named = files.size() == 1 ? namedDataFile(cue, files.first()) : QString();
+    return !named.isEmpty() && QFileInfo(named).isFile()
+               ? named
+               : cue.absolutePath() + '/' + cue.completeBaseName() + ".bin";
+}
+
+// True while some program has the file open for writing and wrote to it of
+// late: a disc still being copied in, whose every partial state would load as
+// a shorter disc (and be looked up). A read lease is refused exactly while
+// the file is open for writing; where leases are not to be had (a file of
+// another owner, some network file systems) the file counts as whole.
+bool beingWritten(const QByteArray& path, const struct stat& st, const timespec& now) {
+    constexpr std::int64_t lately = 30'000'000'000;
+    if (std::abs(nanoseconds(now) - nanoseconds(st.st_mtim)) > lately)
+        return false;
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool writing = ::fcntl(fd, F_SETLEASE, F_RDLCK) != 0 && errno == EAGAIN;
+    if (!writing)
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    ::close(fd);
+    return writing;
+}
+
+// The medium a disc image file is; nullopt when there is none, or while its
+// files are still being written.
+std::optional<MediumId> statId(const QString& path) {
+    struct stat st {};
+    const QByteArray encoded = QFile::encodeName(path);
+    if (::stat(encoded.constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return std::nullopt;
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    if (beingWritten(encoded, st, now))
+        return std::nullopt;
+    MediumId id;
+    id.path = path;
+    id.inode = std::int64_t(st.st_ino);
+    id.size = std::int64_t(st.st_size);
+    id.mtimeNs = nanoseconds(st.st_mtim);
+    if (path.endsWith(".cue", Qt::CaseInsensitive)) {
+        id.dataPath = sheetData(path);
+        const QByteArray data = QFile::encodeName(id.dataPath);
+        if (::stat(data.constData(), &st) == 0) {
+            if (S_ISREG(st.st_mode) && beingWritten(data, st, now))
+                return std::nullopt;
+            id.dataSize = std::int64_t(st.st_size);
+            id.dataMtimeNs = nanoseconds(st.st_mtim);
+        }
+    }
+    return id;
 }
 
 QStringList isoRootFiles(CdIo_t* cdio, bool* ok) {
@@ -347,8 +396,8 @@ public:
         if (!id)
             return id;
         QStringList files{id->path};
-        if (id->path.endsWith(".cue", Qt::CaseInsensitive))
-            files << id->path.chopped(4) + ".bin";
+        if (!id->dataPath.isEmpty())
+            files << id->dataPath;
         // Looked at again once watched: what changed in between is seen.
         if (m_watch.start(files)) {
             const std::optional<MediumId> again = look();

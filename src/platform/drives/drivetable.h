@@ -20,9 +20,10 @@ struct MediumId {
     std::int64_t inode = 0;
     std::int64_t size = 0;
     std::int64_t mtimeNs = 0;
-    std::int64_t dataSize = 0; // a cue sheet's <name>.bin, which may be copied in after it
+    std::int64_t dataSize = 0; // a cue sheet's data file, which may be copied in after it
     std::int64_t dataMtimeNs = 0;
     std::uint64_t generation = 0; // devices: counts insertions
+    QString dataPath = {};        // the data file a cue sheet names
     bool operator==(const MediumId&) const = default;
 };
 
