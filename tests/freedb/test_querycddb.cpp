@@ -86,12 +86,7 @@ struct Lookup : Player {
         insert('E', audioDisc({20, 7, 65}));
     }
     LookupSettings settings(int totalTimeoutMs = 3000, const QString& musicBrainz = {}) {
-        LookupSettings s;
-        s.connectTimeoutMs = 1000;
-        s.totalTimeoutMs = totalTimeoutMs;
-        s.musicBrainzUrl = musicBrainz.isEmpty() ? server.base() : musicBrainz;
-        s.musicBrainzIntervalMs = 0;
-        return s;
+        return {1000, totalTimeoutMs, musicBrainz.isEmpty() ? server.base() : musicBrainz, 0};
     }
     // Start-up with FreeDB on, and with the first-run options (play on start
     // and the start-up query) when `onStart`; then the first tick.

@@ -396,16 +396,15 @@ private slots:
         QCOMPARE(tp->tray->calls.back().message, platform::NIM_MODIFY);
 
         tick();
-        // The window manager minimises a dialog with its group; the double
-        // click brings back the dialogs too, or the window takes no input.
+        // The window manager minimises a dialog with its group; the double click brings all back.
+        const auto minimiseAll = [this](QWidget* email) {
+            for (QWidget* w : {email, app->frmPref.data(), (QWidget*)f})
+                w->setWindowState(Qt::WindowMinimized);
+            tp->tray->sendMouseMessage(platform::WM_LBUTTONDBLCLK);
+            QVERIFY(!email->isMinimized() && !app->frmPref->isMinimized());
+        };
         ModalScript group({{"Preferences", "Email"},
-                           {"Email Address", "&Cancel",
-                            [this](QWidget* email) {
-                                for (QWidget* w : {email, app->frmPref.data(), (QWidget*)f})
-                                    w->setWindowState(Qt::WindowMinimized);
-                                tp->tray->sendMouseMessage(platform::WM_LBUTTONDBLCLK);
-                                QVERIFY(!email->isMinimized() && !app->frmPref->isMinimized());
-                            }},
+                           {"Email Address", "&Cancel", minimiseAll},
                            {"Preferences", "&Cancel"}});
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         f->mnuPref->trigger();
