@@ -6,6 +6,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
+#include <algorithm>
 #include <limits>
 
 namespace vornap {
@@ -148,7 +149,11 @@ std::vector<XmcdEntry> musicBrainzEntries(const QByteArray& body, const QString&
         for (const QJsonValue& offset : disc[QLatin1String("offsets")].toArray())
             if (entry.frameOffsets.size() < std::size_t(kMaxDiscTracks))
                 entry.frameOffsets.push_back(offset.toInt());
-        entry.discLengthSeconds = disc[QLatin1String("sectors")].toInt() / 75;
+        // No disc has a negative position: such a list is damaged, and the
+        // cache could not keep it. The lengths then come from the disc itself.
+        if (std::ranges::any_of(entry.frameOffsets, [](int offset) { return offset < 0; }))
+            entry.frameOffsets.clear();
+        entry.discLengthSeconds = std::max(0, disc[QLatin1String("sectors")].toInt() / 75);
         entries.push_back(std::move(entry));
     }
     return entries;
