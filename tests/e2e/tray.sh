@@ -93,7 +93,7 @@ main_viewable() {
 }
 icon_window() { icon=$(xwininfo -root -tree | awk '/\("panel" "trayer"\)/{p=1} p && /"Vornap"/{print $1; exit}') && [ -n "$icon" ]; }
 e2e_until 300 main_viewable || e2e_fail "no main window"
-e2e_until 200 icon_window || e2e_fail "no tray icon"
+e2e_until 200 icon_window || { xwininfo -root -tree >"$E2E_OUT/tray-tree.txt"; e2e_fail "no tray icon (windows: tray-tree.txt)"; }
 e2e_skips_taskbar || e2e_fail "the window has a taskbar button"
 import -window root "$E2E_OUT/tray-window.png"
 hide_to_tray
