@@ -163,6 +163,9 @@ private:
     void runTick(void (frmCD::*tick)());
     // Says why on stderr and, on a screen, in a box; then ends the process.
     [[noreturn]] void cannotStart(const QString& reason);
+    // The player as after Stop, its clock and bar at zero, for a drive that
+    // stopped without one (its disc left, another drive was chosen).
+    void standStopped();
 
     bool m_inTick = false;
     const QEvent* m_lastKey = nullptr;

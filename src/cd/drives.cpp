@@ -146,13 +146,7 @@ void frmCD::cboCDDrive_Click() {
 
     // The drive left behind must not go on sounding under the new one's display.
     mciSend(app, mcicmd::stopWait());
-    v.bPlaying = false;
-    v.bPaused = false;
-    v.bStopped = true;
-    tmrTime->stop();
-    v.iElapsedMin = 0;
-    v.iElapsedSec = 0;
-    ProgressBar->setValue(0);
+    standStopped();
 
     mciSend(app, mcicmd::closeAll());
     v.bCDInDrive = false;

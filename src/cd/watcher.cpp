@@ -130,13 +130,7 @@ void frmCD::tmrCDCheck_Timer() {
                 v.sDiscId.clear();
                 // The drive stopped when its disc left; left playing or
                 // paused, Play would do nothing for the next disc.
-                v.bPlaying = false;
-                v.bPaused = false;
-                v.bStopped = true;
-                tmrTime->stop();
-                v.iElapsedMin = 0;
-                v.iElapsedSec = 0;
-                ProgressBar->setValue(0);
+                standStopped();
             }
             lblTime->setText(QStringLiteral("No CD"));
             lblArtist->setText(QString());
@@ -157,6 +151,17 @@ void frmCD::tmrCDCheck_Timer() {
         DeleteMenuItems(app);
         LoadMenuItems(app);
     });
+}
+
+void frmCD::standStopped() {
+    Variables& v = app.v;
+    v.bPlaying = false;
+    v.bPaused = false;
+    v.bStopped = true;
+    tmrTime->stop();
+    v.iElapsedMin = 0;
+    v.iElapsedSec = 0;
+    ProgressBar->setValue(0);
 }
 
 } // namespace vornap

@@ -329,12 +329,16 @@ std::optional<int> MciDevice::parsePosition(const Instance& in, const Disc& disc
     return frame;
 }
 
-MciDevice::Reply MciDevice::status(Instance& in, Words words) {
-    std::vector<std::string_view>& w = m_args;
-    w.clear();
+const std::vector<std::string_view>& MciDevice::keywords(Words words) {
+    m_args.clear();
     for (const std::string_view word : words)
         if (!isFlag(word))
-            w.push_back(word);
+            m_args.push_back(word);
+    return m_args;
+}
+
+MciDevice::Reply MciDevice::status(Instance& in, Words words) {
+    const std::vector<std::string_view>& w = keywords(words);
     if (w.empty())
         return {mcierr::missingParameter, {}};
     DrivePlayer& p = player(*in.drive);
@@ -432,11 +436,7 @@ MciDevice::Reply MciDevice::status(Instance& in, Words words) {
 }
 
 MciDevice::Reply MciDevice::set(Instance& in, Words words) {
-    std::vector<std::string_view>& w = m_args;
-    w.clear();
-    for (const std::string_view word : words)
-        if (!isFlag(word))
-            w.push_back(word);
+    const std::vector<std::string_view>& w = keywords(words);
     if (w.empty())
         return {mcierr::missingParameter, {}};
     if (w.size() == 3 && w[0] == "time" && w[1] == "format") {

@@ -72,6 +72,8 @@ private:
 
     Reply execute(Words words);
     Reply open(Words words);
+    // The words without their flags (in m_args).
+    const std::vector<std::string_view>& keywords(Words words);
     Reply status(Instance& in, Words words);
     Reply set(Instance& in, Words words);
     Reply play(Instance& in, Words words);
